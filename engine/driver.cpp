@@ -1,0 +1,140 @@
+// WinMain: the bootstrap, the fixed sequence of pages and phases, and the one
+// cleanup path that every way out of the sequence takes.
+#include "driver.h"
+
+#include <windows.h>
+#include <commctrl.h>
+#include <string.h>
+
+#include "ctl3d.h"
+#include "fileops.h"
+#include "group.h"
+#include "install_log.h"
+#include "registry.h"
+#include "script.h"
+#include "setup_state.h"
+#include "text.h"
+#include "transfer.h"
+#include "../ui/background.h"
+#include "../ui/dialogs.h"
+#include "../ui/directory_page.h"
+#include "../ui/group_page.h"
+
+enum { TempPathLimit = 120, GroupPauseMs = 2000 };
+
+void DeriveSourceDir(char *moduleName)
+{
+    char *backslash = strrchr(moduleName, '\\');
+    if (backslash)
+        *backslash = 0;
+    else
+        strcpy(moduleName, ".");  // no directory part: the current directory
+}
+
+void DeriveTempDir(char *tempDir, size_t capacity, unsigned returned, const char *fallback)
+{
+    // GetTempPathA returns the directory with a trailing backslash, which is
+    // dropped. A failed or overlong result falls back to the given directory.
+    if (returned == 0 || returned >= TempPathLimit || returned >= capacity) {
+        CopyText(tempDir, capacity, fallback);
+        return;
+    }
+    tempDir[returned - 1] = 0;
+}
+
+// Bootstrap steps 5 to 12: directories, the script, the 3D controls, the
+// [Title] settings and the background window.
+static void Bootstrap()
+{
+    char compressedScript[PathBufferSize];
+    GetModuleFileNameA(Setup.Instance, Setup.ScriptPath, DirSize);
+    Setup.ScriptPath[DirSize - 1] = 0;
+    DeriveSourceDir(Setup.ScriptPath);
+    CopyText(SourceDir, sizeof SourceDir, Setup.ScriptPath);
+    FormatText(compressedScript, sizeof compressedScript, "%s\\setup.in_", SourceDir);
+
+    GetWindowsDirectoryA(WindowsDir, sizeof WindowsDir);
+    GetSystemDirectoryA(SystemDir, sizeof SystemDir);
+    unsigned returned = GetTempPathA(TempPathLimit, TempDir);
+    DeriveTempDir(TempDir, sizeof TempDir, returned, WindowsDir);
+
+    if (JoinPath(Setup.ScriptPath, sizeof Setup.ScriptPath, TempDir, "setup.inf"))
+        ExpandFile(compressedScript, Setup.ScriptPath, 0);
+
+    char packedLibrary[PathBufferSize], library[PathBufferSize];
+    OFSTRUCT record;
+    if (JoinPath(packedLibrary, sizeof packedLibrary, SourceDir, "ctl3d32.dl_") &&
+        JoinPath(library, sizeof library, SystemDir, "ctl3d32.dll") &&
+        OpenFile(library, &record, OF_EXIST) == HFILE_ERROR &&
+        OpenFile(packedLibrary, &record, OF_EXIST) != HFILE_ERROR)
+        ExpandFile(packedLibrary, library, 0);
+    BindCtl3d(library);
+    CallCtl3dRegister(Setup.Instance);
+    CallCtl3dAutoSubclass(Setup.Instance);
+    CallCtl3dEnabled();
+
+    ReadScriptKey(KeyInstalDir, Setup.EditText);
+    ReadScriptKey(KeyDlgTitle, Setup.ProductTitle);
+    Setup.SizeInst = ReadScriptKey(KeySizeInst);
+    DiskCount = ReadScriptKey(KeyNumberDisk);
+    SubDirCount = ReadScriptKey(KeyNumberDirs);
+
+    CreateBackgroundWindow();
+}
+
+// The pages and phases; returns when the run goes to the cleanup.
+static void RunSequence()
+{
+    FormatPageText(Setup.PageText, sizeof Setup.PageText, WelcomeTextFormat, Setup.ProductTitle);
+    if (RunPage(WelcomePageTemplate, WelcomePageProc) != PageGoOn) return;
+
+    FormatPageText(Setup.PageText, sizeof Setup.PageText, DirectoryTextFormat, Setup.ProductTitle);
+    if (RunPage(DirectoryPageTemplate, DirectoryPageProc) != PageGoOn) return;
+    CopyText(InstallPath, sizeof InstallPath, Setup.EditText);
+
+    Setup.InstallLog = OpenInstallLog(TempDir, &Setup.StartTime, Setup.ProductTitle, SourceDir);
+    if (!CreateInstallDirectories()) return;
+    if (TransferFiles() != TransferCompleted) return;
+    WriteRegistryEntries();
+    WriteWinIniEntries();
+    if (Setup.CurrentDialog) {
+        DestroyWindow(Setup.CurrentDialog);
+        Setup.CurrentDialog = 0;
+    }
+
+    ReadScriptKey(KeyGroupTitle, Setup.EditText);
+    FormatPageText(Setup.PageText, sizeof Setup.PageText, GroupTextFormat, Setup.ProductTitle);
+    if (RunPage(GroupPageTemplate, GroupPageProc) != PageGoOn) return;
+    CreateProgramGroup();
+    Sleep(GroupPauseMs);
+}
+
+static void Cleanup()
+{
+    OFSTRUCT record;
+    OpenFile(Setup.ScriptPath, &record, OF_DELETE);
+    CloseInstallLog(Setup.InstallLog, TempDir, InstallPath);
+    Setup.InstallLog = 0;
+    SetCurrentDirectoryA(SourceDir);
+    if (Setup.CurrentDialog) DestroyWindow(Setup.CurrentDialog);
+    Setup.CurrentDialog = 0;
+    if (Setup.BackgroundWindow) DestroyWindow(Setup.BackgroundWindow);
+    Setup.BackgroundWindow = 0;
+    CallCtl3dUnregister(Setup.Instance);
+    DeleteObject(Setup.TitleFont);
+}
+
+int RunSetup(void *instance)
+{
+    Setup.Instance = (HINSTANCE)instance;
+    Setup.StartCalendarTime = time(0);
+    struct tm *local = localtime(&Setup.StartCalendarTime);
+    if (local) Setup.StartTime = *local;
+    RegisterMainWindowClass(Setup.Instance);
+    Setup.TitleFont = CreateTitleFont();
+    InitCommonControls();
+    Bootstrap();
+    RunSequence();
+    Cleanup();
+    return 1;
+}

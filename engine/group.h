@@ -1,0 +1,22 @@
+// Program-group creation: the shell's DDE server, application "Shell" and
+// topic "AppProperties", receives a text of bracketed commands.
+#pragma once
+
+#include <windows.h>
+#include <stdio.h>
+
+enum {
+    GroupCommandTextSize = 10000,
+    GroupCommandLineSize = 256,
+    WaitDialogTemplate = 6,
+    DdeInitiateTimeoutMs = 10000,
+    DdeExecuteTimeoutMs = 30000
+};
+
+// Builds the command text for group name and the [WinGroup] items of the
+// script into dest (capacity bytes), writing the three "Icon" lines per item
+// that fits. An item whose line does not fit is left out of text and log.
+void BuildGroupCommandText(char *dest, size_t capacity, const char *groupName,
+                           const char *shortInstallDir, FILE *log);
+
+void CreateProgramGroup();

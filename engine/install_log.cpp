@@ -1,0 +1,56 @@
+#include "install_log.h"
+
+#include <windows.h>
+#include <stdarg.h>
+
+#include "text.h"
+
+enum { LogHeaderSize = 120 };
+
+void LogLine(FILE *log, const char *format, ...)
+{
+    if (!log) return;
+    va_list args;
+    va_start(args, format);
+    vfprintf(log, format, args);
+    va_end(args);
+}
+
+bool FormatLogHeader(char *dest, size_t capacity, const struct tm *startTime)
+{
+    if (capacity == 0) return false;
+    size_t length = strftime(dest, capacity, "*** Installation Started %d/%m/%y %H:%M ***\n",
+                             startTime);
+    if (length == 0) {
+        dest[0] = 0;
+        return false;
+    }
+    return true;
+}
+
+FILE *OpenInstallLog(const char *tempDir, const struct tm *startTime,
+                     const char *productTitle, const char *sourceDir)
+{
+    char path[MAX_PATH];
+    if (!FormatText(path, sizeof path, "%s%s", tempDir, "\\" InstallLogName)) return 0;
+    FILE *log = fopen(path, "wt");
+    if (!log) return 0;
+    char header[LogHeaderSize];
+    if (FormatLogHeader(header, sizeof header, startTime)) LogLine(log, "%s", header);
+    LogLine(log, "Title: %s\n", productTitle);
+    LogLine(log, "Source: %s\n", sourceDir);
+    return log;
+}
+
+void CloseInstallLog(FILE *log, const char *tempDir, const char *installPath)
+{
+    if (!log) return;
+    fclose(log);
+    char from[MAX_PATH], to[MAX_PATH];
+    if (!FormatText(from, sizeof from, "%s%s", tempDir, "\\" InstallLogName) ||
+        !FormatText(to, sizeof to, "%s%s", installPath, "\\" InstallLogName))
+        return;
+    OFSTRUCT record;
+    OpenFile(to, &record, OF_DELETE);
+    MoveFileA(from, to);
+}

@@ -1,0 +1,20 @@
+// Registry string values and win.ini entries, with the install-directory
+// placeholder "#s\" replaced in their values.
+#pragma once
+
+#include <stdio.h>
+
+enum { SubstitutedValueSize = 256 };
+
+// Replaces every "#s\" in value (a buffer of SubstitutedValueSize characters,
+// changed in place) by directory and a backslash. Any "%" is copied
+// unchanged; a result that does not fit is cut to 255 characters.
+void SubstituteInstallDir(char *value, const char *directory);
+
+// Creates or opens root\subkey and sets valueName to data as REG_SZ. Writes
+// the four "RegDB" lines when the value was set. Root outside 0..3: false.
+bool WriteRegistryString(int root, const char *subkey, const char *valueName,
+                         const char *data, FILE *log);
+
+void WriteRegistryEntries();
+void WriteWinIniEntries();

@@ -1,0 +1,70 @@
+#include "background.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include "../engine/setup_state.h"
+
+void RegisterMainWindowClass(HINSTANCE instance)
+{
+    HBRUSH brush = CreateSolidBrush(BackgroundColour);
+    WNDCLASSA windowClass;
+    memset(&windowClass, 0, sizeof windowClass);
+    windowClass.style = CS_VREDRAW | CS_HREDRAW;
+    windowClass.lpfnWndProc = KelWndProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(MainIconId));
+    windowClass.hbrBackground = brush;
+    windowClass.lpszClassName = MainWindowClass;
+    if (!RegisterClassA(&windowClass)) {
+        DeleteObject(brush);
+        exit(0);
+    }
+}
+
+HFONT CreateTitleFont()
+{
+    return CreateFontA(GetSystemMetrics(SM_CYSCREEN) / 10, 0, 0, 0, FW_BOLD, 1, 0, 0,
+                       ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Times New Roman");
+}
+
+void CreateBackgroundWindow()
+{
+    Setup.BackgroundWindow = CreateWindowExA(0, MainWindowClass, "Setup", WS_OVERLAPPED, 100,
+                                             100, 100, 100, 0, 0, Setup.Instance, 0);
+    if (!Setup.BackgroundWindow) return;
+    ShowWindow(Setup.BackgroundWindow, SW_SHOWMAXIMIZED);
+    UpdateWindow(Setup.BackgroundWindow);
+}
+
+void PaintBackground()
+{
+    PAINTSTRUCT paint;
+    HDC context = BeginPaint(Setup.BackgroundWindow, &paint);
+    HGDIOBJ oldFont = SelectObject(context, Setup.TitleFont);
+    COLORREF oldColour = SetTextColor(context, TitleColour);
+    int oldMode = SetBkMode(context, TRANSPARENT);
+    TextOutA(context, 10, 10, Setup.ProductTitle, (int)strlen(Setup.ProductTitle));
+    SelectObject(context, oldFont);
+    SetTextColor(context, oldColour);
+    SetBkMode(context, oldMode);
+    EndPaint(Setup.BackgroundWindow, &paint);
+}
+
+extern "C" LRESULT CALLBACK KelWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    case WM_SETFOCUS:
+        // Keep the focus on the dialog on screen, so Esc still reaches it.
+        if (Setup.DialogShown) SetFocus(Setup.CurrentDialog);
+        break;
+    case WM_PAINT:
+        PaintBackground();
+        break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

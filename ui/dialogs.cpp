@@ -1,0 +1,91 @@
+#include "dialogs.h"
+
+#include "../engine/ctl3d.h"
+#include "../engine/setup_state.h"
+#include "../engine/text.h"
+
+extern "C" INT_PTR CALLBACK MainDlgFunc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG) {
+        Setup.CurrentDialog = window;
+        Setup.DialogShown = 1;
+        CallCtl3dSubclassDlgEx(window, 0xFFFF);
+    }
+    return Setup.PageHandler ? Setup.PageHandler(window, message, wParam, lParam) : 0;
+}
+
+// Ends a modal page with the given result.
+static INT_PTR EndPage(HWND window, LONG result)
+{
+    Setup.PageResult = result;
+    EndDialog(window, 0);
+    Setup.CurrentDialog = 0;
+    return 1;
+}
+
+INT_PTR CALLBACK WelcomePageProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        SetDlgItemTextA(window, IdMainText, Setup.PageText);
+        return 1;
+    case WM_COMMAND:
+        if (wParam == IdNext) return EndPage(window, PageGoOn);
+        if (wParam == IdCancel) return EndPage(window, PageCancelled);
+        return 0;
+    }
+    return 0;
+}
+
+extern "C" INT_PTR CALLBACK DlgViewSetup(HWND window, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        SetDlgItemTextA(window, IdMainText, Setup.EditText);
+        return 1;
+    case WM_COMMAND:
+        // No buttons: these come from the dialog manager's Enter and Esc.
+        if (wParam == IDOK) {
+            Setup.PageResult = PageCancelled;
+            return 1;
+        }
+        if (wParam == IDCANCEL) {
+            Setup.PageResult = PageAbort;
+            return 1;
+        }
+        return 0;
+    case 0x03E4:  // WM_DDE_ACK
+        if (!Setup.DdePartner)
+            Setup.DdePartner = (HWND)wParam;
+        else
+            Setup.DdeWaiting = 0;
+        return 1;
+    }
+    return 0;
+}
+
+void PumpMessages(HWND dialog)
+{
+    if (!dialog) return;
+    MSG message;
+    while (PeekMessageA(&message, 0, 0, 0, PM_REMOVE)) {
+        if (!IsDialogMessageA(dialog, &message)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
+}
+
+LONG RunPage(int templateId, DLGPROC handler)
+{
+    Setup.PageHandler = handler;
+    DialogBoxParamA(Setup.Instance, MAKEINTRESOURCEA(templateId), Setup.BackgroundWindow,
+                    MainDlgFunc, 0);
+    return Setup.PageResult;
+}
+
+void FormatPageText(char *dest, size_t capacity, const char *format, const char *title)
+{
+    // A long title cuts the text at the buffer's end rather than overrunning it.
+    FormatText(dest, capacity, format, title, title);
+}

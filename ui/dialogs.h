@@ -1,0 +1,42 @@
+// The dialog framework: the shared procedure of the modal pages, the
+// procedure of the status dialogs, the message drain and the welcome page.
+#pragma once
+
+#include <windows.h>
+
+// Template and control IDs, the same in every template.
+enum {
+    WelcomePageTemplate = 2,
+    DirectoryPageTemplate = 3,
+    GroupPageTemplate = 4,
+    // 5 progress, 6 group wait: see transfer.h and group.h
+    IdNext = 1,
+    IdCancel = 2,
+    IdMainText = 11,
+    IdProgressBar = 12,
+    IdList = 13,
+    IdRequiredSpace = 14,
+    IdPageText = 15,
+    IdAvailableSpace = 16
+};
+
+#define WelcomeTextFormat "Welcome to %s Setup.\n\nSetup will install the %s files to your system."
+#define DirectoryTextFormat "The setup program will install the %s files to the following directory."
+#define GroupTextFormat "Setup will create a group for %s"
+
+extern "C" __declspec(dllexport) INT_PTR CALLBACK MainDlgFunc(HWND window, UINT message,
+                                                             WPARAM wParam, LPARAM lParam);
+extern "C" __declspec(dllexport) INT_PTR CALLBACK DlgViewSetup(HWND window, UINT message,
+                                                              WPARAM wParam, LPARAM lParam);
+INT_PTR CALLBACK WelcomePageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// Drains the queue through dialog; does nothing when dialog is null.
+void PumpMessages(HWND dialog);
+
+// Sets PageHandler, runs the template modally owned by BackgroundWindow with
+// MainDlgFunc, and returns PageResult.
+LONG RunPage(int templateId, DLGPROC handler);
+
+// Formats a page text with the product title (once or twice) into dest,
+// cutting it to fit.
+void FormatPageText(char *dest, size_t capacity, const char *format, const char *title);
