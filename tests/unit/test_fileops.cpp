@@ -1,0 +1,167 @@
+// The three file operations over the real file system and lz32.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+#include "engine/fileops.h"
+#include "support.h"
+
+namespace {
+
+std::string DataFile(const char *name)
+{
+    // TEST_DATA_DIR is a Linux path; Wine maps it below Z:.
+    const char *dir = getenv("TEST_DATA_DIR");
+    std::string path = std::string("Z:") + (dir ? dir : "") + "/" + name;
+    for (char &c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+// An LZ-compressed file made by hand: header, then all literals, in groups of
+// eight behind a flag byte of set bits.
+std::string Compressed(const std::string &data)
+{
+    std::string out("SZDD\x88\xf0\x27\x33", 8);
+    out += 'A';
+    out += data.empty() ? '\0' : data.back();
+    unsigned length = (unsigned)data.size();
+    for (int i = 0; i < 4; ++i) out += (char)((length >> (8 * i)) & 0xFF);
+    for (size_t i = 0; i < data.size(); i += 8) {
+        out += '\xff';
+        out += data.substr(i, 8);
+    }
+    return out;
+}
+
+std::string Pattern(size_t size)
+{
+    std::string data(size, 0);
+    for (size_t i = 0; i < size; ++i) data[i] = (char)(i * 7 + i / 251);
+    return data;
+}
+
+// Runs body with a log stream and returns what it wrote, as bytes on disk.
+template <class Body> std::string Logged(const std::string &dir, Body body)
+{
+    std::string path = dir + "\\test.log";
+    FILE *log = fopen(path.c_str(), "wt");
+    body(log);
+    fclose(log);
+    return ReadWholeFile(path);
+}
+
+TEST(ExpandFile, ExpandsWhatMscompressMade)
+{
+    std::string dir = ScratchDir("expand_mscompress");
+    std::string destination = dir + "\\multiblock.bin";
+    std::string log = Logged(dir, [&](FILE *f) {
+        ExpandFile(DataFile("multiblock.bi_").c_str(), destination.c_str(), f);
+    });
+    std::string expected = ReadWholeFile(DataFile("multiblock.bin"));
+    ASSERT_GT(expected.size(), 30000u);
+    EXPECT_TRUE(ReadWholeFile(destination) == expected);
+    EXPECT_EQ("File Copy: " + destination + "\r\n", log);
+}
+
+TEST(ExpandFile, HandBuiltEmptyAndTinyFiles)
+{
+    std::string dir = ScratchDir("expand_tiny");
+    const std::string cases[] = {"", "x", "hi\n", "fifteen bytes!!", "exactly sixteen!", Pattern(40)};
+    int n = 0;
+    for (const std::string &data : cases) {
+        SCOPED_TRACE("size " + std::to_string(data.size()));
+        std::string source = dir + "\\t" + std::to_string(n) + ".tx_";
+        std::string destination = dir + "\\t" + std::to_string(n++) + ".txt";
+        WriteWholeFile(source, Compressed(data));
+        ExpandFile(source.c_str(), destination.c_str(), 0);
+        ASSERT_TRUE(FileExists(destination));
+        EXPECT_TRUE(ReadWholeFile(destination) == data);
+    }
+}
+
+TEST(ExpandFile, UncompressedSourceIsCopiedUnchanged)
+{
+    std::string dir = ScratchDir("expand_plain");
+    std::string source = dir + "\\plain.bin", destination = dir + "\\copy.bin";
+    std::string data = Pattern(70000);
+    WriteWholeFile(source, data);
+    WriteWholeFile(destination, std::string(100000, 'o'));
+    ExpandFile(source.c_str(), destination.c_str(), 0);
+    EXPECT_TRUE(ReadWholeFile(destination) == data);
+}
+
+TEST(ExpandFile, MissingSourceLeavesDestinationAloneAndLogsNothing)
+{
+    std::string dir = ScratchDir("expand_missing");
+    std::string existing = dir + "\\installed.dll", absent = dir + "\\absent.dll";
+    WriteWholeFile(existing, "installed content");
+    std::string log = Logged(dir, [&](FILE *f) {
+        ExpandFile((dir + "\\nothing.dl_").c_str(), existing.c_str(), f);
+        ExpandFile((dir + "\\nothing.dl_").c_str(), absent.c_str(), f);
+    });
+    EXPECT_EQ("installed content", ReadWholeFile(existing));
+    EXPECT_FALSE(FileExists(absent));
+    EXPECT_EQ("", log);
+}
+
+TEST(CopyRawFile, CopiesWholeFilesOfAnySize)
+{
+    std::string dir = ScratchDir("copy_raw");
+    for (size_t size : {(size_t)0, (size_t)1, (size_t)CopyBlockSize, (size_t)70000}) {
+        SCOPED_TRACE("size " + std::to_string(size));
+        std::string source = dir + "\\src.bin", destination = dir + "\\dst.bin";
+        DeleteFileA(destination.c_str());
+        std::string data = Pattern(size);
+        WriteWholeFile(source, data);
+        EXPECT_EQ(0, CopyRawFile(source.c_str(), destination.c_str()));
+        ASSERT_TRUE(FileExists(destination));
+        EXPECT_TRUE(ReadWholeFile(destination) == data);
+    }
+}
+
+TEST(CopyRawFile, ReplacesALongerDestinationEntirely)
+{
+    std::string dir = ScratchDir("copy_over");
+    std::string source = dir + "\\short.txt", destination = dir + "\\long.txt";
+    WriteWholeFile(source, "new");
+    WriteWholeFile(destination, std::string(50000, 'o'));
+    EXPECT_EQ(0, CopyRawFile(source.c_str(), destination.c_str()));
+    EXPECT_EQ("new", ReadWholeFile(destination));
+}
+
+TEST(CopyRawFile, FailuresOfEitherSide)
+{
+    std::string dir = ScratchDir("copy_fail");
+    std::string source = dir + "\\src.txt";
+    WriteWholeFile(source, "data");
+    EXPECT_EQ(-1, CopyRawFile(source.c_str(), (dir + "\\no\\such\\dst.txt").c_str()));
+    // A missing source leaves a new, empty destination.
+    std::string destination = dir + "\\dst.txt";
+    CopyRawFile((dir + "\\missing.txt").c_str(), destination.c_str());
+    EXPECT_TRUE(FileExists(destination));
+    EXPECT_EQ("", ReadWholeFile(destination));
+}
+
+TEST(MakeDirectory, CreatesEntersAndLogsOnlyNewDirectories)
+{
+    std::string dir = ScratchDir("make_dir");
+    std::string fresh = dir + "\\fresh", missingParent = dir + "\\no\\child";
+    bool created = false, existing = false, orphan = true;
+    std::string log = Logged(dir, [&](FILE *f) {
+        created = MakeDirectory(fresh.c_str(), f);
+        existing = MakeDirectory(fresh.c_str(), f);
+        orphan = MakeDirectory(missingParent.c_str(), f);
+    });
+    EXPECT_TRUE(created);
+    EXPECT_TRUE(existing);
+    EXPECT_FALSE(orphan);
+    EXPECT_EQ("Made Dir: " + fresh + "\r\n", log);
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(sizeof current, current);
+    EXPECT_STRCASEEQ(fresh.c_str(), current);
+    EXPECT_TRUE(MakeDirectory(dir.c_str(), 0));  // no log: nothing written
+}
+
+}  // namespace

@@ -1,0 +1,126 @@
+// The installation log's file handling and the driver's path derivations.
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include "engine/driver.h"
+#include "engine/install_log.h"
+#include "support.h"
+
+namespace {
+
+struct tm StartOf(int year, int month, int day, int hour, int minute)
+{
+    struct tm start;
+    memset(&start, 0, sizeof start);
+    start.tm_year = year - 1900;
+    start.tm_mon = month - 1;
+    start.tm_mday = day;
+    start.tm_hour = hour;
+    start.tm_min = minute;
+    return start;
+}
+
+TEST(InstallLog, HeaderLinesWithTwoDigitFieldsAndCrLf)
+{
+    std::string temp = ScratchDir("log_temp");
+    struct tm start = StartOf(2001, 3, 5, 9, 7);
+    FILE *log = OpenInstallLog(temp.c_str(), &start, "Demo Product", "A:");
+    ASSERT_TRUE(log != 0);
+    LogLine(log, "Made Dir: %s\n", "C:\\DEMO");
+    fclose(log);
+    EXPECT_EQ("*** Installation Started 05/03/01 09:07 ***\r\n"
+              "Title: Demo Product\r\n"
+              "Source: A:\r\n"
+              "Made Dir: C:\\DEMO\r\n",
+              ReadWholeFile(temp + "\\install.log"));
+}
+
+TEST(InstallLog, LongLinesAreWrittenWhole)
+{
+    std::string temp = ScratchDir("log_long");
+    struct tm start = StartOf(1999, 12, 31, 23, 59);
+    std::string title(100, 'T'), source(149, 'S');
+    FILE *log = OpenInstallLog(temp.c_str(), &start, title.c_str(), source.c_str());
+    ASSERT_TRUE(log != 0);
+    std::string path(1000, 'p');
+    LogLine(log, "File Copy: %s\n", path.c_str());
+    fclose(log);
+    EXPECT_EQ("*** Installation Started 31/12/99 23:59 ***\r\nTitle: " + title + "\r\nSource: " +
+                  source + "\r\nFile Copy: " + path + "\r\n",
+              ReadWholeFile(temp + "\\install.log"));
+}
+
+TEST(InstallLog, HeaderFormatIsBounded)
+{
+    struct tm start = StartOf(2001, 3, 5, 9, 7);
+    char header[64];
+    memset(header, 'X', sizeof header);
+    EXPECT_TRUE(FormatLogHeader(header, 45, &start));  // 43 characters, line end, terminator
+    EXPECT_STREQ("*** Installation Started 05/03/01 09:07 ***\n", header);
+    EXPECT_FALSE(FormatLogHeader(header, 44, &start));
+    EXPECT_STREQ("", header);
+}
+
+TEST(InstallLog, CloseMovesTheLogAndReplacesAnEarlierOne)
+{
+    std::string temp = ScratchDir("log_move_temp"), install = ScratchDir("log_move_install");
+    WriteWholeFile(install + "\\install.log", "earlier run\r\n");
+    struct tm start = StartOf(2001, 3, 5, 9, 7);
+    FILE *log = OpenInstallLog(temp.c_str(), &start, "T", "S");
+    ASSERT_TRUE(log != 0);
+    CloseInstallLog(log, temp.c_str(), install.c_str());
+    EXPECT_FALSE(FileExists(temp + "\\install.log"));
+    std::string moved = ReadWholeFile(install + "\\install.log");
+    EXPECT_EQ(0u, moved.find("*** Installation Started 05/03/01 09:07 ***\r\n"));
+}
+
+TEST(InstallLog, MissingInstallDirectoryLeavesTheLogInTemp)
+{
+    std::string temp = ScratchDir("log_stay");
+    struct tm start = StartOf(2001, 3, 5, 9, 7);
+    FILE *log = OpenInstallLog(temp.c_str(), &start, "T", "S");
+    ASSERT_TRUE(log != 0);
+    CloseInstallLog(log, temp.c_str(), (temp + "\\no\\such").c_str());
+    EXPECT_TRUE(FileExists(temp + "\\install.log"));
+    CloseInstallLog(0, temp.c_str(), temp.c_str());  // no stream: nothing happens
+    EXPECT_EQ(0, OpenInstallLog((temp + "\\no\\such").c_str(), &start, "T", "S"));
+}
+
+TEST(DriverPaths, SourceDirectoryFromTheModuleName)
+{
+    struct { const char *module, *expected; } cases[] = {
+        {"A:\\SETUP.EXE", "A:"},
+        {"D:\\DISK1\\SETUP.EXE", "D:\\DISK1"},
+        {"C:\\a\\b\\c\\SETUP.EXE", "C:\\a\\b\\c"},
+        {"SETUP.EXE", "."},
+        {"", "."},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.module);
+        char name[150];
+        strcpy(name, c.module);
+        DeriveSourceDir(name);
+        EXPECT_STREQ(c.expected, name);
+    }
+}
+
+TEST(DriverPaths, TemporaryDirectoryWithoutItsLastCharacter)
+{
+    struct { const char *returned; unsigned length; const char *expected; } cases[] = {
+        {"C:\\TEMP\\", 8, "C:\\TEMP"},
+        {"C:\\", 3, "C:"},
+        {"", 0, "C:\\WINDOWS"},                        // failed call
+        {"C:\\TEMP\\", 120, "C:\\WINDOWS"},            // needs 120 or more
+        {"C:\\TEMP\\", 400, "C:\\WINDOWS"},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.returned);
+        char temp[150];
+        memset(temp, 'X', sizeof temp);
+        strcpy(temp, c.returned);
+        DeriveTempDir(temp, sizeof temp, c.length, "C:\\WINDOWS");
+        EXPECT_STREQ(c.expected, temp);
+    }
+}
+
+}  // namespace
