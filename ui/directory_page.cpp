@@ -1,5 +1,152 @@
 #include "directory_page.h"
 
-INT_PTR CALLBACK DirectoryPageProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
-LONG GetFreeSpaceKb(const char *) { return 0; }
-void MakeDisplayPath(char *) {}
+#include <shellapi.h>
+#include <string.h>
+
+#include "dialogs.h"
+#include "../engine/setup_state.h"
+#include "../engine/text.h"
+
+// What the user may type and what "Next >" reads back: at most 249 characters.
+enum { EditReadLimit = 250, SelectLimit = 255 };
+
+static const LONG MaxKb = 0x7FFFFFFF;
+
+LONG FreeKbFromGeometry(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters)
+{
+    unsigned long long bytesPerCluster = (unsigned long long)sectorsPerCluster * bytesPerSector;
+    if (freeClusters != 0 && bytesPerCluster > ~0ULL / freeClusters) return MaxKb;
+    unsigned long long kb = (bytesPerCluster * freeClusters) >> 10;
+    return kb > (unsigned long long)MaxKb ? MaxKb : (LONG)kb;
+}
+
+LONG GetFreeSpaceKb(const char *root)
+{
+    DWORD sectorsPerCluster, bytesPerSector, freeClusters, totalClusters;
+    if (!GetDiskFreeSpaceA(root, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                           &totalClusters))
+        return 0;
+    return FreeKbFromGeometry(sectorsPerCluster, bytesPerSector, freeClusters);
+}
+
+bool MakeDisplayPath(char *path)
+{
+    size_t length = strnlen(path, MAX_PATH - 1);
+    path[length] = 0;
+    if (length == 0) return false;
+
+    char result[MAX_PATH];
+    FormatText(result, sizeof result, "%c:\\", path[0]);
+    size_t componentStart = 3;
+    for (size_t i = 4; i <= length; i++) {
+        char kept = path[i];
+        if (kept != '\\' && kept != 0) continue;
+        if (i > componentStart) {  // an empty component (doubled or trailing backslash) adds nothing
+            path[i] = 0;
+            SHFILEINFOA info;
+            memset(&info, 0, sizeof info);
+            bool named = SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_DISPLAYNAME) &&
+                         info.szDisplayName[0];
+            // A component the shell cannot name (no medium, not made yet) keeps its own text.
+            const char *name = named ? info.szDisplayName : path + componentStart;
+            bool fits = AppendText(result, sizeof result, name) &&
+                        AppendText(result, sizeof result, "\\");
+            path[i] = kept;
+            if (!fits) return false;
+        }
+        componentStart = i + 1;
+    }
+    CopyText(path, MAX_PATH, result);
+    return true;
+}
+
+static void CutAfterRoot(char *path)
+{
+    if (strlen(path) > 3) path[3] = 0;
+}
+
+// Shows the free space of the root that the text starts with; text is scratch.
+static void ShowAvailable(HWND window, char *text, size_t capacity)
+{
+    char root[4];
+    CopyText(root, sizeof root, text);
+    Setup.AvailableKb = GetFreeSpaceKb(root);
+    FormatText(text, capacity, "%ld Kb", (long)Setup.AvailableKb);
+    SetDlgItemTextA(window, IdAvailableSpace, text);
+}
+
+static INT_PTR EndPage(HWND window, LONG result)
+{
+    Setup.PageResult = result;
+    EndDialog(window, 0);
+    Setup.CurrentDialog = 0;
+    return 1;
+}
+
+static INT_PTR InitPage(HWND window)
+{
+    char work[MAX_PATH];
+    CopyText(work, sizeof work, Setup.EditText);
+    SetDlgItemTextA(window, IdPageText, Setup.PageText);
+    CutAfterRoot(Setup.EditText);
+    Setup.AvailableKb = GetFreeSpaceKb(Setup.EditText);
+    DlgDirListA(window, Setup.EditText, IdList, IdMainText, DirectoryListFlags);
+    FormatText(Setup.EditText, sizeof Setup.EditText, "%ld Kb", (long)Setup.AvailableKb);
+    SetDlgItemTextA(window, IdAvailableSpace, Setup.EditText);
+    FormatText(Setup.EditText, sizeof Setup.EditText, "%d Kb", (int)Setup.SizeInst);
+    SetDlgItemTextA(window, IdRequiredSpace, Setup.EditText);
+    SetDlgItemTextA(window, IdMainText, work);
+    // The driver takes the directory from EditText; keep the proposal there too.
+    CopyText(Setup.EditText, sizeof Setup.EditText, work);
+    return 1;
+}
+
+static INT_PTR Next(HWND window)
+{
+    char work[MAX_PATH];
+    GetDlgItemTextA(window, IdMainText, Setup.EditText, EditReadLimit);
+    CopyText(work, sizeof work, Setup.EditText);
+    ShowAvailable(window, work, sizeof work);
+    if (Setup.AvailableKb > Setup.SizeInst) return EndPage(window, PageGoOn);
+    return 1;  // too little room: the refreshed figure is the only sign
+}
+
+static INT_PTR EnterSelection(HWND window)
+{
+    char work[MAX_PATH];
+    // Without a selection there is nothing to enter; everything stays as it was.
+    if (SendDlgItemMessageA(window, IdList, LB_GETCURSEL, 0, 0) == LB_ERR) return 1;
+    work[0] = 0;
+    DlgDirSelectExA(window, work, SelectLimit, IdList);
+    if (!work[0]) return 1;
+    // A drive without a medium cannot be listed: keep the list and the proposal.
+    if (!DlgDirListA(window, work, IdList, IdMainText, DirectoryListFlags)) return 1;
+    GetDlgItemTextA(window, IdMainText, work, EditReadLimit);
+    // A proposal that would not fit keeps the plain current path that the
+    // listing wrote into the edit box, so nothing cut is ever proposed.
+    if (MakeDisplayPath(work)) {
+        char proposal[EditTextSize];
+        if (FormatText(proposal, EditReadLimit, "%s%s", work, Setup.ProductTitle)) {
+            CopyText(Setup.EditText, sizeof Setup.EditText, proposal);
+            SetDlgItemTextA(window, IdMainText, Setup.EditText);
+        }
+    }
+    ShowAvailable(window, work, sizeof work);
+    return 1;
+}
+
+INT_PTR CALLBACK DirectoryPageProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return InitPage(window);
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IdNext: return Next(window);
+        case IdCancel: return EndPage(window, PageCancelled);
+        case IdList: return HIWORD(wParam) == LBN_DBLCLK ? EnterSelection(window) : 1;
+        }
+        return 0;
+    }
+    return 0;
+}

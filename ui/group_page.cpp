@@ -1,9 +1,127 @@
 #include "group_page.h"
 
-INT_PTR CALLBACK GroupPageProc(HWND, UINT, WPARAM, LPARAM) { return 0; }
-bool ReadRegistryString(int, const char *, const char *, char *dest, DWORD capacity)
+#include <shellapi.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "dialogs.h"
+#include "../engine/setup_state.h"
+#include "../engine/text.h"
+
+enum { GroupReadLimit = 250, ShortPathLimit = 250 };
+
+bool ReadRegistryString(int rootIndex, const char *keyPath, const char *valueName,
+                        char *dest, DWORD capacity)
 {
-    if (capacity) dest[0] = 0;
-    return false;
+    if (capacity == 0) return false;
+    dest[0] = 0;
+    if (rootIndex < 0 || rootIndex >= RegistryRootCount) return false;
+    HKEY key;
+    if (RegOpenKeyExA(RegistryRoot[rootIndex], keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    DWORD size = 0;
+    if (RegQueryValueExA(key, valueName, 0, 0, 0, &size) != ERROR_SUCCESS) {
+        RegCloseKey(key);
+        return false;
+    }
+    // The whole value is read into room of its own size, then cut to dest.
+    char *data = size < 0xFFFFFFFF ? (char *)malloc(size + 1) : 0;
+    if (data) {
+        DWORD got = size;
+        if (RegQueryValueExA(key, valueName, 0, 0, (BYTE *)data, &got) == ERROR_SUCCESS) {
+            data[got < size ? got : size] = 0;
+            CopyText(dest, capacity, data);
+        }
+        free(data);
+    }
+    RegCloseKey(key);
+    return true;
 }
-void FillProgramGroups(HINSTANCE, HWND, const char *) {}
+
+// Turns a bracketed directory entry "[name]" into "\name"; false for anything else.
+static bool DirectoryEntryName(char *entry)
+{
+    size_t length = strlen(entry);
+    if (strcmp(entry, "[..]") == 0) return false;
+    if (length < 3 || entry[0] != '[' || entry[length - 1] != ']') return false;
+    entry[length - 1] = 0;
+    entry[0] = '\\';
+    return true;
+}
+
+void FillProgramGroups(HINSTANCE instance, HWND listBox, const char *folder)
+{
+    if (!folder || !folder[0]) return;
+    char pattern[MAX_PATH];
+    DWORD got = GetShortPathNameA(folder, pattern, ShortPathLimit);
+    if (got == 0 || got >= ShortPathLimit) return;  // no such folder: an empty list
+    if (!AppendText(pattern, sizeof pattern, "\\*.*")) return;
+
+    // A hidden receiver for the platform's directory listing.
+    HWND hidden = CreateWindowExA(0, "LISTBOX", 0, 0, 0, 0, 0, 0, 0, 0, instance, 0);
+    if (!hidden) return;
+    SendMessageA(hidden, LB_DIR, DDL_DIRECTORY, (LPARAM)pattern);
+    LRESULT count = SendMessageA(hidden, LB_GETCOUNT, 0, 0);
+    for (LRESULT index = 0; index < count; index++) {
+        char entry[MAX_PATH], path[MAX_PATH];
+        LRESULT length = SendMessageA(hidden, LB_GETTEXTLEN, index, 0);
+        if (length == LB_ERR || length >= (LRESULT)sizeof entry) continue;
+        SendMessageA(hidden, LB_GETTEXT, index, (LPARAM)entry);
+        if (!DirectoryEntryName(entry)) continue;
+        if (!FormatText(path, sizeof path, "%s%s", folder, entry)) continue;
+        SHFILEINFOA info;
+        memset(&info, 0, sizeof info);
+        bool named = SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_DISPLAYNAME) &&
+                     info.szDisplayName[0];
+        SendMessageA(listBox, LB_ADDSTRING, 0, (LPARAM)(named ? info.szDisplayName : entry + 1));
+    }
+    DestroyWindow(hidden);
+}
+
+static INT_PTR EndPage(HWND window, LONG result)
+{
+    Setup.PageResult = result;
+    EndDialog(window, 0);
+    Setup.CurrentDialog = 0;
+    return 1;
+}
+
+static INT_PTR InitPage(HWND window)
+{
+    char work[MAX_PATH];
+    SetDlgItemTextA(window, IdPageText, Setup.PageText);
+    SetDlgItemTextA(window, IdMainText, Setup.EditText);
+    ReadRegistryString(1, ShellFoldersKey, ProgramsValue, work, sizeof work);
+    FillProgramGroups(Setup.Instance, GetDlgItem(window, IdList), work);
+    return 1;
+}
+
+static INT_PTR PickGroup(HWND window)
+{
+    char work[MAX_PATH];
+    LRESULT index = SendDlgItemMessageA(window, IdList, LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR) return 1;  // nothing picked: the edit box keeps its text
+    LRESULT length = SendDlgItemMessageA(window, IdList, LB_GETTEXTLEN, index, 0);
+    if (length == LB_ERR || length >= (LRESULT)sizeof work) return 1;
+    SendDlgItemMessageA(window, IdList, LB_GETTEXT, index, (LPARAM)work);
+    SetDlgItemTextA(window, IdMainText, work);
+    return 1;
+}
+
+INT_PTR CALLBACK GroupPageProc(HWND window, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return InitPage(window);
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IdNext:
+            GetDlgItemTextA(window, IdMainText, Setup.EditText, GroupReadLimit);
+            return EndPage(window, PageGoOn);
+        case IdCancel: return EndPage(window, PageCancelled);
+        case IdList: return HIWORD(wParam) == LBN_DBLCLK ? PickGroup(window) : 1;
+        }
+        return 0;
+    }
+    return 0;
+}
