@@ -2,7 +2,7 @@
 BUILD ?= build
 CMAKE_FLAGS ?=
 PACKAGES = cmake ninja-build g++-mingw-w64-i686 wine wine32:i386 xvfb xauth \
-  mscompress imagemagick fonts-liberation liblnk-utils file
+  mscompress imagemagick fonts-liberation liblnk-utils file clang libclang-rt-14-dev
 
 .PHONY: deps build test demo bench clean
 

@@ -7,6 +7,8 @@
 #include <stdio.h>
 #include <time.h>
 
+#include "entries.h"
+
 // What the driver learns from a page or a status dialog.
 enum PageResultValue {
     PageGoOn = 0,       // Next accepted; reset before each drain during the copy
@@ -64,7 +66,6 @@ extern int DiskCount;
 extern int SubDirCount;
 
 // The four predefined roots, indexed by a registry entry's root digit.
-enum { RegistryRootCount = 4 };
 extern const HKEY RegistryRoot[RegistryRootCount];
 
 // Puts every field back to its initial value (used by tests between cases).

@@ -1,0 +1,109 @@
+#include "entries.h"
+
+#include <stdio.h>
+#include <string.h>
+
+#include "text.h"
+
+int ParseLeadingDigit(const char *text)
+{
+    // The first character alone, read as a decimal number.
+    char digit[2] = {text[0], 0};
+    int value;
+    if (digit[0] < '0' || digit[0] > '9') return -1;
+    if (sscanf(digit, "%d", &value) != 1) return -1;
+    return value;
+}
+
+void ApplyNullRule(char *field)
+{
+    if (strcmp(field, "NULL") == 0) field[0] = 0;
+}
+
+// Copies the characters [begin, end) into dest of the given capacity.
+static bool CopyRange(char *dest, size_t capacity, const char *begin, const char *end)
+{
+    size_t length = (size_t)(end - begin);
+    if (length >= capacity) return false;
+    memcpy(dest, begin, length);
+    dest[length] = 0;
+    return true;
+}
+
+// The last comma in [begin, end), or null.
+static const char *LastComma(const char *begin, const char *end)
+{
+    for (const char *p = end; p > begin; --p)
+        if (p[-1] == ',') return p - 1;
+    return 0;
+}
+
+bool ParseFileEntry(const char *text, FileEntry *entry)
+{
+    memset(entry, 0, sizeof *entry);
+    size_t length = strlen(text);
+    if (length < 3) return false;
+    int digit = ParseLeadingDigit(text);
+    entry->Type = digit < 0 ? FileToSystem : digit;
+
+    const char *names = text + 2;  // the second character is dropped unseen
+    const char *end = text + length;
+    const char *comma = LastComma(names, end);
+    if (!comma || comma[1] == 0) return false;
+    if (!CopyRange(entry->Destination, sizeof entry->Destination, comma + 1, end))
+        return false;
+    if (entry->Type == FileByLocale) {
+        const char *split = LastComma(names, comma);
+        if (!split) return false;
+        return CopyRange(entry->Source, sizeof entry->Source, names, split) &&
+               CopyRange(entry->OtherSource, sizeof entry->OtherSource, split + 1, comma);
+    }
+    return CopyRange(entry->Source, sizeof entry->Source, names, comma);
+}
+
+bool ParseRegKey(const char *text, RegKeyEntry *entry)
+{
+    memset(entry, 0, sizeof *entry);
+    if (strlen(text) < 2) return false;
+    int root = ParseLeadingDigit(text);
+    if (root < 0 || root >= RegistryRootCount) return false;
+    entry->Root = root;
+    if (!CopyText(entry->Subkey, sizeof entry->Subkey, text + 2)) return false;
+    ApplyNullRule(entry->Subkey);
+    return true;
+}
+
+bool ParseRegVal(const char *text, RegValEntry *entry)
+{
+    memset(entry, 0, sizeof *entry);
+    const char *comma = strchr(text, ',');
+    if (!comma) return false;
+    if (!CopyRange(entry->Name, sizeof entry->Name, text, comma) ||
+        !CopyText(entry->Data, sizeof entry->Data, comma + 1))
+        return false;
+    ApplyNullRule(entry->Name);
+    ApplyNullRule(entry->Data);
+    return true;
+}
+
+bool ParseIniKey(const char *text, IniEntry *entry)
+{
+    memset(entry, 0, sizeof *entry);
+    const char *end = text + strlen(text);
+    const char *valueComma = LastComma(text, end);
+    if (!valueComma) return false;
+    const char *keyComma = LastComma(text, valueComma);
+    if (!keyComma) return false;
+    return CopyRange(entry->Section, sizeof entry->Section, text, keyComma) &&
+           CopyRange(entry->Key, sizeof entry->Key, keyComma + 1, valueComma) &&
+           CopyText(entry->Value, sizeof entry->Value, valueComma + 1);
+}
+
+bool ParseItem(const char *text, ItemEntry *entry)
+{
+    memset(entry, 0, sizeof *entry);
+    const char *comma = strchr(text, ',');
+    if (!comma) return false;
+    return CopyRange(entry->CommandFile, sizeof entry->CommandFile, text, comma) &&
+           CopyText(entry->Name, sizeof entry->Name, comma + 1);
+}

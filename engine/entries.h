@@ -1,0 +1,80 @@
+// The compound values of the setup script and their splits. Pure functions
+// over texts, free of the platform, so they can be built for the host and
+// fuzzed as well.
+#pragma once
+
+#include <stddef.h>
+
+enum { RegistryRootCount = 4 };
+
+// Read limits, terminator included: a value read with limit L keeps at most
+// L - 1 characters.
+enum {
+    InstalDirLimit = 100,
+    DlgTitleLimit = 100,
+    GroupTitleLimit = 100,
+    DirNameLimit = 32,       // Dir<n> lands in a 32-character buffer
+    FileEntryLimit = 100,
+    RegKeyLimit = 150,
+    RegValLimit = 250,
+    IniKeyLimit = 250,
+    ItemLimit = 150
+};
+
+// The digit rule: the first character alone, read as a decimal number.
+// Returns -1 unless it is one of 0 to 9.
+int ParseLeadingDigit(const char *text);
+
+// The NULL rule: the exact text "NULL" stands for the empty string.
+void ApplyNullRule(char *field);
+
+enum FileEntryType {
+    FileToWindows = 1,
+    FileToSystem = 2,
+    FileToInstall = 3,
+    FileToTemp = 4,
+    FileFromTemp = 5,
+    FileByLocale = 6
+};
+
+struct FileEntry {
+    int Type;                      // 0..9; 2 when the first character is no digit
+    char Source[FileEntryLimit];   // type 6: the source for locale 419
+    char OtherSource[FileEntryLimit];  // type 6: the source for every other locale
+    char Destination[FileEntryLimit];
+};
+
+// type, separator, source, comma, destination (type 6: two sources).
+// False for an entry shorter than three characters, without the comma its
+// form needs, or with an empty destination.
+bool ParseFileEntry(const char *text, FileEntry *entry);
+
+struct RegKeyEntry {
+    int Root;                  // 0..3
+    char Subkey[RegKeyLimit];  // after the NULL rule
+};
+// root digit, separator, subkey. False unless the text has at least two
+// characters and begins with a digit from 0 to 3.
+bool ParseRegKey(const char *text, RegKeyEntry *entry);
+
+struct RegValEntry {
+    char Name[RegValLimit];
+    char Data[RegValLimit];
+};
+// name, comma, data: split at the first comma; NULL rule on both parts.
+bool ParseRegVal(const char *text, RegValEntry *entry);
+
+struct IniEntry {
+    char Section[IniKeyLimit];
+    char Key[IniKeyLimit];
+    char Value[IniKeyLimit];
+};
+// section, comma, key, comma, value: split from the right.
+bool ParseIniKey(const char *text, IniEntry *entry);
+
+struct ItemEntry {
+    char CommandFile[ItemLimit];
+    char Name[ItemLimit];
+};
+// command file, comma, item name: split at the first comma.
+bool ParseItem(const char *text, ItemEntry *entry);
