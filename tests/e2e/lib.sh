@@ -162,6 +162,7 @@ ui() {
 # shot NAME: the virtual desktop as $BUILD_DIR/screens/NAME.png.
 shot() {
   mkdir -p "$BUILD_DIR/screens"
-  import -window root -display "$DISPLAY" "$BUILD_DIR/screens/$1.png" ||
+  # Only the virtual desktop (1024x768 at the top left of the X screen).
+  import -window root -display "$DISPLAY" -crop 1024x768+0+0 +repage "$BUILD_DIR/screens/$1.png" ||
     fail "screenshot $1 failed"
 }
