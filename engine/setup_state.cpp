@@ -2,7 +2,15 @@
 
 #include <string.h>
 
-SetupState Setup = {0, 0, 0, 1};
+static SetupState InitialState()
+{
+    SetupState state;
+    memset(&state, 0, sizeof state);
+    state.DdeWaiting = 1;
+    return state;
+}
+
+SetupState Setup = InitialState();
 
 char SourceDir[DirSize];
 char TempDir[DirSize];
@@ -18,8 +26,7 @@ const HKEY RegistryRoot[RegistryRootCount] = {
 
 void ResetSetupState()
 {
-    memset(&Setup, 0, sizeof Setup);
-    Setup.DdeWaiting = 1;
+    Setup = InitialState();
     SourceDir[0] = TempDir[0] = WindowsDir[0] = SystemDir[0] = 0;
     InstallPath[0] = 0;
     DiskCount = SubDirCount = 0;
