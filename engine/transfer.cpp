@@ -1,5 +1,216 @@
 #include "transfer.h"
 
-bool CreateInstallDirectories() { return false; }
-TransferOutcome TransferFiles() { return TransferAborted; }
-unsigned long ProgressUpperBound(long entries) { return (unsigned long)(1 + entries) * 10; }
+#include <windows.h>
+#include <commctrl.h>
+#include <limits.h>
+#include <string.h>
+
+#include "fileops.h"
+#include "script.h"
+#include "text.h"
+#include "../ui/dialogs.h"
+
+bool CreateInstallDirectories()
+{
+    if (!MakeDirectory(InstallPath, Setup.InstallLog)) return false;
+    for (int i = 1; i <= SubDirCount; ++i) {
+        char name[DirNameLimit];
+        char path[PathBufferSize];
+        ReadNumberedKey(KeyDir, i, name);
+        // A path that does not fit is not made (a cut path names another one).
+        if (!JoinPath(path, sizeof path, InstallPath, name)) continue;
+        MakeDirectory(path, Setup.InstallLog);
+    }
+    return true;
+}
+
+unsigned long ProgressUpperBound(long entries)
+{
+    if (entries < 0) entries = 0;
+    // Kept within the signed range that PBM_SETRANGE32 takes.
+    if (entries > INT_MAX / 10 - 1) entries = INT_MAX / 10 - 1;
+    return (unsigned long)(1 + entries) * 10;
+}
+
+// OpenFile refuses paths of OFS_MAXPATHNAME characters or more; such a path
+// must not read as a missing file, or a type 1 or 2 entry would replace it.
+static bool FileIsPresent(const char *path)
+{
+    if (strlen(path) < OFS_MAXPATHNAME) {
+        OFSTRUCT record;
+        return OpenFile(path, &record, OF_EXIST) != HFILE_ERROR;
+    }
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+static void DeleteTempFile(const char *path)
+{
+    if (strlen(path) < OFS_MAXPATHNAME) {
+        OFSTRUCT record;
+        OpenFile(path, &record, OF_DELETE);
+    } else {
+        DeleteFileA(path);
+    }
+}
+
+int ReadSystemLocale()
+{
+    char path[PathBufferSize];
+    if (!JoinPath(path, sizeof path, WindowsDir, LocaleFileName)) return 0;
+    return (int)GetPrivateProfileIntA(LocaleSection, LocaleKey, 0, path);
+}
+
+static bool NoPlan(EntryPlan *plan)
+{
+    plan->Operation = EntryNothing;
+    plan->OnlyWhenMissing = false;
+    plan->ShowsProgress = false;
+    plan->Source[0] = plan->Destination[0] = 0;
+    return false;
+}
+
+bool PlanFileEntry(const char *text, EntryPlan *plan)
+{
+    FileEntry entry;
+    memset(plan, 0, sizeof *plan);
+    bool parsed = ParseFileEntry(text, &entry);
+    plan->Type = entry.Type;
+    if (!parsed) return NoPlan(plan);
+
+    const char *sourceName = entry.Source;
+    const char *sourceDir = SourceDir;
+    const char *destinationDir = 0;
+    switch (entry.Type) {
+    case FileToWindows:
+        destinationDir = WindowsDir;
+        plan->OnlyWhenMissing = true;
+        break;
+    case FileToSystem:
+        destinationDir = SystemDir;
+        plan->OnlyWhenMissing = true;
+        break;
+    case FileByLocale:
+        if (ReadSystemLocale() != RussianLocale) sourceName = entry.OtherSource;
+        destinationDir = InstallPath;
+        break;
+    case FileToInstall:
+        destinationDir = InstallPath;
+        break;
+    case FileToTemp:
+        destinationDir = TempDir;
+        break;
+    case FileFromTemp:
+        sourceDir = TempDir;
+        destinationDir = InstallPath;
+        break;
+    default:
+        return NoPlan(plan);  // 0, 7, 8, 9: no destination of their own
+    }
+    if (!sourceName[0] ||
+        !JoinPath(plan->Source, sizeof plan->Source, sourceDir, sourceName) ||
+        !JoinPath(plan->Destination, sizeof plan->Destination, destinationDir,
+                  entry.Destination))
+        return NoPlan(plan);
+
+    plan->Operation = entry.Type == FileToTemp     ? EntryCopyRaw
+                      : entry.Type == FileFromTemp ? EntryExpandFromTemp
+                                                   : EntryExpand;
+    plan->ShowsProgress = entry.Type != FileToTemp;
+    return true;
+}
+
+bool RunEntryPlan(const EntryPlan &plan)
+{
+    switch (plan.Operation) {
+    case EntryExpand:
+        if (plan.OnlyWhenMissing && FileIsPresent(plan.Destination)) return false;
+        ExpandFile(plan.Source, plan.Destination, Setup.InstallLog);
+        return plan.ShowsProgress;
+    case EntryCopyRaw:
+        CopyRawFile(plan.Source, plan.Destination);
+        return plan.ShowsProgress;
+    case EntryExpandFromTemp:
+        ExpandFile(plan.Source, plan.Destination, Setup.InstallLog);
+        DeleteTempFile(plan.Source);
+        return plan.ShowsProgress;
+    case EntryNothing:
+        break;
+    }
+    return false;
+}
+
+void FormatStatusLine(char *dest, size_t capacity, const char *destination)
+{
+    FormatText(dest, capacity, StatusLineFormat, destination);
+}
+
+// The sum of NumberFiles over all disks; a negative count adds nothing, as
+// that disk then has no entries.
+static long CountEntries()
+{
+    long total = 0;
+    for (int disk = 1; disk <= DiskCount; ++disk) {
+        int count = ReadDiskFileCount(disk);
+        if (count > 0) total = count > LONG_MAX - total ? LONG_MAX : total + count;
+    }
+    return total;
+}
+
+static void SetProgressRange(unsigned long upper)
+{
+    if (upper <= 0xFFFF)
+        SendMessageA(Setup.ProgressBar, PBM_SETRANGE, 0, MAKELPARAM(0, upper));
+    else
+        SendMessageA(Setup.ProgressBar, PBM_SETRANGE32, 0, (LPARAM)upper);
+}
+
+// Asks for the disk until its tag file is there. False when cancelled.
+static bool WaitForDisk(int disk)
+{
+    char name[32], tag[PathBufferSize], prompt[64];
+    FormatNumberedName(name, sizeof name, DiskNameFormat, disk);
+    if (!JoinPath(tag, sizeof tag, SourceDir, name)) return true;  // cannot probe
+    while (!FileIsPresent(tag)) {
+        FormatText(prompt, sizeof prompt, DiskPromptFormat, disk);
+        int answer = MessageBoxA(Setup.CurrentDialog, prompt, DiskPromptCaption,
+                                 MB_OKCANCEL | MB_ICONHAND);
+        if (answer == IDCANCEL) return false;
+        if (answer != IDOK) break;  // no box could be shown: go on with the disk
+    }
+    return true;
+}
+
+static void ProcessEntry(int disk, int n)
+{
+    char text[FileEntryLimit];
+    EntryPlan plan;
+    ReadDiskFileEntry(disk, n, text);
+    PlanFileEntry(text, &plan);
+    if (!RunEntryPlan(plan)) return;
+    FormatStatusLine(Setup.EditText, sizeof Setup.EditText, plan.Destination);
+    SendMessageA(Setup.ProgressBar, PBM_STEPIT, 0, 0);
+    SetDlgItemTextA(Setup.CurrentDialog, StatusTextControl, Setup.EditText);
+}
+
+TransferOutcome TransferFiles()
+{
+    long total = CountEntries();
+    Setup.EditText[0] = 0;
+    Setup.CurrentDialog = CreateDialogParamA(Setup.Instance,
+                                             MAKEINTRESOURCEA(ProgressDialogTemplate),
+                                             Setup.BackgroundWindow, DlgViewSetup, 0);
+    Setup.ProgressBar = GetDlgItem(Setup.CurrentDialog, ProgressBarControl);
+    SetProgressRange(ProgressUpperBound(total));
+
+    for (int disk = 1; disk <= DiskCount; ++disk) {
+        if (!WaitForDisk(disk)) return TransferAborted;
+        int count = ReadDiskFileCount(disk);
+        for (int n = 1; n <= count; ++n) {
+            ProcessEntry(disk, n);
+            Setup.PageResult = PageGoOn;
+            PumpMessages(Setup.CurrentDialog);
+            if (Setup.PageResult == PageAbort) return TransferAborted;
+        }
+    }
+    return TransferCompleted;
+}

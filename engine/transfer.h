@@ -2,9 +2,19 @@
 // disk-by-disk transfer of the file entries under the progress dialog.
 #pragma once
 
+#include "setup_state.h"
+
 enum TransferOutcome { TransferCompleted, TransferAborted };
 
 enum { ProgressDialogTemplate = 5, ProgressBarControl = 12, StatusTextControl = 11 };
+
+#define DiskPromptFormat "Please insert disk #%d"
+#define DiskPromptCaption "New Disk Needed"
+#define StatusLineFormat "Copy file : %s"
+#define LocaleFileName "system.cb"
+#define LocaleSection "Intl"
+#define LocaleKey "SystemLocale"
+enum { RussianLocale = 419 };
 
 // False when the install directory cannot be made current.
 bool CreateInstallDirectories();
@@ -14,3 +24,36 @@ TransferOutcome TransferFiles();
 // NumberFiles over all disks): (1 + entries) * 10. A bound above the 16 bits
 // of PBM_SETRANGE is set with PBM_SETRANGE32, so the bar never wraps.
 unsigned long ProgressUpperBound(long entries);
+
+// What one file entry does.
+enum EntryOperation {
+    EntryNothing,      // undefined type, malformed entry, or a path that does not fit
+    EntryExpand,       // types 1, 2, 3, 6
+    EntryCopyRaw,      // type 4: byte copy into the temporary directory
+    EntryExpandFromTemp  // type 5: expand, then delete the temporary source
+};
+
+struct EntryPlan {
+    EntryOperation Operation;
+    int Type;
+    bool OnlyWhenMissing;  // types 1 and 2 never replace a file
+    bool ShowsProgress;    // status line and bar step after the operation
+    char Source[PathBufferSize];
+    char Destination[PathBufferSize];
+};
+
+// The SystemLocale of [Intl] in system.cb of the Windows directory, 0 when
+// the file or key is missing.
+int ReadSystemLocale();
+
+// Computes the operation and both paths of an entry text from SourceDir,
+// TempDir, WindowsDir, SystemDir and InstallPath. Type 6 reads the locale.
+// False (operation EntryNothing, empty paths) when nothing is to be done.
+bool PlanFileEntry(const char *text, EntryPlan *plan);
+
+// Carries out a plan; true when it wrote something that shows progress
+// (a type 1 or 2 whose destination exists does nothing and returns false).
+bool RunEntryPlan(const EntryPlan &plan);
+
+// "Copy file : <destination>" into dest, cut to fit.
+void FormatStatusLine(char *dest, size_t capacity, const char *destination);

@@ -1,0 +1,364 @@
+// File transfer: what each entry does, the progress range, the directories,
+// and whole transfers run in-process on real files with the real dialog.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <commctrl.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "engine/script.h"
+#include "engine/transfer.h"
+#include "support.h"
+
+namespace {
+
+struct Transfer : ::testing::Test {
+    std::string root, src, tmp, win, sys, inst;
+    void SetUp() override
+    {
+        ResetSetupState();
+        InitCommonControls();
+        ::Setup.Instance = GetModuleHandleA(0);
+        root = ScratchDir("transfer");
+        src = root + "\\src";
+        tmp = root + "\\tmp";
+        win = root + "\\win";
+        sys = root + "\\sys";
+        inst = root + "\\inst";
+        for (auto *dir : {&src, &tmp, &win, &sys, &inst}) CreateDirectoryA(dir->c_str(), 0);
+        strcpy(SourceDir, src.c_str());
+        strcpy(TempDir, tmp.c_str());
+        strcpy(WindowsDir, win.c_str());
+        strcpy(SystemDir, sys.c_str());
+        strcpy(InstallPath, inst.c_str());
+    }
+    void TearDown() override
+    {
+        if (::Setup.CurrentDialog) DestroyWindow(::Setup.CurrentDialog);
+        if (::Setup.InstallLog) fclose(::Setup.InstallLog);
+        SetCurrentDirectoryA("C:\\");
+    }
+    // Profile reads are cached by the platform; a flush makes it see the file.
+    static void WriteProfile(const std::string &path, const std::string &text)
+    {
+        WriteWholeFile(path, text);
+        WritePrivateProfileStringA(0, 0, 0, path.c_str());
+    }
+    void UseScript(const std::string &text)
+    {
+        std::string path = root + "\\setup.inf";
+        WriteProfile(path, text);
+        strcpy(::Setup.ScriptPath, path.c_str());
+    }
+    void SetLocale(const char *text)  // null: no system.cb at all
+    {
+        std::string path = win + "\\system.cb";
+        DeleteFileA(path.c_str());
+        if (text) WriteProfile(path, std::string("[Intl]\r\nSystemLocale=") + text + "\r\n");
+        else WritePrivateProfileStringA(0, 0, 0, path.c_str());
+    }
+    std::string Status()
+    {
+        char text[EditTextSize] = "";
+        GetDlgItemTextA(::Setup.CurrentDialog, StatusTextControl, text, sizeof text);
+        return text;
+    }
+    LRESULT BarPosition() { return SendMessageA(::Setup.ProgressBar, PBM_GETPOS, 0, 0); }
+    void OpenLog()
+    {
+        ::Setup.InstallLog = fopen((root + "\\install.log").c_str(), "wb");
+    }
+    std::string CloseLog()
+    {
+        fclose(::Setup.InstallLog);
+        ::Setup.InstallLog = 0;
+        return ReadWholeFile(root + "\\install.log");
+    }
+};
+
+TEST_F(Transfer, PlanPerEntryType)
+{
+    SetLocale(0);
+    std::string longName(240, 'n');
+    std::string longDestination = "3,a," + longName, longSource = "3," + longName + ",b";
+    struct {
+        const char *text;
+        EntryOperation operation;
+        bool onlyWhenMissing, showsProgress;
+        std::string source, destination;
+    } cases[] = {
+        {"1,a.ex_,a.exe", EntryExpand, true, true, src + "\\a.ex_", win + "\\a.exe"},
+        {"2,b.dl_,sub\\b.dll", EntryExpand, true, true, src + "\\b.dl_", sys + "\\sub\\b.dll"},
+        {"X,c.tx_,c.txt", EntryExpand, true, true, src + "\\c.tx_", sys + "\\c.txt"},
+        {"3,d.tx_,d.txt", EntryExpand, false, true, src + "\\d.tx_", inst + "\\d.txt"},
+        {"3;d.tx_,d.txt", EntryExpand, false, true, src + "\\d.tx_", inst + "\\d.txt"},
+        {"12,e,f", EntryExpand, true, true, src + "\\,e", win + "\\f"},
+        {"4,g.dl_,g.dl_", EntryCopyRaw, false, false, src + "\\g.dl_", tmp + "\\g.dl_"},
+        {"5,g.dl_,g.dll", EntryExpandFromTemp, false, true, tmp + "\\g.dl_", inst + "\\g.dll"},
+        {"6,ru.tx_,en.tx_,h.txt", EntryExpand, false, true, src + "\\en.tx_", inst + "\\h.txt"},
+        {"3,na,me.tx_,i.txt", EntryExpand, false, true, src + "\\na,me.tx_", inst + "\\i.txt"},
+        {"0,a,b", EntryNothing, false, false, "", ""},
+        {"7,a,b", EntryNothing, false, false, "", ""},
+        {"8,a,b", EntryNothing, false, false, "", ""},
+        {"9,a,b", EntryNothing, false, false, "", ""},
+        {"", EntryNothing, false, false, "", ""},
+        {"3,", EntryNothing, false, false, "", ""},
+        {"3,ab", EntryNothing, false, false, "", ""},
+        {"3,a,", EntryNothing, false, false, "", ""},
+        {"3,,b", EntryNothing, false, false, "", ""},
+        {"6,a,b", EntryNothing, false, false, "", ""},
+        {longDestination.c_str(), EntryNothing, false, false, "", ""},
+        {longSource.c_str(), EntryNothing, false, false, "", ""},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        EntryPlan plan;
+        memset(&plan, 'X', sizeof plan);
+        EXPECT_EQ(c.operation != EntryNothing, PlanFileEntry(c.text, &plan));
+        EXPECT_EQ(c.operation, plan.Operation);
+        EXPECT_EQ(c.onlyWhenMissing, plan.OnlyWhenMissing);
+        EXPECT_EQ(c.showsProgress, plan.ShowsProgress);
+        EXPECT_EQ(c.source, plan.Source);
+        EXPECT_EQ(c.destination, plan.Destination);
+    }
+}
+
+TEST_F(Transfer, LocaleChoosesTheSource)
+{
+    struct { const char *stored; const char *source; } cases[] = {
+        {"419", "\\ru.tx_"}, {"000419", "\\ru.tx_"}, {"1049", "\\en.tx_"},
+        {"", "\\en.tx_"}, {0, "\\en.tx_"}};
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "no system.cb");
+        SetLocale(c.stored);
+        EntryPlan plan;
+        ASSERT_TRUE(PlanFileEntry("6,ru.tx_,en.tx_,h.txt", &plan));
+        EXPECT_EQ(src + c.source, plan.Source);
+    }
+}
+
+TEST_F(Transfer, ProgressBoundDoesNotWrap)
+{
+    EXPECT_EQ(10u, ProgressUpperBound(0));
+    EXPECT_EQ(10u, ProgressUpperBound(-5));
+    EXPECT_EQ(65530u, ProgressUpperBound(6552));
+    EXPECT_EQ(65540u, ProgressUpperBound(6553));
+    EXPECT_GT(ProgressUpperBound(0x7FFFFFFF), 65540u);
+    EXPECT_LE(ProgressUpperBound(0x7FFFFFFF), 0x7FFFFFFFu);
+
+    std::string status(300, 'p');
+    char line[EditTextSize];
+    FormatStatusLine(line, sizeof line, status.c_str());
+    EXPECT_EQ(EditTextSize - 1, strlen(line));
+    EXPECT_EQ(0, strncmp(line, "Copy file : ppp", 15));
+}
+
+TEST_F(Transfer, DirectoriesLogOnlyWhatTheyMake)
+{
+    UseScript("[SubDir]\r\nNumberDirs=3\r\nDir1=old\r\nDir2=old\\new\r\nDir3=other\r\n");
+    SubDirCount = 3;
+    CreateDirectoryA((inst + "\\old").c_str(), 0);
+    OpenLog();
+    EXPECT_TRUE(CreateInstallDirectories());
+    EXPECT_EQ("Made Dir: " + inst + "\\old\\new\n" + "Made Dir: " + inst + "\\other\n",
+              CloseLog());
+    EXPECT_TRUE(FileExists(inst + "\\old\\new"));
+
+    strcpy(InstallPath, (root + "\\missing\\inst").c_str());
+    OpenLog();
+    EXPECT_FALSE(CreateInstallDirectories());
+    EXPECT_EQ("", CloseLog());
+    EXPECT_FALSE(FileExists(root + "\\missing"));
+}
+
+TEST_F(Transfer, TypesReplaceOrKeepAndMoveThroughTemp)
+{
+    for (const char *name : {"one", "two", "three", "staged", "new1", "new2"})
+        WriteWholeFile(src + "\\" + name, std::string("fresh ") + name);
+    WriteWholeFile(src + "\\Disk1", "");
+    WriteWholeFile(win + "\\one", "old one");
+    WriteWholeFile(sys + "\\two", "old two");
+    WriteWholeFile(inst + "\\three", "old three");
+    UseScript("[Title]\r\nNumberDisk=1\r\n[Disk1]\r\nNumberFiles=9\r\n"
+              "file1=3,three,three\r\nfile2=1,one,one\r\nfile3=2,two,two\r\nfile4=Q,two,two\r\n"
+              "file5=4,staged,staged.tmp\r\nfile6=5,staged.tmp,staged\r\n"
+              "file7=1,new1,new1\r\nfile8=X,new2,new2\r\nfile9=0,one,x\r\n");
+    DiskCount = 1;
+    OpenLog();
+    ASSERT_EQ(TransferCompleted, TransferFiles());
+    EXPECT_EQ("fresh three", ReadWholeFile(inst + "\\three"));
+    EXPECT_EQ("old one", ReadWholeFile(win + "\\one"));
+    EXPECT_EQ("old two", ReadWholeFile(sys + "\\two"));
+    EXPECT_EQ("fresh staged", ReadWholeFile(inst + "\\staged"));
+    EXPECT_FALSE(FileExists(tmp + "\\staged.tmp"));
+    EXPECT_EQ("fresh new1", ReadWholeFile(win + "\\new1"));
+    EXPECT_EQ("fresh new2", ReadWholeFile(sys + "\\new2"));
+    // The type-0 entry last: neither the status line nor the stale path moved.
+    EXPECT_EQ("Copy file : " + sys + "\\new2", Status());
+    EXPECT_EQ(40, BarPosition());
+    EXPECT_EQ(std::string(::Setup.EditText), Status());
+    EXPECT_EQ("File Copy: " + inst + "\\three\n" + "File Copy: " + inst + "\\staged\n" +
+                  "File Copy: " + win + "\\new1\n" + "File Copy: " + sys + "\\new2\n",
+              CloseLog());
+    PBRANGE range;
+    SendMessageA(::Setup.ProgressBar, PBM_GETRANGE, 0, (LPARAM)&range);
+    EXPECT_EQ(0, range.iLow);
+    EXPECT_EQ(100, range.iHigh);
+}
+
+TEST_F(Transfer, SkippedEntriesLeaveStatusAndBar)
+{
+    WriteWholeFile(src + "\\Disk1", "");
+    WriteWholeFile(src + "\\a", "fresh");
+    WriteWholeFile(win + "\\a", "old");
+    WriteWholeFile(sys + "\\a", "old");
+    UseScript("[Disk1]\r\nNumberFiles=8\r\nfile1=3,a,a\r\nfile2=1,a,a\r\nfile3=2,a,a\r\n"
+              "file4=7,a,b\r\nfile5=3,a\r\nfile7=6,a,b\r\nfile8=4,a,t\r\n");
+    DiskCount = 1;
+    ASSERT_EQ(TransferCompleted, TransferFiles());
+    EXPECT_EQ("Copy file : " + inst + "\\a", Status());
+    EXPECT_EQ(10, BarPosition());
+    EXPECT_EQ("old", ReadWholeFile(win + "\\a"));
+    EXPECT_EQ("fresh", ReadWholeFile(tmp + "\\t"));
+}
+
+TEST_F(Transfer, LocaleEntriesEndToEnd)
+{
+    WriteWholeFile(src + "\\Disk1", "");
+    WriteWholeFile(src + "\\ru", "russian");
+    WriteWholeFile(src + "\\en", "other");
+    UseScript("[Disk1]\r\nNumberFiles=1\r\nfile1=6,ru,en,d\\text\r\n");
+    CreateDirectoryA((inst + "\\d").c_str(), 0);
+    DiskCount = 1;
+    struct { const char *stored; const char *expected; } cases[] = {
+        {"419", "russian"}, {"000419", "russian"}, {"409", "other"}, {0, "other"}};
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.stored ? c.stored : "no system.cb");
+        SetLocale(c.stored);
+        ASSERT_EQ(TransferCompleted, TransferFiles());
+        EXPECT_EQ(c.expected, ReadWholeFile(inst + "\\d\\text"));
+        DestroyWindow(::Setup.CurrentDialog);
+        ::Setup.CurrentDialog = 0;
+    }
+}
+
+TEST_F(Transfer, NoDisksAndLargeCounts)
+{
+    UseScript("[Disk1]\r\nNumberFiles=7000\r\n[Disk2]\r\nNumberFiles=-1\r\n");
+    struct { int disks; int high; } cases[] = {{0, 10}, {2, 70010}};
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.disks);
+        DiskCount = c.disks;
+        WriteWholeFile(src + "\\Disk1", "");
+        WriteWholeFile(src + "\\Disk2", "");
+        ASSERT_EQ(TransferCompleted, TransferFiles());
+        PBRANGE range;
+        SendMessageA(::Setup.ProgressBar, PBM_GETRANGE, 0, (LPARAM)&range);
+        EXPECT_EQ(0, range.iLow);
+        EXPECT_EQ(c.high, range.iHigh);
+        EXPECT_EQ(0, BarPosition());
+        DestroyWindow(::Setup.CurrentDialog);
+        ::Setup.CurrentDialog = 0;
+    }
+}
+
+// Commands posted to the progress dialog as it is created reach it in the
+// first drain, as keys pressed during the first file would.
+UINT PostedCommand;
+HHOOK CommandHook;
+LRESULT CALLBACK PostOnCreate(int code, WPARAM wParam, LPARAM lParam)
+{
+    auto *call = (CWPSTRUCT *)lParam;
+    if (code == HC_ACTION && call->message == WM_INITDIALOG)
+        PostMessageA(call->hwnd, WM_COMMAND, PostedCommand, 0);
+    return CallNextHookEx(CommandHook, code, wParam, lParam);
+}
+
+TEST_F(Transfer, EscAbortsAfterTheEntryEnterDoesNot)
+{
+    WriteWholeFile(src + "\\Disk1", "");
+    WriteWholeFile(src + "\\a", "fresh");
+    WriteWholeFile(win + "\\a", "old");
+    UseScript("[Disk1]\r\nNumberFiles=2\r\nfile1=1,a,a\r\nfile2=3,a,a\r\n");
+    DiskCount = 1;
+    struct { UINT command; TransferOutcome outcome; bool secondCopied; } cases[] = {
+        {IDCANCEL, TransferAborted, false}, {IDOK, TransferCompleted, true}};
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.command);
+        DeleteFileA((inst + "\\a").c_str());
+        PostedCommand = c.command;
+        CommandHook = SetWindowsHookExA(WH_CALLWNDPROC, PostOnCreate, 0, GetCurrentThreadId());
+        TransferOutcome outcome = TransferFiles();
+        UnhookWindowsHookEx(CommandHook);
+        EXPECT_EQ(c.outcome, outcome);
+        EXPECT_EQ(c.secondCopied, FileExists(inst + "\\a"));
+        EXPECT_EQ("old", ReadWholeFile(win + "\\a"));
+        DestroyWindow(::Setup.CurrentDialog);
+        ::Setup.CurrentDialog = 0;
+    }
+}
+
+// Answers each disk prompt in turn from a list, recording its text and
+// owner; the tag file appears before the answer named "insert".
+struct PromptAnswer { int answer; bool insert; };
+std::vector<PromptAnswer> Answers;
+std::vector<std::string> Prompts;
+std::string TagToInsert;
+HWND PromptOwner;
+HHOOK PromptHook;
+LRESULT CALLBACK AnswerPrompt(int code, WPARAM wParam, LPARAM lParam)
+{
+    char caption[64] = "";
+    if (code == HCBT_ACTIVATE && GetWindowTextA((HWND)wParam, caption, sizeof caption) &&
+        strcmp(caption, DiskPromptCaption) == 0) {
+        char text[128] = "";
+        GetDlgItemTextA((HWND)wParam, 0xFFFF, text, sizeof text);
+        Prompts.push_back(text);
+        PromptOwner = GetWindow((HWND)wParam, GW_OWNER);
+        PromptAnswer next = {IDCANCEL, false};
+        if (!Answers.empty()) {
+            next = Answers.front();
+            Answers.erase(Answers.begin());
+        }
+        if (next.insert) WriteWholeFile(TagToInsert, "");
+        PostMessageA((HWND)wParam, WM_COMMAND, next.answer, 0);
+    }
+    return CallNextHookEx(PromptHook, code, wParam, lParam);
+}
+
+TEST_F(Transfer, DiskPromptsRepeatUntilTheTagOrCancel)
+{
+    WriteWholeFile(src + "\\a", "fresh");
+    UseScript("[Disk1]\r\nNumberFiles=1\r\nfile1=3,a,a\r\n[Disk2]\r\nNumberFiles=1\r\n"
+              "file1=3,a,b\r\n");
+    DiskCount = 2;
+    WriteWholeFile(src + "\\Disk1", "");
+    TagToInsert = src + "\\Disk2";
+    struct { const char *name; std::vector<PromptAnswer> answers; TransferOutcome outcome;
+             size_t prompts; bool secondCopied; } cases[] = {
+        {"ok while missing, then inserted", {{IDOK, false}, {IDOK, true}}, TransferCompleted, 2, true},
+        {"cancel", {{IDCANCEL, false}}, TransferAborted, 1, false},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileA(TagToInsert.c_str());
+        DeleteFileA((inst + "\\b").c_str());
+        Answers = c.answers;
+        Prompts.clear();
+        PromptHook = SetWindowsHookExA(WH_CBT, AnswerPrompt, 0, GetCurrentThreadId());
+        TransferOutcome outcome = TransferFiles();
+        UnhookWindowsHookEx(PromptHook);
+        EXPECT_EQ(c.outcome, outcome);
+        ASSERT_EQ(c.prompts, Prompts.size());
+        for (auto &text : Prompts) EXPECT_EQ("Please insert disk #2", text);
+        EXPECT_EQ(::Setup.CurrentDialog, PromptOwner);
+        EXPECT_TRUE(FileExists(inst + "\\a"));
+        EXPECT_EQ(c.secondCopied, FileExists(inst + "\\b"));
+        DestroyWindow(::Setup.CurrentDialog);
+        ::Setup.CurrentDialog = 0;
+    }
+}
+
+}  // namespace
