@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages given as arguments, as root, only when one is
-# missing. Adds the i386 architecture for wine32 and runs apt-get update only
-# when something has to be installed.
+# missing: nothing is touched (no apt-get update either) when all are there.
+# Adds the i386 architecture that wine32 needs.
 set -eu
 missing=()
 for package in "$@"; do
@@ -13,13 +13,7 @@ if [ "$(id -u)" -ne 0 ]; then
   echo "missing packages (run as root to install): ${missing[*]}" >&2
   exit 1
 fi
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
-  rm -f /var/lib/apt/lists/lock.updated
-fi
-# Update the package lists once, or after the architecture was added.
-if [ ! -e /var/lib/apt/lists/lock.updated ] || [ -z "$(ls /var/lib/apt/lists/*i386_Packages* 2>/dev/null)" ]; then
-  apt-get update -qq
-  touch /var/lib/apt/lists/lock.updated
-fi
+echo "Installing: ${missing[*]}"
+dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+apt-get update -qq
 DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
