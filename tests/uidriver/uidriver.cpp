@@ -426,18 +426,24 @@ static bool StepClickBackground(int count, char **args)
     ClientToScreen(background, &at);
     if (WindowFromPoint(at) != background) return Fail("point %ld,%ld is not on the background window", at.x, at.y);
     int width = GetSystemMetrics(SM_CXSCREEN), height = GetSystemMetrics(SM_CYSCREEN);
-    INPUT input[3];
-    memset(input, 0, sizeof input);
-    for (INPUT &one : input) {
-        one.type = INPUT_MOUSE;
-        one.mi.dx = (at.x * 65535 + width / 2) / (width - 1);
-        one.mi.dy = (at.y * 65535 + height / 2) / (height - 1);
-        one.mi.dwFlags = MOUSEEVENTF_ABSOLUTE;
+    // Move first and wait until the cursor is there: a button event carries
+    // no position of its own and happens wherever the cursor then is.
+    DWORD actions[3] = {0, MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP};
+    for (DWORD action : actions) {
+        INPUT input;
+        memset(&input, 0, sizeof input);
+        input.type = INPUT_MOUSE;
+        input.mi.dx = (at.x * 65535 + (width - 1) / 2) / (width - 1);
+        input.mi.dy = (at.y * 65535 + (height - 1) / 2) / (height - 1);
+        input.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | action;
+        if (SendInput(1, &input, sizeof input) != 1) return Fail("SendInput failed (%lu)", GetLastError());
+        if (action == 0 && !Poll(2000, [at] {
+                POINT cursor;
+                return GetCursorPos(&cursor) && cursor.x == at.x && cursor.y == at.y;
+            }))
+            return Fail("the cursor did not move to %ld,%ld", at.x, at.y);
+        Sleep(50);
     }
-    input[0].mi.dwFlags |= MOUSEEVENTF_MOVE;
-    input[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-    input[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-    if (SendInput(3, input, sizeof input[0]) != 3) return Fail("SendInput failed (%lu)", GetLastError());
     Sleep(300);  // let the target take the click
     return true;
 }
