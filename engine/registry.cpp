@@ -1,6 +1,110 @@
 #include "registry.h"
 
-void SubstituteInstallDir(char *, const char *) {}
-bool WriteRegistryString(int, const char *, const char *, const char *, FILE *) { return false; }
-void WriteRegistryEntries() {}
-void WriteWinIniEntries() {}
+#include <windows.h>
+#include <commctrl.h>
+#include <string.h>
+
+#include "install_log.h"
+#include "script.h"
+#include "setup_state.h"
+#include "text.h"
+
+enum { ShortPathLimit = 250, StatusTextId = 11 };
+
+#define RegisterStatusText "Register data base..."
+
+void SubstituteInstallDir(char *value, const char *directory)
+{
+    // Built piece by piece, never through a format, so that a "%" in the
+    // value or in the directory comes out as it went in.
+    char result[SubstitutedValueSize];
+    result[0] = 0;
+    const char *rest = value;
+    const char *found;
+    while ((found = strstr(rest, "#s\\")) != 0) {
+        char before[SubstitutedValueSize];
+        size_t length = (size_t)(found - rest);
+        if (length >= sizeof before) length = sizeof before - 1;
+        memcpy(before, rest, length);
+        before[length] = 0;
+        AppendText(result, sizeof result, before);
+        AppendText(result, sizeof result, directory);
+        rest = found + 2;  // the placeholder's backslash stays
+    }
+    AppendText(result, sizeof result, rest);
+    CopyText(value, SubstitutedValueSize, result);
+}
+
+bool WriteRegistryString(int root, const char *subkey, const char *valueName,
+                         const char *data, FILE *log)
+{
+    if (root < 0 || root >= RegistryRootCount) return false;
+    HKEY key;
+    DWORD disposition;
+    char noClass[] = "";
+    if (RegCreateKeyExA(RegistryRoot[root], subkey, 0, noClass, REG_OPTION_NON_VOLATILE,
+                        KEY_ALL_ACCESS, 0, &key, &disposition) != ERROR_SUCCESS)
+        return false;
+    bool set = RegSetValueExA(key, valueName, 0, REG_SZ, (const BYTE *)data,
+                              (DWORD)strlen(data) + 1) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    if (set) {
+        LogLine(log, "RegDB Key: %s\n", subkey);
+        LogLine(log, "RegDB Val: %s\n", data);
+        LogLine(log, "RegDB Name: %s\n", valueName);
+        LogLine(log, "RegDB Root: %d\n", root);
+    }
+    return set;
+}
+
+void ShortInstallDir(char *dest, size_t capacity, const char *path)
+{
+    if (capacity == 0) return;
+    DWORD limit = capacity < ShortPathLimit ? (DWORD)capacity : ShortPathLimit;
+    DWORD length = GetShortPathNameA(path, dest, limit);
+    // Zero is a failure, a length of limit or more says the form did not fit.
+    if (length == 0 || length >= limit) CopyText(dest, limit, path);
+}
+
+void WriteRegistryEntries()
+{
+    if (Setup.CurrentDialog)
+        SetDlgItemTextA(Setup.CurrentDialog, StatusTextId, RegisterStatusText);
+    int count = ReadScriptKey(KeyNumberReg);
+    ShortInstallDir(Setup.EditText, sizeof Setup.EditText, InstallPath);
+
+    for (int n = 1; n <= count; ++n) {
+        char keyText[RegKeyLimit], valText[RegValLimit];
+        ReadNumberedKey(KeyRegKey, n, keyText);
+        ReadNumberedKey(KeyRegVal, n, valText);
+        RegKeyEntry key;
+        RegValEntry val;
+        // A root outside the table or a value without its comma has no
+        // meaning: the entry is left out.
+        if (!ParseRegKey(keyText, &key) || !ParseRegVal(valText, &val)) continue;
+        char data[SubstitutedValueSize];
+        CopyText(data, sizeof data, val.Data);
+        if (data[0]) SubstituteInstallDir(data, Setup.EditText);
+        WriteRegistryString(key.Root, key.Subkey, val.Name, data, Setup.InstallLog);
+    }
+    if (Setup.ProgressBar) SendMessageA(Setup.ProgressBar, PBM_STEPIT, 0, 0);
+}
+
+void WriteWinIniEntries()
+{
+    int count = ReadScriptKey(KeyNumberIni);
+    for (int n = 1; n <= count; ++n) {
+        char text[IniKeyLimit];
+        ReadNumberedKey(KeyIniKey, n, text);
+        IniEntry entry;
+        if (!ParseIniKey(text, &entry)) continue;
+        char value[SubstitutedValueSize];
+        CopyText(value, sizeof value, entry.Value);
+        SubstituteInstallDir(value, InstallPath);
+        WriteProfileStringA(entry.Section, entry.Key, value);
+        LogLine(Setup.InstallLog, "INI File: %s\\win.ini\n", WindowsDir);
+        LogLine(Setup.InstallLog, "INI Sect: %s\n", entry.Section);
+        LogLine(Setup.InstallLog, "INI Item: %s\n", entry.Key);
+        LogLine(Setup.InstallLog, "INI Val: %s\n", value);
+    }
+}

@@ -2,6 +2,7 @@
 // placeholder "#s\" replaced in their values.
 #pragma once
 
+#include <stddef.h>
 #include <stdio.h>
 
 enum { SubstitutedValueSize = 256 };
@@ -15,6 +16,10 @@ void SubstituteInstallDir(char *value, const char *directory);
 // the four "RegDB" lines when the value was set. Root outside 0..3: false.
 bool WriteRegistryString(int root, const char *subkey, const char *valueName,
                          const char *data, FILE *log);
+
+// The short (8.3) form of path into dest, at most 249 characters; the long
+// form, cut likewise, when the platform cannot give a short one.
+void ShortInstallDir(char *dest, size_t capacity, const char *path);
 
 void WriteRegistryEntries();
 void WriteWinIniEntries();
