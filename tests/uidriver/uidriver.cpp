@@ -206,16 +206,30 @@ static HWND FocusOf(HWND window)
     return info.hwndFocus ? info.hwndFocus : info.hwndActive;
 }
 
+// A list entry's text. Asked for in UTF-16: Wine passes an ANSI LB_GETTEXT
+// from another process through without converting it.
+static bool EntryText(HWND list, int index, char *text, size_t capacity)
+{
+    WCHAR wide[TextSize];
+    text[0] = 0;
+    int length = (int)Send(list, LB_GETTEXTLEN, index, 0);
+    if (length < 0 || length >= TextSize) return false;
+    DWORD_PTR copied = 0;
+    wide[0] = 0;
+    if (!SendMessageTimeoutW(list, LB_GETTEXT, index, (LPARAM)wide, SMTO_NORMAL, SendTimeoutMs, &copied))
+        return false;
+    wide[length] = 0;
+    WideCharToMultiByte(CP_ACP, 0, wide, -1, text, (int)capacity, 0, 0);
+    text[capacity - 1] = 0;
+    return true;
+}
+
 static bool FindEntry(HWND list, const char *entry, int *index)
 {
     int count = (int)Send(list, LB_GETCOUNT, 0, 0);
     for (int i = 0; i < count; i++) {
         char text[TextSize];
-        int length = (int)Send(list, LB_GETTEXTLEN, i, 0);
-        if (length < 0 || length >= (int)sizeof text) continue;
-        text[0] = 0;
-        Send(list, LB_GETTEXT, i, (LPARAM)text);
-        if (strcmp(text, entry) == 0) {
+        if (EntryText(list, i, text, sizeof text) && strcmp(text, entry) == 0) {
             *index = i;
             return true;
         }
@@ -333,9 +347,7 @@ static bool StepList(int count, char **args)
     int entries = (int)Send(list, LB_GETCOUNT, 0, 0);
     for (int i = 0; i < entries; i++) {
         char text[TextSize];
-        int length = (int)Send(list, LB_GETTEXTLEN, i, 0);
-        text[0] = 0;
-        if (length >= 0 && length < (int)sizeof text) Send(list, LB_GETTEXT, i, (LPARAM)text);
+        EntryText(list, i, text, sizeof text);
         printf("%s\n", text);
     }
     return true;
