@@ -51,17 +51,17 @@ grep -qx '\[e2e\]' <<<"$entries" || fail "the root's sub-directories are not lis
 grep -qv '^\[' <<<"$entries" && fail "files in the list: $entries"
 shot directory
 
-ui dblclick 13 "[e2e]" -- expect-text 11 "$(esc "c:\\e2e\\$title")"
-ui dblclick 13 "[directory_page]" -- dblclick 13 "[tree]" \
-  -- expect-text 11 "$(esc "c:\\e2e\\directory_page\\tree\\$title")"
+ui dblclick 13 "[e2e]" -- wait-text 11 "$(esc "c:\\e2e\\$title")"
+ui dblclick 13 "[directory_page]" -- wait-text 11 "$(esc "c:\\e2e\\directory_page\\$title")" \
+  -- dblclick 13 "[tree]" -- wait-text 11 "$(esc "c:\\e2e\\directory_page\\tree\\$title")"
 ui dblclick 13 "[Long Directory Name]" \
-  -- expect-text 11 "$(esc "c:\\e2e\\directory_page\\tree\\Long Directory Name\\$title")"
+  -- wait-text 11 "$(esc "c:\\e2e\\directory_page\\tree\\Long Directory Name\\$title")"
 near_c_free "$(ui text 16)"
-ui dblclick 13 "[..]" -- expect-text 11 "$(esc "c:\\e2e\\directory_page\\tree\\$title")"
-ui dblclick 13 "[..]" -- expect-text 11 "$(esc "c:\\e2e\\directory_page\\$title")"
-ui dblclick 13 "[..]" -- expect-text 11 "$(esc "c:\\e2e\\$title")"
-ui dblclick 13 "[..]" -- expect-text 11 "$(esc "c:\\$title")"
-ui dblclick 13 "[-c-]" -- expect-text 11 "$(esc "c:\\$title")"
+ui dblclick 13 "[..]" -- wait-text 11 "$(esc "c:\\e2e\\directory_page\\tree\\$title")"
+ui dblclick 13 "[..]" -- wait-text 11 "$(esc "c:\\e2e\\directory_page\\$title")"
+ui dblclick 13 "[..]" -- wait-text 11 "$(esc "c:\\e2e\\$title")"
+ui dblclick 13 "[..]" -- wait-text 11 "$(esc "c:\\$title")"
+ui dblclick 13 "[-c-]" -- sleep 500 -- expect-text 11 "$(esc "c:\\$title")"
 shot directory-root
 ui key esc -- wait-gone directory
 wait_setup 30
