@@ -53,8 +53,8 @@ wait_setup 30
 # large file onto one destination, so the copy lasts but takes little room.
 new_disk copying "Background Test" "NumberDisk=1
 [Disk1]
-NumberFiles=400
-$(for n in $(seq 400); do echo "file$n=3,BIG.DAT,BIG.DAT"; done)
+NumberFiles=1000
+$(for n in $(seq 1000); do echo "file$n=3,BIG.DAT,BIG.DAT"; done)
 "
 head -c 2000000 /dev/zero >"$disk/BIG.DAT"
 touch "$disk/Disk1"
@@ -67,6 +67,6 @@ ui click-background -- expect-focus progress -- key esc -- wait-gone progress
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "Esc during the copy: exit status"
 copied="$(grep -c '^File Copy: ' "$install/install.log")"
-[ "$copied" -lt 400 ] || fail "the copy was not stopped by Esc"
+[ "$copied" -lt 1000 ] || fail "the copy was not stopped by Esc"
 rm -rf "$install"
 pass

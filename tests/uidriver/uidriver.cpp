@@ -2,7 +2,19 @@
 // process: uidriver STEP ARGS [-- STEP ARGS]... Each step acts through the
 // messages or input that a person's mouse and keyboard produce. The first
 // failing step prints "step N (<step>): <reason>" to stderr and ends the run
-// with status 1.
+// with status 1. Waits take an optional limit in ms (default 10000).
+//
+//   wait-background [ms]            wait-page|wait-gone <page> [ms]
+//   wait-msgbox <caption> [ms]      text <id>   list <id>   progress
+//   expect-text <id> <text>         wait-text <id> <text> [ms]
+//   click <id>   type <id> <text>   select|dblclick <id> <entry>
+//   key enter|esc   click-background   expect-focus <page>
+//   pixel <x> <y>   rect background|<page>   maximised   sleep <ms>
+//
+// Pages: welcome, directory, group, progress, wait. The expected texts know
+// the escapes \n and \\ (so write C:\\new for C:\new). Without a wait-page
+// or wait-msgbox, steps act on the dialog that the background window owns.
+// click and key are posted: follow them with a wait.
 #include <windows.h>
 #include <commctrl.h>
 #include <fcntl.h>
