@@ -4,11 +4,12 @@
 // AddItem(command,"name"), making a folder under the user's Start-menu
 // Programs folder and one shell link per item.
 //
-//   shelldde.exe [/log <file>] [/timeout <seconds>] [/silent]
+//   shelldde.exe [/log <file>] [/timeout <seconds>] [/silent] [/ready <file>]
 //
 // /log appends every command text received to the file, byte for byte.
 // /timeout ends the server after that many seconds. /silent answers the
-// initiate but never acknowledges an execute. [ExitServer()] or WM_CLOSE
+// initiate but never acknowledges an execute. /ready creates the file once
+// the server's window exists. [ExitServer()] or WM_CLOSE
 // ends it too.
 #include <windows.h>
 #include <dde.h>
@@ -25,6 +26,7 @@ static const char TopicName[] = "AppProperties";
 enum { TimeoutTimer = 1 };
 
 static char LogPath[MAX_PATH];
+static char ReadyPath[MAX_PATH];
 static bool Silent;
 static char ProgramsDir[MAX_PATH];
 static char CurrentGroup[MAX_PATH];  // folder of the group last created or shown
@@ -93,6 +95,7 @@ static bool AddItem(const char *command, const char *name)
     bool saved = false;
     link->SetPath(command);
     link->SetDescription(name);
+    link->SetShowCmd(SW_SHOWNORMAL);
     if (workDir[0]) link->SetWorkingDirectory(workDir);
     IPersistFile *file = 0;
     if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void **)&file))) {
@@ -195,6 +198,8 @@ static void ReadOptions(int *timeoutSeconds)
             snprintf(LogPath, sizeof LogPath, "%s", __argv[++i]);
         else if (lstrcmpiA(option, "/timeout") == 0 && i + 1 < __argc)
             *timeoutSeconds = atoi(__argv[++i]);
+        else if (lstrcmpiA(option, "/ready") == 0 && i + 1 < __argc)
+            snprintf(ReadyPath, sizeof ReadyPath, "%s", __argv[++i]);
         else if (lstrcmpiA(option, "/silent") == 0)
             Silent = true;
     }
@@ -217,6 +222,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
                                   0, 0, instance, 0);
     if (!window) return 1;
     if (timeoutSeconds > 0) SetTimer(window, TimeoutTimer, (UINT)timeoutSeconds * 1000, 0);
+    if (ReadyPath[0]) {
+        FILE *ready = fopen(ReadyPath, "wb");
+        if (ready) fclose(ready);
+    }
 
     MSG message;
     while (GetMessageA(&message, 0, 0, 0) > 0) {
