@@ -45,7 +45,7 @@ run() {
   ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
     -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 -- wait-page group 30000
   [ -n "${2:-}" ] && shot group
-  ui click 1 -- wait-page wait 10000
+  ui wait-page group -- click 1 -- wait-page wait 10000
   [ -n "${2:-}" ] && shot wait
   return 0
 }
