@@ -1,0 +1,228 @@
+#!/usr/bin/env bash
+# The demonstration: installs the sample product of demo/product from two
+# disks with SETUP.EXE under Wine, with our shell DDE server creating the
+# program group.
+#
+#   demo/run-demo.sh BUILD
+#
+# With DISPLAY set, a person clicks through the pages; the script says when
+# to "insert" disk 2. Without DISPLAY it starts Xvfb, goes through every page
+# with the UI driver and saves a screenshot of each step as
+# BUILD/screens/demo-*.png. Either way it ends by showing what was installed,
+# and leaves nothing running. It builds nothing: `make demo` builds first.
+set -u
+BUILD="$(cd "${1:?usage: demo/run-demo.sh BUILD}" && pwd)"
+here="$(cd "$(dirname "$0")" && pwd)"
+source_dir="$(cd "$here/.." && pwd)"
+product="$here/product"
+DEMO="$BUILD/demo"
+screens="$BUILD/screens"
+
+for f in SETUP.EXE tools/shelldde/shelldde.exe tests/uidriver.exe; do
+  [ -f "$BUILD/$f" ] || { echo "run-demo: $BUILD/$f is missing; run 'make build' first" >&2; exit 1; }
+done
+
+interactive=1
+[ -z "${DISPLAY:-}" ] && interactive=0
+
+xvfb_pid="" setup_pid="" server_pid=""
+stop_pid() {
+  local pid="$1"
+  [ -n "$pid" ] || return 0
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid" 2>/dev/null
+    sleep 0.3
+    kill -9 "$pid" 2>/dev/null
+  fi
+  wait "$pid" 2>/dev/null
+}
+cleanup() {
+  stop_pid "$setup_pid"
+  stop_pid "$server_pid"
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
+  stop_pid "$xvfb_pid"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+say() { printf '%s\n' "$*"; }
+die() { say "run-demo: $*" >&2; exit 1; }
+
+rm -rf "$DEMO"
+mkdir -p "$DEMO" "$screens"
+rm -f "$screens"/demo-*.png
+
+if [ "$interactive" = 0 ]; then
+  n=90
+  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+fi
+
+# A prefix of its own, made as the test harness makes one (a 1024x768
+# virtual desktop, free fonts); never the caller's own WINEPREFIX.
+export BUILD_DIR="$DEMO"
+export WINEPREFIX="$DEMO/wineprefix"
+. "$source_dir/tests/harness/wine-env.sh"
+say "Making a Wine prefix in $WINEPREFIX ..."
+"$source_dir/tests/harness/make-prefix.sh" || die "could not make the Wine prefix"
+wineserver -p
+wine cmd /c exit >/dev/null 2>&1 </dev/null
+
+# The disks: SETUP.EXE, the compressed script and files, the tag Disk1. All
+# disks share the program's directory; Disk2 is "inserted" by making its tag.
+disk="$DRIVE_C/DemoDisk"
+mkdir -p "$disk"
+cp "$BUILD/SETUP.EXE" "$disk/"
+
+# SZDD with every byte a literal, for what mscompress gets wrong.
+szdd_by_hand() {
+  perl -e '
+    local $/; open my $in, "<:raw", $ARGV[0] or die; my $data = <$in>;
+    open my $out, ">:raw", $ARGV[1] or die;
+    print $out "SZDD\x88\xf0\x27\x33", "A", "\0", pack("V", length $data);
+    for (my $i = 0; $i < length $data; $i += 8) { print $out "\xff", substr($data, $i, 8); }
+  ' "$1" "$2"
+}
+# compress SRC DEST, verified by expanding it again.
+compress() {
+  local work
+  work="$(mktemp -d)"
+  cp "$1" "$work/f"
+  (cd "$work" && mscompress f >/dev/null 2>&1)
+  if [ -f "$work/f_" ]; then mv "$work/f_" "$2"; else szdd_by_hand "$1" "$2"; fi
+  msexpand <"$2" >"$work/check" 2>/dev/null
+  if ! cmp -s "$1" "$work/check"; then
+    szdd_by_hand "$1" "$2"
+    msexpand <"$2" >"$work/check" 2>/dev/null
+    cmp -s "$1" "$work/check" || { rm -rf "$work"; die "could not compress $1"; }
+  fi
+  rm -rf "$work"
+}
+# readme.txt -> README.TX_
+packed_name() {
+  local name
+  name="$(basename "$1" | tr '[:lower:]' '[:upper:]')"
+  echo "${name%?}_"
+}
+compress "$product/setup.inf" "$disk/setup.in_"
+count=0
+while IFS= read -r -d '' file; do
+  compress "$file" "$disk/$(packed_name "$file")"
+  count=$((count + 1))
+done < <(find "$product/disk1" "$product/disk2" -type f -print0 | sort -z)
+touch "$disk/Disk1"
+say "Laid out the disks in $disk: $count files compressed and verified."
+
+server_log="$DEMO/shelldde.log"
+: >"$server_log"
+wine "$BUILD/tools/shelldde/shelldde.exe" /log "$(winepath -w "$server_log" | tr -d '\r')" \
+  /ready "$(winepath -w "$DEMO/shelldde.ready" | tr -d '\r')" /timeout 1800 \
+  >"$DEMO/shelldde.out" 2>&1 </dev/null &
+server_pid=$!
+for _ in $(seq 100); do [ -e "$DEMO/shelldde.ready" ] && break; sleep 0.1; done
+[ -e "$DEMO/shelldde.ready" ] || die "the shell DDE server did not start"
+
+ui() { wine "$BUILD/tests/uidriver.exe" "$@" </dev/null 2>&1 | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+shot() {
+  import -window root -display "$DISPLAY" -crop 1024x768+0+0 +repage "$screens/demo-$1.png" ||
+    say "(screenshot $1 failed)"
+}
+
+(cd "$disk" && exec wine "$disk/SETUP.EXE") >"$DEMO/setup.out" 2>&1 </dev/null &
+setup_pid=$!
+
+if [ "$interactive" = 1 ]; then
+  say ""
+  say "SETUP.EXE is running in Wine's virtual desktop. Please:"
+  say "  1. press Next on the welcome page;"
+  say "  2. accept or change the install directory and press Next;"
+  say "  3. when Setup asks for disk 2, come back here."
+  # Watch for the prompt for as long as Setup runs (it may be cancelled).
+  prompted=0
+  while kill -0 "$setup_pid" 2>/dev/null; do
+    if ui wait-msgbox "New Disk Needed" 3000 >/dev/null; then prompted=1; break; fi
+  done
+  if [ "$prompted" = 1 ]; then
+    say ""
+    read -r -p "Setup asks for disk 2. Insert disk 2: press Enter here. " _ </dev/tty
+    touch "$disk/Disk2"
+    say "Disk 2 is in. Now click OK in the prompt, confirm the group name with Next,"
+    say "and wait for Setup to finish."
+  fi
+  limit=1800
+else
+  step() { ui "$@" >/dev/null || die "UI step failed: $*"; }
+  step wait-background 30000 -- wait-page welcome 30000
+  shot 1-welcome
+  step wait-page welcome -- click 1 -- wait-page directory 10000
+  shot 2-directory
+  step wait-page directory -- click 1 -- wait-msgbox "New Disk Needed" 60000
+  shot 3-disk-prompt
+  touch "$disk/Disk2"
+  step wait-msgbox "New Disk Needed" -- click 1 -- wait-page group 60000
+  shot 4-group
+  step wait-page group -- click 1 -- wait-page wait 10000
+  shot 5-wait
+  limit=120
+fi
+
+waited=0
+while kill -0 "$setup_pid" 2>/dev/null; do
+  [ "$waited" -ge $((limit * 10)) ] && die "SETUP.EXE did not end within ${limit}s"
+  sleep 0.1
+  waited=$((waited + 1))
+done
+wait "$setup_pid"
+status=$?
+setup_pid=""
+[ "$interactive" = 0 ] && shot 6-done
+
+# What the run left behind.
+inst="$DRIVE_C/Program Files/Demo Product"
+if [ ! -f "$inst/install.log" ]; then
+  # Another directory was chosen: find the log the run moved there.
+  found="$(find "$DRIVE_C" -name install.log -newer "$disk/Disk1" 2>/dev/null | head -n 1)"
+  [ -n "$found" ] && inst="$(dirname "$found")"
+fi
+user="${USER:-$(id -un)}"
+[ -d "$DRIVE_C/users/$user" ] || user="$(ls "$DRIVE_C/users" | grep -v -x -e Public | head -n 1)"
+programs="$DRIVE_C/users/$user/AppData/Roaming/Microsoft/Windows/Start Menu/Programs"
+
+say ""
+say "SETUP.EXE ended with status $status."
+say ""
+say "Installed files, in $inst:"
+(cd "$inst" 2>/dev/null && find . -type f | sort | sed 's/^\.\//  /')
+say ""
+say "install.log, first and last lines ($inst/install.log):"
+if [ -f "$inst/install.log" ]; then
+  tr -d '\r' <"$inst/install.log" | head -n 6 | sed 's/^/  /'
+  say "  ..."
+  tr -d '\r' <"$inst/install.log" | tail -n 6 | sed 's/^/  /'
+else
+  say "  (none)"
+fi
+say ""
+say "Registry values (wine reg query):"
+for key in 'HKLM\Software\Demo Product\Setup' 'HKCU\Software\Demo Product\Settings'; do
+  wine reg query "$key" 2>/dev/null | tr -d '\r' | grep -v '^$' | sed 's/^/  /'
+done
+say ""
+say "win.ini entries ($WINEPREFIX/drive_c/windows/win.ini):"
+tr -d '\r' <"$DRIVE_C/windows/win.ini" 2>/dev/null | sed -n '/^\[Demo Product\]$/,/^\[/p' |
+  grep -v '^$' | sed 's/^/  /'
+say ""
+say "Program group and links ($programs/Demo Product):"
+for link in "$programs/Demo Product"/*.lnk; do
+  [ -e "$link" ] || { say "  (none)"; break; }
+  target="$(lnkinfo "$link" 2>/dev/null | sed -n 's/^[[:space:]]*Local path[[:space:]]*:[[:space:]]*//p' | head -n 1)"
+  say "  $(basename "$link") -> $target"
+done
+say ""
+say "Commands the shell server received ($server_log):"
+sed 's/^/  /' "$server_log"
+[ "$interactive" = 0 ] && { say ""; say "Screenshots: $screens/demo-*.png"; }
+exit 0
