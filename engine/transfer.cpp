@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <limits.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "fileops.h"
@@ -180,16 +181,141 @@ static bool WaitForDisk(int disk)
     return true;
 }
 
-static void ProcessEntry(int disk, int n)
+// The file entries of a disk come from one section read rather than a
+// profile read per entry: each of those opens and checks the script file
+// again, which costs more than expanding a small file. The lookup follows the
+// profile functions: key names without regard to case, the first of equal
+// keys, one pair of enclosing quotes removed, the value cut to the limit.
+// Without the section (no memory, or a count too large to index) the entries
+// are read one by one.
+enum { SectionBufferStart = 16384, MaxIndexedEntries = 100000 };
+
+void LoadDiskEntries(int disk, int count, DiskEntries *entries)
+{
+    memset(entries, 0, sizeof *entries);
+    entries->Disk = disk;
+    if (count <= 0 || count > MaxIndexedEntries) return;
+    char section[32];
+    FormatNumberedName(section, sizeof section, DiskNameFormat, disk);
+    DWORD size = SectionBufferStart;
+    char *text = 0;
+    for (;;) {
+        char *grown = (char *)realloc(text, size);
+        if (!grown) {
+            free(text);
+            return;
+        }
+        text = grown;
+        DWORD got = GetPrivateProfileSectionA(section, text, size, Setup.ScriptPath);
+        if (got < size - 2) break;  // size - 2 means the section did not fit
+        if (size > 0x4000000) {
+            free(text);
+            return;
+        }
+        size *= 2;
+    }
+    const char **values = (const char **)calloc((size_t)count + 1, sizeof *values);
+    if (!values) {
+        free(text);
+        return;
+    }
+    for (char *line = text; *line; line += strlen(line) + 1) {
+        if (_strnicmp(line, "file", 4) != 0) continue;
+        char *digits = line + 4, *end = digits;
+        while (*end >= '0' && *end <= '9') ++end;
+        if (end == digits || end - digits > 9 || (*end != '=' && *end != 0)) continue;
+        char number[16];
+        long n = strtol(digits, 0, 10);
+        // "file01" is not the key "file1".
+        FormatText(number, sizeof number, "%ld", n);
+        if (strncmp(number, digits, (size_t)(end - digits)) != 0 ||
+            number[end - digits] != 0 || n < 1 || n > count || values[n])
+            continue;
+        values[n] = *end == '=' ? end + 1 : end;
+    }
+    entries->Section = text;
+    entries->Values = values;
+    entries->Count = count;
+}
+
+void GetDiskEntry(const DiskEntries &entries, int n, char *dest)
+{
+    if (!entries.Section) {
+        ReadDiskFileEntry(entries.Disk, n, dest);
+        return;
+    }
+    const char *value = n >= 1 && n <= entries.Count ? entries.Values[n] : 0;
+    if (!value) value = "";
+    size_t length = strlen(value);
+    if (length >= 2 && (value[0] == '"' || value[0] == '\'') && value[length - 1] == value[0]) {
+        ++value;
+        length -= 2;
+    }
+    if (length > FileEntryLimit - 1) length = FileEntryLimit - 1;
+    memcpy(dest, value, length);
+    dest[length] = 0;
+}
+
+void FreeDiskEntries(DiskEntries *entries)
+{
+    free(entries->Section);
+    free(entries->Values);
+    memset(entries, 0, sizeof *entries);
+}
+
+// Drawing the status line and the bar costs more than expanding a small file
+// (the bar takes milliseconds under some platforms). The status text and the
+// position change for every file, but they reach the screen at most every
+// ProgressShowIntervalMs, and always before a disk prompt and at the end.
+enum { ProgressShowIntervalMs = 250, ProgressStep = 10 };  // the control's default step
+static int PendingSteps;
+static bool StatusChanged;
+static DWORD LastShown;
+
+static void ShowProgress(bool now)
+{
+    DWORD time = GetTickCount();
+    if (!now && time - LastShown < ProgressShowIntervalMs) return;
+    LastShown = time;
+    if (PendingSteps) {
+        SendMessageA(Setup.ProgressBar, PBM_DELTAPOS, (WPARAM)(PendingSteps * ProgressStep), 0);
+        PendingSteps = 0;
+    }
+    if (StatusChanged) {
+        SetDlgItemTextA(Setup.CurrentDialog, StatusTextControl, Setup.EditText);
+        StatusChanged = false;
+    }
+}
+
+static void ProcessEntry(const DiskEntries &entries, int n)
 {
     char text[FileEntryLimit];
     EntryPlan plan;
-    ReadDiskFileEntry(disk, n, text);
+    GetDiskEntry(entries, n, text);
     PlanFileEntry(text, &plan);
     if (!RunEntryPlan(plan)) return;
     FormatStatusLine(Setup.EditText, sizeof Setup.EditText, plan.Destination);
-    SendMessageA(Setup.ProgressBar, PBM_STEPIT, 0, 0);
-    SetDlgItemTextA(Setup.CurrentDialog, StatusTextControl, Setup.EditText);
+    StatusChanged = true;
+    ++PendingSteps;
+    ShowProgress(false);
+}
+
+// One disk's entries, each followed by a drain; false on an abort.
+static bool TransferDisk(int disk)
+{
+    DiskEntries entries;
+    int count = ReadDiskFileCount(disk);
+    LoadDiskEntries(disk, count, &entries);
+    bool aborted = false;
+    for (int n = 1; n <= count && !aborted; ++n) {
+        ProcessEntry(entries, n);
+        Setup.PageResult = PageGoOn;
+        PumpMessages(Setup.CurrentDialog);
+        aborted = Setup.PageResult == PageAbort;
+    }
+    FreeDiskEntries(&entries);
+    ShowProgress(true);
+    return !aborted;
 }
 
 TransferOutcome TransferFiles()
@@ -201,16 +327,13 @@ TransferOutcome TransferFiles()
                                              Setup.BackgroundWindow, DlgViewSetup, 0);
     Setup.ProgressBar = GetDlgItem(Setup.CurrentDialog, ProgressBarControl);
     SetProgressRange(ProgressUpperBound(total));
+    PendingSteps = 0;
+    StatusChanged = false;
+    LastShown = GetTickCount();
 
     for (int disk = 1; disk <= DiskCount; ++disk) {
         if (!WaitForDisk(disk)) return TransferAborted;
-        int count = ReadDiskFileCount(disk);
-        for (int n = 1; n <= count; ++n) {
-            ProcessEntry(disk, n);
-            Setup.PageResult = PageGoOn;
-            PumpMessages(Setup.CurrentDialog);
-            if (Setup.PageResult == PageAbort) return TransferAborted;
-        }
+        if (!TransferDisk(disk)) return TransferAborted;
     }
     return TransferCompleted;
 }

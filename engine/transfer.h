@@ -57,3 +57,17 @@ bool RunEntryPlan(const EntryPlan &plan);
 
 // "Copy file : <destination>" into dest, cut to fit.
 void FormatStatusLine(char *dest, size_t capacity, const char *destination);
+
+// The file entries of one disk, read with one section read. Without the
+// section (Section null) GetDiskEntry reads each entry from the script.
+struct DiskEntries {
+    int Disk;
+    int Count;
+    char *Section;
+    const char **Values;  // Values[n] for file<n>, n from 1 to Count, or null
+};
+void LoadDiskEntries(int disk, int count, DiskEntries *entries);
+// Entry n as a profile read with the entry limit gives it; dest holds
+// FileEntryLimit characters.
+void GetDiskEntry(const DiskEntries &entries, int n, char *dest);
+void FreeDiskEntries(DiskEntries *entries);

@@ -139,6 +139,41 @@ TEST_F(Transfer, LocaleChoosesTheSource)
     }
 }
 
+// The section-based entry reads must give what a profile read of each key
+// gives, on awkward scripts and on a section larger than the first buffer.
+TEST_F(Transfer, SectionReadsMatchProfileReads)
+{
+    std::string awkward =
+        "[disk1]\r\nfile1=3,a,b\r\nFILE2 = 3,c,d   \r\nFile3=\"3,q,r\"\r\nfile4='3,s,t'\r\n"
+        "file5=\"unbalanced\r\nfile01=3,zero,lead\r\nfile6=3,first,dup\r\nfile6=3,second,dup\r\n"
+        "file7\r\nfile8=\r\nfile9=" + std::string(150, 'v') + "\r\nfile10=3,x,y ; not a comment\r\n"
+        "; file11=3,comment,line\r\nfile12 =   3,spaced , value  \r\nother=1\r\nfile1x=bad\r\n"
+        "file13=\"\r\nfile14=\"\"\r\n[Disk2]\r\nfile15=3,other,section\r\n";
+    std::string large = "[Disk1]\r\n";
+    for (int n = 1; n <= 1200; ++n)
+        large += "file" + std::to_string(n) + "=3," + std::string(80, 'a' + n % 26) + "," +
+                 std::to_string(n) + "\r\n";
+    struct { const char *name; const std::string *script; int count; } cases[] = {
+        {"awkward", &awkward, 16}, {"large", &large, 1200}, {"count past the index", &awkward, 200000},
+        {"no section", &awkward, 0}};
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        UseScript(*c.script);
+        DiskEntries entries;
+        LoadDiskEntries(1, c.count, &entries);
+        EXPECT_EQ(c.count > 0 && c.count <= 1200, entries.Section != 0);
+        int last = c.count < 1300 ? c.count + 1 : 20;
+        for (int n = 0; n <= last; ++n) {
+            char expected[FileEntryLimit], actual[FileEntryLimit];
+            ReadDiskFileEntry(1, n, expected);
+            memset(actual, 'X', sizeof actual);
+            GetDiskEntry(entries, n, actual);
+            ASSERT_STREQ(expected, actual) << "file" << n;
+        }
+        FreeDiskEntries(&entries);
+    }
+}
+
 TEST_F(Transfer, ProgressBoundDoesNotWrap)
 {
     EXPECT_EQ(10u, ProgressUpperBound(0));
