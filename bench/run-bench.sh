@@ -23,13 +23,8 @@ export SOURCE_DIR
 ROUNDS="${ROUNDS:-3}"
 bench="$BUILD_DIR/bench"
 export WINEPREFIX="$bench/wineprefix"
-xvfb_pid=""
-
-stop_all() {
-  wineserver -k >/dev/null 2>&1 || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" >/dev/null 2>&1; wait "$xvfb_pid" 2>/dev/null; fi
-}
-trap stop_all EXIT
+. "$SOURCE_DIR/tests/harness/session.sh"
+trap stop_session EXIT
 trap 'exit 130' INT TERM
 
 echo "== building the bare expander"
@@ -60,20 +55,11 @@ fi
 du -sb "$product/data" "$product/disk" | awk '{printf "   %s bytes in %s\n", $1, $2}'
 
 echo "== starting Xvfb and a fresh Wine prefix"
-if [ -z "${DISPLAY:-}" ]; then
-  n=90
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-fi
-"$SOURCE_DIR/tests/harness/make-prefix.sh" >/dev/null || { echo "could not make the Wine prefix"; exit 1; }
+start_display || { echo "could not start Xvfb"; exit 1; }
+start_wine >/dev/null || { echo "could not make the Wine prefix"; exit 1; }
 . "$SOURCE_DIR/tests/e2e/lib.sh"
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 </dev/null
 e2e_init bench
-trap 'kill_setup; stop_all' EXIT
+trap 'kill_setup; stop_session' EXIT
 
 # The disk: SETUP.EXE, the tags, the script, and the compressed files.
 disk="$CASE/disk"

@@ -25,7 +25,8 @@ done
 interactive=1
 [ -z "${DISPLAY:-}" ] && interactive=0
 
-xvfb_pid="" setup_pid="" server_pid=""
+setup_pid="" server_pid=""
+. "$source_dir/tests/harness/session.sh"
 stop_pid() {
   local pid="$1"
   [ -n "$pid" ] || return 0
@@ -39,8 +40,7 @@ stop_pid() {
 cleanup() {
   stop_pid "$setup_pid"
   stop_pid "$server_pid"
-  [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
-  stop_pid "$xvfb_pid"
+  stop_session
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
@@ -52,24 +52,13 @@ rm -rf "$DEMO"
 mkdir -p "$DEMO" "$screens"
 rm -f "$screens"/demo-*.png
 
-if [ "$interactive" = 0 ]; then
-  n=90
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-fi
-
 # A prefix of its own, made as the test harness makes one (a 1024x768
 # virtual desktop, free fonts); never the caller's own WINEPREFIX.
 export BUILD_DIR="$DEMO"
 export WINEPREFIX="$DEMO/wineprefix"
-. "$source_dir/tests/harness/wine-env.sh"
+start_display || die "could not start Xvfb"
 say "Making a Wine prefix in $WINEPREFIX ..."
-"$source_dir/tests/harness/make-prefix.sh" || die "could not make the Wine prefix"
-wineserver -p
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+start_wine || die "could not make the Wine prefix"
 
 # The disks: SETUP.EXE, the compressed script and files, the tag Disk1. All
 # disks share the program's directory; Disk2 is "inserted" by making its tag.
@@ -77,30 +66,8 @@ disk="$DRIVE_C/DemoDisk"
 mkdir -p "$disk"
 cp "$BUILD/SETUP.EXE" "$disk/"
 
-# SZDD with every byte a literal, for what mscompress gets wrong.
-szdd_by_hand() {
-  perl -e '
-    local $/; open my $in, "<:raw", $ARGV[0] or die; my $data = <$in>;
-    open my $out, ">:raw", $ARGV[1] or die;
-    print $out "SZDD\x88\xf0\x27\x33", "A", "\0", pack("V", length $data);
-    for (my $i = 0; $i < length $data; $i += 8) { print $out "\xff", substr($data, $i, 8); }
-  ' "$1" "$2"
-}
 # compress SRC DEST, verified by expanding it again.
-compress() {
-  local work
-  work="$(mktemp -d)"
-  cp "$1" "$work/f"
-  (cd "$work" && mscompress f >/dev/null 2>&1)
-  if [ -f "$work/f_" ]; then mv "$work/f_" "$2"; else szdd_by_hand "$1" "$2"; fi
-  msexpand <"$2" >"$work/check" 2>/dev/null
-  if ! cmp -s "$1" "$work/check"; then
-    szdd_by_hand "$1" "$2"
-    msexpand <"$2" >"$work/check" 2>/dev/null
-    cmp -s "$1" "$work/check" || { rm -rf "$work"; die "could not compress $1"; }
-  fi
-  rm -rf "$work"
-}
+compress() { "$source_dir/tests/harness/lz-compress.sh" "$1" "$2" || die "could not compress $1"; }
 # readme.txt -> README.TX_
 packed_name() {
   local name

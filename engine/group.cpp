@@ -69,7 +69,7 @@ static bool WaitForInput(DWORD start, DWORD timeoutMs)
 {
     DWORD elapsed = GetTickCount() - start;
     if (elapsed >= timeoutMs) return false;
-    DWORD slice = timeoutMs - elapsed < WaitSliceMs ? timeoutMs - elapsed : WaitSliceMs;
+    DWORD slice = timeoutMs - elapsed < (DWORD)WaitSliceMs ? timeoutMs - elapsed : (DWORD)WaitSliceMs;
     MsgWaitForMultipleObjects(0, 0, FALSE, slice, QS_ALLINPUT);
     return true;
 }

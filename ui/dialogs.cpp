@@ -14,8 +14,7 @@ extern "C" INT_PTR CALLBACK MainDlgFunc(HWND window, UINT message, WPARAM wParam
     return Setup.PageHandler ? Setup.PageHandler(window, message, wParam, lParam) : 0;
 }
 
-// Ends a modal page with the given result.
-static INT_PTR EndPage(HWND window, LONG result)
+INT_PTR EndPage(HWND window, LONG result)
 {
     Setup.PageResult = result;
     EndDialog(window, 0);

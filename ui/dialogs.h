@@ -30,6 +30,9 @@ extern "C" __declspec(dllexport) INT_PTR CALLBACK DlgViewSetup(HWND window, UINT
                                                               WPARAM wParam, LPARAM lParam);
 INT_PTR CALLBACK WelcomePageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
+// Ends a modal page: PageResult, EndDialog, no current dialog. Returns 1.
+INT_PTR EndPage(HWND page, LONG result);
+
 // Drains the queue through dialog; does nothing when dialog is null.
 void PumpMessages(HWND dialog);
 

@@ -75,14 +75,6 @@ static void ShowAvailable(HWND window, char *text, size_t capacity)
     SetDlgItemTextA(window, IdAvailableSpace, text);
 }
 
-static INT_PTR EndPage(HWND window, LONG result)
-{
-    Setup.PageResult = result;
-    EndDialog(window, 0);
-    Setup.CurrentDialog = 0;
-    return 1;
-}
-
 static INT_PTR InitPage(HWND window)
 {
     char work[MAX_PATH];

@@ -78,14 +78,6 @@ void FillProgramGroups(HINSTANCE instance, HWND listBox, const char *folder)
     DestroyWindow(hidden);
 }
 
-static INT_PTR EndPage(HWND window, LONG result)
-{
-    Setup.PageResult = result;
-    EndDialog(window, 0);
-    Setup.CurrentDialog = 0;
-    return 1;
-}
-
 static INT_PTR InitPage(HWND window)
 {
     char work[MAX_PATH];

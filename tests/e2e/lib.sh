@@ -77,37 +77,9 @@ make_disk() {
   cp "$BUILD_DIR/SETUP.EXE" "$1/SETUP.EXE"
 }
 
-# SZDD file of SRC with every byte a literal: what LZ expansion reads, for
-# inputs that mscompress gets wrong.
-_szdd_by_hand() {
-  perl -e '
-    local $/; open my $in, "<:raw", $ARGV[0] or die; my $data = <$in>;
-    open my $out, ">:raw", $ARGV[1] or die;
-    print $out "SZDD\x88\xf0\x27\x33", "A", "\0", pack("V", length $data);
-    for (my $i = 0; $i < length $data; $i += 8) { print $out "\xff", substr($data, $i, 8); }
-  ' "$1" "$2"
-}
-
 # compress SRC DEST: LZ-compressed copy of SRC, checked by expanding it again.
 compress() {
-  local src="$1" dest="$2" work
-  work="$(mktemp -d)"
-  if [ "$(stat -c %s "$src")" -lt 16 ]; then
-    _szdd_by_hand "$src" "$dest"
-  else
-    cp "$src" "$work/f"
-    (cd "$work" && mscompress f >/dev/null 2>&1)
-    [ -f "$work/f_" ] || { rm -rf "$work"; fail "mscompress made no output for $src"; }
-    mv "$work/f_" "$dest"
-  fi
-  msexpand <"$dest" >"$work/check" 2>/dev/null
-  if ! cmp -s "$src" "$work/check"; then
-    # Fall back to all literals when the compressor's output is wrong.
-    _szdd_by_hand "$src" "$dest"
-    msexpand <"$dest" >"$work/check" 2>/dev/null
-    cmp -s "$src" "$work/check" || { rm -rf "$work"; fail "could not compress $src"; }
-  fi
-  rm -rf "$work"
+  "$SOURCE_DIR/tests/harness/lz-compress.sh" "$1" "$2" || fail "could not compress $1"
 }
 
 # write_script DIR <<EOF ... EOF: setup.inf.txt and its compressed setup.in_.

@@ -7,30 +7,13 @@ set -u
 BUILD_DIR="$(cd "${1:?build directory}" && pwd)"
 shift
 export BUILD_DIR
-here="$(cd "$(dirname "$0")" && pwd)"
-xvfb_pid=""
-
-cleanup() {
-  wineserver -k >/dev/null 2>&1 || true
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" >/dev/null 2>&1; wait "$xvfb_pid" 2>/dev/null; fi
-}
-trap cleanup EXIT
+. "$(cd "$(dirname "$0")" && pwd)/session.sh"
+trap stop_session EXIT
 trap 'exit 130' INT TERM
 
-if [ -z "${DISPLAY:-}" ]; then
-  n=90
-  while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
-fi
-
-. "$here/wine-env.sh"
+start_display || { echo "could not start Xvfb"; exit 1; }
+. "$SESSION_HARNESS/wine-env.sh"
 echo "Preparing the Wine prefix $WINEPREFIX on display $DISPLAY"
-"$here/make-prefix.sh" || { echo "could not make the Wine prefix"; exit 1; }
-wineserver -p
-# Start the desktop and the services now, outside any test's output.
-wine cmd /c exit >/dev/null 2>&1 </dev/null
+start_wine || { echo "could not make the Wine prefix"; exit 1; }
 mkdir -p "$BUILD_DIR/screens"
 ctest --test-dir "$BUILD_DIR" --output-on-failure "$@"

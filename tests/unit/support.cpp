@@ -2,6 +2,9 @@
 
 #include <windows.h>
 #include <stdio.h>
+#include <string.h>
+
+#include "engine/setup_state.h"
 
 static void RemoveTree(const std::string &dir)
 {
@@ -59,4 +62,33 @@ void WriteWholeFile(const std::string &path, const std::string &content)
 bool FileExists(const std::string &path)
 {
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void ScriptAndLogTest::SetUp()
+{
+    ResetSetupState();
+    root = ScratchDir(::testing::UnitTest::GetInstance()->current_test_suite()->name());
+    logPath = root + "\\install.log";
+    log = fopen(logPath.c_str(), "wb");
+}
+
+void ScriptAndLogTest::TearDown()
+{
+    if (log) fclose(log);
+    if (::Setup.CurrentDialog) DestroyWindow(::Setup.CurrentDialog);
+}
+
+std::string ScriptAndLogTest::Log()
+{
+    if (log) fclose(log);
+    log = 0;
+    return ReadWholeFile(logPath);
+}
+
+void ScriptAndLogTest::UseScript(const std::string &text)
+{
+    std::string path = root + "\\setup.inf";
+    WriteWholeFile(path, text);
+    WritePrivateProfileStringA(0, 0, 0, path.c_str());  // drop the platform's cache
+    strcpy(::Setup.ScriptPath, path.c_str());
 }

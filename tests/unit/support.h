@@ -2,6 +2,9 @@
 // temporary directory, and whole-file reads and writes.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <stdio.h>
+
 #include <string>
 
 // A fresh, empty directory for one test (removed and made again).
@@ -9,3 +12,15 @@ std::string ScratchDir(const char *name);
 std::string ReadWholeFile(const std::string &path);
 void WriteWholeFile(const std::string &path, const std::string &content);
 bool FileExists(const std::string &path);
+
+// A fixture with a fresh scratch directory named after the test suite, a log
+// stream in it, and a script file that Setup.ScriptPath names.
+struct ScriptAndLogTest : ::testing::Test {
+    std::string root, logPath;
+    FILE *log = 0;
+    void SetUp() override;
+    void TearDown() override;
+    // Closes the log and returns what it holds, as bytes on disk.
+    std::string Log();
+    void UseScript(const std::string &text);
+};

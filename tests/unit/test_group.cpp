@@ -15,34 +15,7 @@
 
 namespace {
 
-struct Group : ::testing::Test {
-    std::string root, logPath;
-    FILE *log = 0;
-    void SetUp() override
-    {
-        ResetSetupState();
-        root = ScratchDir("group");
-        logPath = root + "\\install.log";
-        log = fopen(logPath.c_str(), "wb");
-    }
-    void TearDown() override
-    {
-        if (log) fclose(log);
-        if (::Setup.CurrentDialog) DestroyWindow(::Setup.CurrentDialog);
-    }
-    std::string Log()
-    {
-        fclose(log);
-        log = 0;
-        return ReadWholeFile(logPath);
-    }
-    void UseScript(const std::string &text)
-    {
-        std::string path = root + "\\setup.inf";
-        WriteWholeFile(path, text);
-        WritePrivateProfileStringA(0, 0, 0, path.c_str());
-        strcpy(::Setup.ScriptPath, path.c_str());
-    }
+struct Group : ScriptAndLogTest {
     std::string Build(const char *group, const char *dir)
     {
         std::vector<char> text(GroupCommandTextSize, 'M');

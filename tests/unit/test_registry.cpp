@@ -98,34 +98,7 @@ bool KeyExists(HKEY root, const char *subkey)
     return true;
 }
 
-struct Registry : ::testing::Test {
-    std::string root, logPath;
-    FILE *log = 0;
-    void SetUp() override
-    {
-        ResetSetupState();
-        root = ScratchDir("registry");
-        logPath = root + "\\install.log";
-        log = fopen(logPath.c_str(), "wb");
-    }
-    void TearDown() override
-    {
-        if (log) fclose(log);
-        if (::Setup.CurrentDialog) DestroyWindow(::Setup.CurrentDialog);
-    }
-    std::string Log()
-    {
-        fclose(log);
-        log = 0;
-        return ReadWholeFile(logPath);
-    }
-    void UseScript(const std::string &text)
-    {
-        std::string path = root + "\\setup.inf";
-        WriteWholeFile(path, text);
-        WritePrivateProfileStringA(0, 0, 0, path.c_str());  // drop the platform's cache
-        strcpy(::Setup.ScriptPath, path.c_str());
-    }
+struct Registry : ScriptAndLogTest {
     // A scratch install directory with a long name, so that its short form
     // differs.
     std::string LongInstallDir()
