@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "engine/setup_state.h"
+#include "ui/dialogs.h"
 
 static void RemoveTree(const std::string &dir)
 {
@@ -91,4 +92,38 @@ void ScriptAndLogTest::UseScript(const std::string &text)
     WriteWholeFile(path, text);
     WritePrivateProfileStringA(0, 0, 0, path.c_str());  // drop the platform's cache
     strcpy(::Setup.ScriptPath, path.c_str());
+}
+
+bool PageOpen(HWND page) { return ::Setup.CurrentDialog == page && IsWindow(page); }
+
+static std::function<void(HWND)> UserActions;
+static bool ActionsDone;
+static int Ticks;
+
+static void CALLBACK PlayUser(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND page = ::Setup.CurrentDialog;
+    if (!page) return;
+    if (!ActionsDone) {
+        ActionsDone = true;
+        UserActions(page);
+    }
+    if (PageOpen(page) && ++Ticks > 40) {  // bounded: a page left open is ended
+        ADD_FAILURE() << "the page did not close";
+        EndDialog(page, 0);
+        ::Setup.CurrentDialog = 0;
+    }
+}
+
+LONG RunPageAsUser(int templateId, DLGPROC handler, std::function<void(HWND)> actions)
+{
+    ::Setup.Instance = GetModuleHandleA(0);
+    UserActions = actions;
+    ActionsDone = false;
+    Ticks = 0;
+    UINT_PTR timer = SetTimer(0, 0, 50, PlayUser);
+    LONG result = RunPage(templateId, handler);
+    KillTimer(0, timer);
+    EXPECT_TRUE(ActionsDone) << "the page never came up";
+    return result;
 }

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <stdio.h>
 
+#include <windows.h>
+
+#include <functional>
 #include <string>
 
 // A fresh, empty directory for one test (removed and made again).
@@ -24,3 +27,9 @@ struct ScriptAndLogTest : ::testing::Test {
     std::string Log();
     void UseScript(const std::string &text);
 };
+
+// Runs a modal page through RunPage while a thread timer plays the user:
+// actions run once on the page when it is up; a page still open after about
+// two seconds is ended and the test fails. Returns PageResult.
+LONG RunPageAsUser(int templateId, DLGPROC handler, std::function<void(HWND)> actions);
+bool PageOpen(HWND page);

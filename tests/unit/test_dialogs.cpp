@@ -8,6 +8,7 @@
 #include "engine/setup_state.h"
 #include "engine/text.h"
 #include "ui/dialogs.h"
+#include "support.h"
 
 namespace {
 
@@ -123,37 +124,7 @@ TEST_F(StatusDialog, PumpWithoutDialogLeavesTheQueueAlone)
     EXPECT_FALSE(MessageQueued(probe)) << "with a dialog the queue is drained";
 }
 
-// ---- The welcome page, run modally; a thread timer plays the user. ----
-
-int TimerTicks;
-void (*PageAction)(HWND page);
-bool ActionDone;
-
-void CALLBACK PlayUser(HWND, UINT, UINT_PTR, DWORD)
-{
-    HWND page = ::Setup.CurrentDialog;
-    if (!page) return;
-    if (!ActionDone) {
-        ActionDone = true;
-        PageAction(page);
-    } else if (++TimerTicks > 100) {  // about 5 s: end the page so the test cannot hang
-        ADD_FAILURE() << "the page did not close";
-        EndDialog(page, 0);
-        ::Setup.CurrentDialog = 0;
-    }
-}
-
-LONG RunPageAsUser(int templateId, DLGPROC handler, void (*action)(HWND))
-{
-    ::Setup.Instance = GetModuleHandleA(0);
-    PageAction = action;
-    ActionDone = false;
-    TimerTicks = 0;
-    UINT_PTR timer = SetTimer(0, 0, 50, PlayUser);
-    LONG result = RunPage(templateId, handler);
-    KillTimer(0, timer);
-    return result;
-}
+// ---- The welcome page, run modally with a timer playing the user. ----
 
 void PostKeyToFocus(HWND page, WPARAM key)
 {

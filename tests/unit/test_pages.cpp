@@ -76,42 +76,6 @@ void DoubleClick(HWND page, const char *entry)
 
 void Click(HWND page, int id) { SendDlgItemMessageA(page, id, BM_CLICK, 0, 0); }
 
-bool PageOpen(HWND page) { return ::Setup.CurrentDialog == page && IsWindow(page); }
-
-// ---- Running a page modally; a thread timer plays the user once. ----
-
-std::function<void(HWND)> UserActions;
-bool ActionsDone;
-int Ticks;
-
-void CALLBACK PlayUser(HWND, UINT, UINT_PTR, DWORD)
-{
-    HWND page = ::Setup.CurrentDialog;
-    if (!page) return;
-    if (!ActionsDone) {
-        ActionsDone = true;
-        UserActions(page);
-    }
-    if (PageOpen(page) && ++Ticks > 40) {  // bounded: a page left open is ended
-        ADD_FAILURE() << "the page did not close";
-        EndDialog(page, 0);
-        ::Setup.CurrentDialog = 0;
-    }
-}
-
-LONG RunPageAsUser(int templateId, DLGPROC handler, std::function<void(HWND)> actions)
-{
-    ::Setup.Instance = GetModuleHandleA(0);
-    UserActions = actions;
-    ActionsDone = false;
-    Ticks = 0;
-    UINT_PTR timer = SetTimer(0, 0, 50, PlayUser);
-    LONG result = RunPage(templateId, handler);
-    KillTimer(0, timer);
-    EXPECT_TRUE(ActionsDone) << "the page never came up";
-    return result;
-}
-
 // Listing changes the current directory; every page test puts it back.
 class PageTest : public ::testing::Test {
 protected:
@@ -363,9 +327,9 @@ TEST_F(PageTest, DirectoryDoubleClickProposesFolderAndTitle)
     std::string intoChild, upToParent, noSelection, unenterable, atRoot;
     size_t countBefore = 0, countAfter = 0;
     RunPageAsUser(3, DirectoryPageProc, [&](HWND page) {
-        char spec[MAX_PATH];
-        CopyText(spec, sizeof spec, scratch.c_str());
-        DlgDirListA(page, spec, 13, 11, DirectoryListFlags);
+        char listPattern[MAX_PATH];
+        CopyText(listPattern, sizeof listPattern, scratch.c_str());
+        DlgDirListA(page, listPattern, 13, 11, DirectoryListFlags);
         DoubleClick(page, "[Long Directory Name]");
         intoChild = ItemText(page, 11);
         DoubleClick(page, "[..]");
@@ -381,8 +345,8 @@ TEST_F(PageTest, DirectoryDoubleClickProposesFolderAndTitle)
         unenterable = ItemText(page, 11);
         countAfter = ListEntries(GetDlgItem(page, 13)).size();
 
-        CopyText(spec, sizeof spec, "C:\\");
-        DlgDirListA(page, spec, 13, 11, DirectoryListFlags);
+        CopyText(listPattern, sizeof listPattern, "C:\\");
+        DlgDirListA(page, listPattern, 13, 11, DirectoryListFlags);
         DoubleClick(page, "[-c-]");
         atRoot = ItemText(page, 11);
         Click(page, 2);
@@ -405,9 +369,9 @@ TEST_F(PageTest, DirectoryProposalTooLongKeepsThePlainPath)
     std::string shown;
     char current[MAX_PATH] = "";
     RunPageAsUser(3, DirectoryPageProc, [&](HWND page) {
-        char spec[MAX_PATH];
-        CopyText(spec, sizeof spec, scratch.c_str());
-        DlgDirListA(page, spec, 13, 11, DirectoryListFlags);
+        char listPattern[MAX_PATH];
+        CopyText(listPattern, sizeof listPattern, scratch.c_str());
+        DlgDirListA(page, listPattern, 13, 11, DirectoryListFlags);
         DoubleClick(page, ("[" + std::string(150, 'D') + "]").c_str());
         shown = ItemText(page, 11);
         GetCurrentDirectoryA(sizeof current, current);
