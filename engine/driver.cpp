@@ -61,7 +61,7 @@ static void Bootstrap()
     if (JoinPath(Setup.ScriptPath, sizeof Setup.ScriptPath, TempDir, "setup.inf"))
         ExpandFile(compressedScript, Setup.ScriptPath, 0);
 
-    char packedLibrary[PathBufferSize], library[PathBufferSize];
+    char packedLibrary[PathBufferSize], library[PathBufferSize] = "";
     OFSTRUCT record;
     if (JoinPath(packedLibrary, sizeof packedLibrary, SourceDir, "ctl3d32.dl_") &&
         JoinPath(library, sizeof library, SystemDir, "ctl3d32.dll") &&
