@@ -58,15 +58,17 @@ static void Bootstrap()
     unsigned returned = GetTempPathA(TempPathLimit, TempDir);
     DeriveTempDir(TempDir, sizeof TempDir, returned, WindowsDir);
 
-    if (JoinPath(Setup.ScriptPath, sizeof Setup.ScriptPath, TempDir, "setup.inf"))
+    if (JoinPath(Setup.ScriptPath, sizeof Setup.ScriptPath, TempDir, "setup.inf")) {
+        // A missing setup.in_ expands nothing; a script left behind by an
+        // earlier run that did not end must not stand in for it.
+        DeleteFileAt(Setup.ScriptPath);
         ExpandFile(compressedScript, Setup.ScriptPath, 0);
+    }
 
     char packedLibrary[PathBufferSize], library[PathBufferSize] = "";
-    OFSTRUCT record;
     if (JoinPath(packedLibrary, sizeof packedLibrary, SourceDir, "ctl3d32.dl_") &&
         JoinPath(library, sizeof library, SystemDir, "ctl3d32.dll") &&
-        OpenFile(library, &record, OF_EXIST) == HFILE_ERROR &&
-        OpenFile(packedLibrary, &record, OF_EXIST) != HFILE_ERROR)
+        !FileIsPresent(library) && FileIsPresent(packedLibrary))
         ExpandFile(packedLibrary, library, 0);
     BindCtl3d(library);
     CallCtl3dRegister(Setup.Instance);
@@ -111,8 +113,7 @@ static void RunSequence()
 
 static void Cleanup()
 {
-    OFSTRUCT record;
-    OpenFile(Setup.ScriptPath, &record, OF_DELETE);
+    DeleteFileAt(Setup.ScriptPath);
     CloseInstallLog(Setup.InstallLog, TempDir, InstallPath);
     Setup.InstallLog = 0;
     SetCurrentDirectoryA(SourceDir);

@@ -3,8 +3,53 @@
 #include <windows.h>
 #include <lzexpand.h>
 #include <stdlib.h>
+#include <string.h>
 
 #include "install_log.h"
+
+static bool IsLongPath(const char *path) { return strlen(path) >= OFS_MAXPATHNAME; }
+
+// A file handle as OpenFile gives one, for a path OpenFile refuses.
+static HFILE OpenLongPath(const char *path, bool create)
+{
+    HANDLE file = CreateFileA(path, create ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ, 0,
+                              create ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
+    return file == INVALID_HANDLE_VALUE ? HFILE_ERROR : (HFILE)(INT_PTR)file;
+}
+
+static INT OpenLzSource(const char *path, OFSTRUCT *record)
+{
+    if (!IsLongPath(path)) return LZOpenFileA((LPSTR)path, record, OF_READ);
+    HFILE file = OpenLongPath(path, false);
+    if (file == HFILE_ERROR) return -1;
+    // As the library's own open does: a source it cannot take as compressed
+    // is read as it is.
+    INT expanded = LZInit(file);
+    return expanded > 0 ? expanded : file;
+}
+
+static INT OpenLzDestination(const char *path, OFSTRUCT *record)
+{
+    if (!IsLongPath(path)) return LZOpenFileA((LPSTR)path, record, OF_CREATE);
+    return OpenLongPath(path, true);
+}
+
+bool FileIsPresent(const char *path)
+{
+    if (IsLongPath(path)) return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    OFSTRUCT record;
+    return OpenFile(path, &record, OF_EXIST) != HFILE_ERROR;
+}
+
+void DeleteFileAt(const char *path)
+{
+    if (IsLongPath(path)) {
+        DeleteFileA(path);
+        return;
+    }
+    OFSTRUCT record;
+    OpenFile(path, &record, OF_DELETE);
+}
 
 bool MakeDirectory(const char *path, FILE *log)
 {
@@ -19,9 +64,9 @@ void ExpandFile(const char *source, const char *destination, FILE *log)
     // Open the source first: a source that cannot be read must not empty or
     // create the destination, or one bad file on a disk would replace an
     // installed file with an empty one.
-    INT sourceFile = LZOpenFileA((LPSTR)source, &sourceRecord, OF_READ);
+    INT sourceFile = OpenLzSource(source, &sourceRecord);
     if (sourceFile < 0) return;
-    INT destinationFile = LZOpenFileA((LPSTR)destination, &destinationRecord, OF_CREATE);
+    INT destinationFile = OpenLzDestination(destination, &destinationRecord);
     if (destinationFile >= 0) {
         LZCopy(sourceFile, destinationFile);
         LZClose(destinationFile);
@@ -36,9 +81,11 @@ int CopyRawFile(const char *source, const char *destination)
     OFSTRUCT record;
     // OF_CREATE creates a missing destination and truncates an existing one,
     // so a shorter new content leaves no stale tail of the old one.
-    HFILE output = OpenFile(destination, &record, OF_CREATE | OF_WRITE);
+    HFILE output = IsLongPath(destination) ? OpenLongPath(destination, true)
+                                           : OpenFile(destination, &record, OF_CREATE | OF_WRITE);
     if (output == HFILE_ERROR) return -1;
-    HFILE input = OpenFile(source, &record, OF_READ);
+    HFILE input = IsLongPath(source) ? OpenLongPath(source, false)
+                                     : OpenFile(source, &record, OF_READ);
     if (input == HFILE_ERROR) return _lclose(output) == HFILE_ERROR ? -1 : 0;
     char *buffer = (char *)malloc(CopyBlockSize);
     if (!buffer) {

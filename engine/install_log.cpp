@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <stdarg.h>
 
+#include "fileops.h"
 #include "text.h"
 
 enum { LogHeaderSize = 120 };
@@ -50,7 +51,6 @@ void CloseInstallLog(FILE *log, const char *tempDir, const char *installPath)
     if (!FormatText(from, sizeof from, "%s%s", tempDir, "\\" InstallLogName) ||
         !FormatText(to, sizeof to, "%s%s", installPath, "\\" InstallLogName))
         return;
-    OFSTRUCT record;
-    OpenFile(to, &record, OF_DELETE);
+    DeleteFileAt(to);
     MoveFileA(from, to);
 }

@@ -33,27 +33,6 @@ unsigned long ProgressUpperBound(long entries)
     return (unsigned long)(1 + entries) * 10;
 }
 
-// OpenFile refuses paths of OFS_MAXPATHNAME characters or more; such a path
-// must not read as a missing file, or a type 1 or 2 entry would replace it.
-static bool FileIsPresent(const char *path)
-{
-    if (strlen(path) < OFS_MAXPATHNAME) {
-        OFSTRUCT record;
-        return OpenFile(path, &record, OF_EXIST) != HFILE_ERROR;
-    }
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
-}
-
-static void DeleteTempFile(const char *path)
-{
-    if (strlen(path) < OFS_MAXPATHNAME) {
-        OFSTRUCT record;
-        OpenFile(path, &record, OF_DELETE);
-    } else {
-        DeleteFileA(path);
-    }
-}
-
 int ReadSystemLocale()
 {
     char path[PathBufferSize];
@@ -132,7 +111,7 @@ bool RunEntryPlan(const EntryPlan &plan)
         return plan.ShowsProgress;
     case EntryExpandFromTemp:
         ExpandFile(plan.Source, plan.Destination, Setup.InstallLog);
-        DeleteTempFile(plan.Source);
+        DeleteFileAt(plan.Source);
         return plan.ShowsProgress;
     case EntryNothing:
         break;

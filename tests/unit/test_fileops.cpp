@@ -164,4 +164,35 @@ TEST(MakeDirectory, CreatesEntersAndLogsOnlyNewDirectories)
     EXPECT_TRUE(MakeDirectory(dir.c_str(), 0));  // no log: nothing written
 }
 
+// OpenFile and the LZ library's open stop at 128 characters; the operations
+// must work the same on both sides of that length.
+TEST(FileOperations, PathsOfAnyLengthThatFitTheBuffers)
+{
+    std::string dir = ScratchDir("path_lengths");
+    for (size_t padding : {(size_t)1, (size_t)60, (size_t)120, (size_t)180}) {
+        std::string sub = dir + "\\" + std::string(padding, 'd');
+        SCOPED_TRACE("path length " + std::to_string(sub.size() + 9));
+        ASSERT_TRUE(CreateDirectoryA(sub.c_str(), 0));
+        std::string packed = sub + "\\pack.tx_", plain = sub + "\\plain.txt";
+        std::string expanded = sub + "\\unpacked", copied = sub + "\\copied.tx_";
+        std::string data = Pattern(40000);
+        WriteWholeFile(packed, Compressed(data));
+        WriteWholeFile(plain, "plain data");
+
+        std::string log = Logged(dir, [&](FILE *f) { ExpandFile(packed.c_str(), expanded.c_str(), f); });
+        EXPECT_TRUE(ReadWholeFile(expanded) == data);
+        EXPECT_EQ("File Copy: " + expanded + "\r\n", log);
+        ExpandFile(plain.c_str(), expanded.c_str(), 0);
+        EXPECT_EQ("plain data", ReadWholeFile(expanded));
+
+        EXPECT_EQ(0, CopyRawFile(packed.c_str(), copied.c_str()));
+        EXPECT_TRUE(ReadWholeFile(copied) == Compressed(data));
+
+        EXPECT_TRUE(FileIsPresent(copied.c_str()));
+        DeleteFileAt(copied.c_str());
+        EXPECT_FALSE(FileExists(copied));
+        EXPECT_FALSE(FileIsPresent(copied.c_str()));
+    }
+}
+
 }  // namespace

@@ -74,6 +74,20 @@ TEST(InstallLog, CloseMovesTheLogAndReplacesAnEarlierOne)
     EXPECT_EQ(0u, moved.find("*** Installation Started 05/03/01 09:07 ***\r\n"));
 }
 
+TEST(InstallLog, CloseReplacesAnEarlierLogInADeepInstallDirectory)
+{
+    std::string temp = ScratchDir("log_deep_temp"), install = ScratchDir("log_deep_install");
+    install += "\\" + std::string(130, 'd');
+    ASSERT_TRUE(CreateDirectoryA(install.c_str(), 0));
+    WriteWholeFile(install + "\\install.log", "earlier run\r\n");
+    struct tm start = StartOf(2001, 3, 5, 9, 7);
+    FILE *log = OpenInstallLog(temp.c_str(), &start, "T", "S");
+    ASSERT_TRUE(log != 0);
+    CloseInstallLog(log, temp.c_str(), install.c_str());
+    EXPECT_FALSE(FileExists(temp + "\\install.log"));
+    EXPECT_EQ(0u, ReadWholeFile(install + "\\install.log").find("*** Installation Started"));
+}
+
 TEST(InstallLog, MissingInstallDirectoryLeavesTheLogInTemp)
 {
     std::string temp = ScratchDir("log_stay");
