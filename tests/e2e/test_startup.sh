@@ -33,9 +33,11 @@ INF
 cancel_run startup-script
 expect_no_file "$DRIVE_C/StartupProduct"
 
-# No setup.in_: the run still shows its pages, with an empty title.
+# No setup.in_: the run still shows its pages, with an empty title, also
+# when a run that never ended left its expanded script in the temp directory.
 disk="$CASE/bare"
 make_disk "$disk"
+printf '[Title]\r\nDlgTitle=Stale\r\n' > "$temp/setup.inf"
 start_setup "$disk"
 ui wait-background -- wait-page welcome -- \
   expect-text 11 'Welcome to  Setup.\n\nSetup will install the  files to your system.'
