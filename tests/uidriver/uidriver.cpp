@@ -28,6 +28,7 @@ enum { DefaultWaitMs = 10000, PollMs = 50, SendTimeoutMs = 5000, TextSize = 4096
 
 static const char BackgroundClass[] = "Setup_KEL_window";
 static HWND Target;             // the page or message box of the later steps
+static bool TargetChosen;       // set by wait-page or wait-msgbox
 static char Reason[TextSize];   // why the current step failed
 
 static bool Fail(const char *format, ...)
@@ -186,9 +187,11 @@ static void Unescape(const char *text, char *out, size_t capacity)
 }
 
 // Without a wait-page or wait-msgbox in this run, the target is the dialog
-// that the background window owns now.
+// that the background window owns now. A chosen target that has gone is
+// never swapped for whatever window came next.
 static bool NeedTarget()
 {
+    if (TargetChosen && !IsWindow(Target)) return Fail("the page or message box waited for has gone");
     if (!Target || !IsWindow(Target)) Target = FindPage(0);
     if (!Target) return Fail("no page or message box on screen");
     return true;
@@ -208,14 +211,16 @@ static bool Control(const char *idText, HWND *control)
 
 static LPARAM Point(int x, int y) { return MAKELPARAM(x, y); }
 
-// The keyboard focus of the thread that owns the window.
-static HWND FocusOf(HWND window)
+// The keyboard focus, and the active window, of the thread that owns the window.
+static HWND FocusOf(HWND window, HWND *active = 0)
 {
     GUITHREADINFO info;
     memset(&info, 0, sizeof info);
     info.cbSize = sizeof info;
+    if (active) *active = 0;
     if (!GetGUIThreadInfo(GetWindowThreadProcessId(window, 0), &info)) return 0;
-    return info.hwndFocus ? info.hwndFocus : info.hwndActive;
+    if (active) *active = info.hwndActive;
+    return info.hwndFocus;
 }
 
 // A list entry's text. Asked for in UTF-16: Wine passes an ANSI LB_GETTEXT
@@ -278,6 +283,8 @@ static bool Usable(HWND control)
 {
     if (!IsWindowVisible(control)) return Fail("control is hidden");
     if (!IsWindowEnabled(control)) return Fail("control is disabled");
+    // A window that a modal one has disabled takes no clicks or keys.
+    if (!IsWindowEnabled(GetAncestor(control, GA_ROOT))) return Fail("its window is disabled");
     return true;
 }
 
@@ -307,6 +314,7 @@ static bool StepWaitPage(int count, char **args, bool gone)
     if (!Poll(ms, [page, &found] { return (found = FindPage(page)) != 0; }))
         return Fail("no %s page after %d ms", page, ms);
     Target = found;
+    TargetChosen = true;
     return true;
 }
 
@@ -320,6 +328,7 @@ static bool StepWaitMessageBox(int count, char **args)
     if (!Poll(ms, [caption, &found] { return (found = FindMessageBox(caption)) != 0; }))
         return Fail("no message box '%s' after %d ms", caption, ms);
     Target = found;
+    TargetChosen = true;
     return true;
 }
 
@@ -431,9 +440,17 @@ static bool StepKey(int count, char **args)
     else
         return Fail("unknown key '%s'", args[1]);
     if (!NeedTarget()) return false;
-    HWND focus = FocusOf(Target);
-    if (!focus) return Fail("no window has the keyboard focus");
+    HWND active;
+    HWND focus = FocusOf(Target, &active);
     UINT scan = MapVirtualKeyA(key, 0);
+    if (!focus) {
+        // With no focus the system hands keys to the active window as system
+        // keys, which the dialog manager does not turn into commands.
+        if (!active) return Fail("no window is active");
+        PostMessageA(active, WM_SYSKEYDOWN, key, 1 | (scan << 16));
+        PostMessageA(active, WM_SYSKEYUP, key, 1 | (scan << 16) | (3u << 30));
+        return true;
+    }
     PostMessageA(focus, WM_KEYDOWN, key, 1 | (scan << 16));
     PostMessageA(focus, WM_KEYUP, key, 1 | (scan << 16) | (3u << 30));
     return true;
@@ -481,7 +498,7 @@ static bool StepExpectFocus(int count, char **args)
         dialog = FindPage(page);
         if (!dialog) return false;
         focus = FocusOf(dialog);
-        return focus == dialog || IsChild(dialog, focus);
+        return focus && (focus == dialog || IsChild(dialog, focus));
     });
     if (!dialog) return Fail("no %s page", page);
     if (!focused) {
