@@ -36,7 +36,11 @@ static INT OpenLzDestination(const char *path, OFSTRUCT *record)
 
 bool FileIsPresent(const char *path)
 {
-    if (IsLongPath(path)) return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    if (IsLongPath(path)) {
+        // As OpenFile: a directory of that name is no file.
+        DWORD attributes = GetFileAttributesA(path);
+        return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
     OFSTRUCT record;
     return OpenFile(path, &record, OF_EXIST) != HFILE_ERROR;
 }

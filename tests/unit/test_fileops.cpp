@@ -192,6 +192,7 @@ TEST(FileOperations, PathsOfAnyLengthThatFitTheBuffers)
         DeleteFileAt(copied.c_str());
         EXPECT_FALSE(FileExists(copied));
         EXPECT_FALSE(FileIsPresent(copied.c_str()));
+        EXPECT_FALSE(FileIsPresent(sub.c_str()));  // a directory is no file
     }
 }
 
