@@ -46,5 +46,18 @@ expect_eq 1 "$SETUP_STATUS" "Esc: exit status"
 expect_no_file "$temp/install.log"
 expect_no_file "$temp/setup.inf"
 expect_eq "earlier run" "$(cat "$DRIVE_C/WelcomeTest/install.log")" "Esc: install.log in the proposed directory"
+# A step after the page it waited for has gone fails; it never acts on the
+# page that came next instead (here the directory page, whose item 15 holds
+# the text below).
+start_setup "$CASE/welcome"
+text='The setup program will install the Welcome Product files to the following directory.'
+if wine "$BUILD_DIR/tests/uidriver.exe" wait-page welcome 20000 -- click 1 -- wait-gone welcome \
+  -- sleep 1000 -- expect-text 15 "$text" >"$CASE/gone.out" 2>&1 </dev/null; then
+  fail "a step read a page it had not waited for"
+fi
+grep -q 'has gone' "$CASE/gone.out" || fail "step on a gone page: $(tr -d '\r' <"$CASE/gone.out")"
+ui wait-page directory -- expect-text 15 "$text" -- click 2 -- wait-gone directory
+wait_setup 30
+expect_eq 1 "$SETUP_STATUS" "Cancel on the directory page: exit status"
 rm -rf "$DRIVE_C/WelcomeTest"
 pass
