@@ -63,29 +63,23 @@ TEST(InstallLog, HeaderFormatIsBounded)
 
 TEST(InstallLog, CloseMovesTheLogAndReplacesAnEarlierOne)
 {
-    std::string temp = ScratchDir("log_move_temp"), install = ScratchDir("log_move_install");
-    WriteWholeFile(install + "\\install.log", "earlier run\r\n");
-    struct tm start = StartOf(2001, 3, 5, 9, 7);
-    FILE *log = OpenInstallLog(temp.c_str(), &start, "T", "S");
-    ASSERT_TRUE(log != 0);
-    CloseInstallLog(log, temp.c_str(), install.c_str());
-    EXPECT_FALSE(FileExists(temp + "\\install.log"));
-    std::string moved = ReadWholeFile(install + "\\install.log");
-    EXPECT_EQ(0u, moved.find("*** Installation Started 05/03/01 09:07 ***\r\n"));
-}
-
-TEST(InstallLog, CloseReplacesAnEarlierLogInADeepInstallDirectory)
-{
-    std::string temp = ScratchDir("log_deep_temp"), install = ScratchDir("log_deep_install");
-    install += "\\" + std::string(130, 'd');
-    ASSERT_TRUE(CreateDirectoryA(install.c_str(), 0));
-    WriteWholeFile(install + "\\install.log", "earlier run\r\n");
-    struct tm start = StartOf(2001, 3, 5, 9, 7);
-    FILE *log = OpenInstallLog(temp.c_str(), &start, "T", "S");
-    ASSERT_TRUE(log != 0);
-    CloseInstallLog(log, temp.c_str(), install.c_str());
-    EXPECT_FALSE(FileExists(temp + "\\install.log"));
-    EXPECT_EQ(0u, ReadWholeFile(install + "\\install.log").find("*** Installation Started"));
+    // A deep install directory takes paths of 128 characters and more.
+    for (size_t depth : {(size_t)0, (size_t)130}) {
+        SCOPED_TRACE("depth " + std::to_string(depth));
+        std::string temp = ScratchDir("log_move_temp"), install = ScratchDir("log_move_install");
+        if (depth) {
+            install += "\\" + std::string(depth, 'd');
+            ASSERT_TRUE(CreateDirectoryA(install.c_str(), 0));
+        }
+        WriteWholeFile(install + "\\install.log", "earlier run\r\n");
+        struct tm start = StartOf(2001, 3, 5, 9, 7);
+        FILE *log = OpenInstallLog(temp.c_str(), &start, "T", "S");
+        ASSERT_TRUE(log != 0);
+        CloseInstallLog(log, temp.c_str(), install.c_str());
+        EXPECT_FALSE(FileExists(temp + "\\install.log"));
+        std::string moved = ReadWholeFile(install + "\\install.log");
+        EXPECT_EQ(0u, moved.find("*** Installation Started 05/03/01 09:07 ***\r\n"));
+    }
 }
 
 TEST(InstallLog, MissingInstallDirectoryLeavesTheLogInTemp)
