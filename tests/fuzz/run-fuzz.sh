@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
-# Builds a fuzz target for the host with libFuzzer and AddressSanitizer and
-# runs it for a bounded number of inputs. Usage: run-fuzz.sh TARGET OUTDIR RUNS
+# Runs one libFuzzer target (built by the host sanitizer build) for a number
+# of seconds from a copy of its seed corpus, tests/fuzz/seeds/<target>/.
+# Fails on any crash, leak or sanitizer report (libFuzzer's exit status).
+# Usage: run-fuzz.sh TARGET_BINARY SECONDS [extra libFuzzer flags]
 set -eu
-target="$1" out="$2" runs="${3:-100000}"
+binary="$1" seconds="$2"
+shift 2
+name="$(basename "$binary")"
 src="$(cd "$(dirname "$0")/../.." && pwd)"
-mkdir -p "$out"
-clang++ -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=all \
-  -I"$src" "$src/tests/fuzz/$target.cpp" "$src/engine/entries.cpp" "$src/engine/text.cpp" \
-  -o "$out/$target"
-mkdir -p "$out/$target.corpus"
-cp "$src"/tests/fuzz/seeds/* "$out/$target.corpus/" 2>/dev/null || true
-"$out/$target" -runs="$runs" -max_len=300 "$out/$target.corpus" 2>&1 | tail -n 3
+corpus="$(dirname "$binary")/$name.corpus"
+mkdir -p "$corpus"
+[ -d "$src/tests/fuzz/seeds/$name" ] && cp -r "$src/tests/fuzz/seeds/$name"/. "$corpus/"
+cd "$(dirname "$binary")"
+"$binary" -max_total_time="$seconds" -print_final_stats=1 "$@" "$corpus" 2>"$name.fuzz.log" ||
+  { tail -n 60 "$name.fuzz.log"; exit 1; }
+grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units|stat::peak_rss_mb)' "$name.fuzz.log" || true

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Runs the whole test suite: a display (Xvfb, unless one is there), a fresh
-# Wine prefix under the build tree, one persistent wineserver, then ctest.
-# Everything it started is stopped on the way out, also after a failure or a
-# hang (every test has a time limit). ctest's summary is the last output.
+# Runs the whole test suite: first the host sanitizer build's unit tests and
+# short fuzz runs (when that build is there), then a display (Xvfb, unless one
+# is there), a fresh Wine prefix under the build tree, one persistent
+# wineserver, and the cross build's tests under Wine. Everything it started is
+# stopped on the way out, also after a failure or a hang (every test has a
+# time limit). The exit status is nonzero when any test failed.
 set -u
 BUILD_DIR="$(cd "${1:?build directory}" && pwd)"
 shift
@@ -11,9 +13,18 @@ export BUILD_DIR
 trap stop_session EXIT
 trap 'exit 130' INT TERM
 
+host_status=0
+if [ -f "$BUILD_DIR/host-asan/CTestTestfile.cmake" ]; then
+  echo "Host tests (sanitizer build)"
+  ctest --test-dir "$BUILD_DIR/host-asan" --output-on-failure "$@" || host_status=1
+fi
+
 start_display || { echo "could not start Xvfb"; exit 1; }
 . "$SESSION_HARNESS/wine-env.sh"
 echo "Preparing the Wine prefix $WINEPREFIX on display $DISPLAY"
 start_wine || { echo "could not make the Wine prefix"; exit 1; }
 mkdir -p "$BUILD_DIR/screens"
 ctest --test-dir "$BUILD_DIR" --output-on-failure "$@"
+wine_status=$?
+[ $host_status -eq 0 ] || echo "host tests failed"
+[ $host_status -eq 0 ] && [ $wine_status -eq 0 ]

@@ -1,0 +1,21 @@
+// setupkit's one error type: a message that names the file (and the line)
+// it is about. Commands throw it; the front prints it and exits nonzero.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace setupkit {
+
+struct Error : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// "file:line: message", or "file: message" without a line.
+inline Error FileError(const std::string &file, const std::string &message, int line = 0)
+{
+    return Error(line > 0 ? file + ":" + std::to_string(line) + ": " + message
+                          : file + ": " + message);
+}
+
+}  // namespace setupkit

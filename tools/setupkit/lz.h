@@ -1,0 +1,35 @@
+// The platform's LZ file format (SZDD), the one LZOpenFileA and LZCopy
+// expand: a 14-byte header (magic, mode 'A', the replaced last character of
+// the name, the expanded length) and an LZSS stream over a 4096-byte ring
+// window filled with spaces, written from 16 bytes before its end, with
+// match lengths 3 to 18.
+#pragma once
+
+#include <string>
+
+#include "tools/setupkit/fileio.h"
+
+namespace setupkit {
+
+enum { LzHeaderSize = 14 };
+
+// The compressed form of data; replacedChar is the last character of the
+// original name, which the compressed name replaces with '_'.
+Bytes CompressLz(const Bytes &data, char replacedChar);
+
+// CompressLz, then expanded again with libmspack and compared: throws an
+// Error naming name when the two differ.
+Bytes CompressLzChecked(const Bytes &data, char replacedChar, const std::string &name);
+
+struct ExpandedLz {
+    Bytes Data;
+    char ReplacedChar;
+};
+// Expands an SZDD file with libmspack; throws an Error naming name for a
+// file that is not one, or is truncated or damaged.
+ExpandedLz ExpandLz(const Bytes &compressed, const std::string &name);
+
+// The compressed file's name: README.TXT becomes README.TX_.
+std::string CompressedName(const std::string &name);
+
+}  // namespace setupkit
