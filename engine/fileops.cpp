@@ -6,6 +6,7 @@
 #include <string.h>
 
 #include "install_log.h"
+#include "log_format.h"
 
 static bool IsLongPath(const char *path) { return strlen(path) >= OFS_MAXPATHNAME; }
 
@@ -58,7 +59,7 @@ void DeleteFileAt(const char *path)
 bool MakeDirectory(const char *path, FILE *log)
 {
     SECURITY_ATTRIBUTES attributes = {12, 0, TRUE};
-    if (CreateDirectoryA(path, &attributes)) LogLine(log, "Made Dir: %s\n", path);
+    if (CreateDirectoryA(path, &attributes)) LogLine(log, LogMadeDirFormat, path);
     return SetCurrentDirectoryA(path) != 0;
 }
 
@@ -77,7 +78,7 @@ void ExpandFile(const char *source, const char *destination, FILE *log)
     }
     LZClose(sourceFile);
     // The line records the attempt, also when the destination could not be made.
-    LogLine(log, "File Copy: %s\n", destination);
+    LogLine(log, LogFileCopyFormat, destination);
 }
 
 int CopyRawFile(const char *source, const char *destination)

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "install_log.h"
+#include "log_format.h"
 #include "registry.h"
 #include "script.h"
 #include "setup_state.h"
@@ -56,9 +57,9 @@ void BuildGroupCommandText(char *dest, size_t capacity, const char *groupName,
         if (used + length + reserved >= capacity) continue;
         memcpy(dest + used, line, length + 1);
         used += length;
-        LogLine(log, "Icon Group: %s\n", name);
-        LogLine(log, "Icon Name: %s\n", item.Name);
-        LogLine(log, "Icon Cmd: %s\\%s\n", shortInstallDir, item.CommandFile);
+        LogLine(log, LogIconGroupFormat, name);
+        LogLine(log, LogIconNameFormat, item.Name);
+        LogLine(log, LogIconCmdFormat, shortInstallDir, item.CommandFile);
     }
     AppendText(dest, capacity, last);
 }
@@ -74,7 +75,7 @@ static bool WaitForInput(DWORD start, DWORD timeoutMs)
     return true;
 }
 
-static void HoldConversation(HWND dialog, HGLOBAL commands)
+void HoldConversation(HWND dialog, HGLOBAL commands)
 {
     ATOM application = GlobalAddAtomA("Shell");
     ATOM topic = GlobalAddAtomA("AppProperties");

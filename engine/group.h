@@ -19,4 +19,9 @@ enum {
 void BuildGroupCommandText(char *dest, size_t capacity, const char *groupName,
                            const char *shortInstallDir, FILE *log);
 
+// One conversation with the shell through the status dialog (whose
+// procedure records the answers in DdePartner and DdeWaiting): initiate,
+// execute the command block, terminate, each wait bounded.
+void HoldConversation(HWND dialog, HGLOBAL commands);
+
 void CreateProgramGroup();

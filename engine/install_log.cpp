@@ -1,4 +1,5 @@
 #include "install_log.h"
+#include "log_format.h"
 
 #include <windows.h>
 #include <stdarg.h>
@@ -20,7 +21,7 @@ void LogLine(FILE *log, const char *format, ...)
 bool FormatLogHeader(char *dest, size_t capacity, const struct tm *startTime)
 {
     if (capacity == 0) return false;
-    size_t length = strftime(dest, capacity, "*** Installation Started %d/%m/%y %H:%M ***\n",
+    size_t length = strftime(dest, capacity, LogHeaderFormat,
                              startTime);
     if (length == 0) {
         dest[0] = 0;
@@ -38,8 +39,8 @@ FILE *OpenInstallLog(const char *tempDir, const struct tm *startTime,
     if (!log) return 0;
     char header[LogHeaderSize];
     if (FormatLogHeader(header, sizeof header, startTime)) LogLine(log, "%s", header);
-    LogLine(log, "Title: %s\n", productTitle);
-    LogLine(log, "Source: %s\n", sourceDir);
+    LogLine(log, LogTitleFormat, productTitle);
+    LogLine(log, LogSourceFormat, sourceDir);
     return log;
 }
 

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "install_log.h"
+#include "log_format.h"
 #include "script.h"
 #include "setup_state.h"
 #include "text.h"
@@ -49,10 +50,10 @@ bool WriteRegistryString(int root, const char *subkey, const char *valueName,
                               (DWORD)strlen(data) + 1) == ERROR_SUCCESS;
     RegCloseKey(key);
     if (set) {
-        LogLine(log, "RegDB Key: %s\n", subkey);
-        LogLine(log, "RegDB Val: %s\n", data);
-        LogLine(log, "RegDB Name: %s\n", valueName);
-        LogLine(log, "RegDB Root: %d\n", root);
+        LogLine(log, LogRegKeyFormat, subkey);
+        LogLine(log, LogRegValFormat, data);
+        LogLine(log, LogRegNameFormat, valueName);
+        LogLine(log, LogRegRootFormat, root);
     }
     return set;
 }
@@ -102,9 +103,9 @@ void WriteWinIniEntries()
         CopyText(value, sizeof value, entry.Value);
         SubstituteInstallDir(value, InstallPath);
         WriteProfileStringA(entry.Section, entry.Key, value);
-        LogLine(Setup.InstallLog, "INI File: %s\\win.ini\n", WindowsDir);
-        LogLine(Setup.InstallLog, "INI Sect: %s\n", entry.Section);
-        LogLine(Setup.InstallLog, "INI Item: %s\n", entry.Key);
-        LogLine(Setup.InstallLog, "INI Val: %s\n", value);
+        LogLine(Setup.InstallLog, LogIniFileFormat, WindowsDir);
+        LogLine(Setup.InstallLog, LogIniSectFormat, entry.Section);
+        LogLine(Setup.InstallLog, LogIniItemFormat, entry.Key);
+        LogLine(Setup.InstallLog, LogIniValFormat, value);
     }
 }

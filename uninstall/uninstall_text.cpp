@@ -1,0 +1,147 @@
+#include "uninstall_text.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "engine/text.h"
+
+static char Fold(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
+static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// True when a component of path is "." or "..".
+static bool HasDotComponent(const char *path)
+{
+    const char *at = path;
+    while (*at) {
+        const char *end = at;
+        while (*end && !IsSeparator(*end)) ++end;
+        size_t size = (size_t)(end - at);
+        if ((size == 1 && at[0] == '.') || (size == 2 && at[0] == '.' && at[1] == '.'))
+            return true;
+        at = *end ? end + 1 : end;
+    }
+    return false;
+}
+
+// How far path and dir agree: the length of dir when path starts with it,
+// without a trailing separator of dir; 0 otherwise.
+static size_t MatchDirectory(const char *path, const char *dir)
+{
+    size_t size = strlen(dir);
+    while (size > 0 && IsSeparator(dir[size - 1])) --size;
+    if (size == 0) return 0;
+    for (size_t i = 0; i < size; ++i) {
+        if (!path[i]) return 0;
+        if (IsSeparator(path[i]) && IsSeparator(dir[i])) continue;
+        if (Fold(path[i]) != Fold(dir[i])) return 0;
+    }
+    return size;
+}
+
+bool PathIsInside(const char *path, const char *dir)
+{
+    if (HasDotComponent(path) || HasDotComponent(dir)) return false;
+    size_t size = MatchDirectory(path, dir);
+    if (size == 0 || !IsSeparator(path[size])) return false;
+    // Something must follow the separator: "C:\dir\" is the directory itself.
+    const char *rest = path + size;
+    while (IsSeparator(*rest)) ++rest;
+    return *rest != 0;
+}
+
+bool PathIsAtOrInside(const char *path, const char *dir)
+{
+    if (HasDotComponent(path) || HasDotComponent(dir)) return false;
+    size_t size = MatchDirectory(path, dir);
+    if (size == 0) return false;
+    const char *rest = path + size;
+    while (IsSeparator(*rest)) ++rest;
+    return *rest == 0 || IsSeparator(path[size]);
+}
+
+int PathDepth(const char *path)
+{
+    int depth = 0;
+    bool inName = false;
+    for (const char *at = path; *at; ++at) {
+        if (IsSeparator(*at)) {
+            inName = false;
+        } else if (!inName) {
+            inName = true;
+            ++depth;
+        }
+    }
+    return depth;
+}
+
+void ProfileValueForm(const char *value, char *dest, size_t capacity)
+{
+    if (capacity == 0) return;
+    const char *begin = value;
+    while (*begin == ' ' || *begin == '\t') ++begin;
+    const char *end = begin + strlen(begin);
+    while (end > begin && (end[-1] == ' ' || end[-1] == '\t')) --end;
+    if (end - begin >= 2 && (*begin == '"' || *begin == '\'') && end[-1] == *begin) {
+        ++begin;
+        --end;
+    }
+    size_t size = (size_t)(end - begin);
+    if (size >= capacity) size = capacity - 1;
+    memcpy(dest, begin, size);
+    dest[size] = 0;
+}
+
+bool BuildGroupRemovalText(const LogRecord *icons, int count, char *dest, size_t capacity)
+{
+    if (capacity == 0) return false;
+    dest[0] = 0;
+    char line[LogFieldSize + 32];
+    bool fits = true;
+    for (int i = 0; i < count && fits; ++i) {
+        const char *group = icons[i].Text;
+        bool seen = false;
+        for (int j = 0; j < i && !seen; ++j) seen = strcmp(icons[j].Text, group) == 0;
+        if (seen) continue;
+        fits = FormatText(line, sizeof line, "[ShowGroup(\"%s\",0)]\n", group) &&
+               AppendText(dest, capacity, line);
+        for (int j = i; j < count && fits; ++j) {
+            if (strcmp(icons[j].Text, group) != 0) continue;
+            fits = FormatText(line, sizeof line, "[DeleteItem(\"%s\")]\n", icons[j].Name) &&
+                   AppendText(dest, capacity, line);
+        }
+        fits = fits && FormatText(line, sizeof line, "[DeleteGroup(\"%s\")]\n", group) &&
+               AppendText(dest, capacity, line);
+    }
+    if (!fits) dest[0] = 0;
+    return fits;
+}
+
+bool ParseRemoverCommandLine(const char *commandLine, unsigned long long *handle, char *path,
+                             size_t capacity)
+{
+    static const char option[] = "/remove ";
+    const char *at = commandLine;
+    while (*at == ' ') ++at;
+    if (strncmp(at, option, sizeof option - 1) != 0) return false;
+    at += sizeof option - 1;
+    while (*at == ' ') ++at;
+    if (*at < '0' || *at > '9') return false;
+    char *end = 0;
+    unsigned long long value = strtoull(at, &end, 10);
+    if (end == at || *end != ' ' || value == 0) return false;
+    at = end;
+    while (*at == ' ') ++at;
+    const char *stop = at + strlen(at);
+    while (stop > at && stop[-1] == ' ') --stop;
+    if (stop - at >= 2 && *at == '"' && stop[-1] == '"') {
+        ++at;
+        --stop;
+    }
+    size_t size = (size_t)(stop - at);
+    if (size == 0 || size >= capacity || memchr(at, '"', size)) return false;
+    memcpy(path, at, size);
+    path[size] = 0;
+    *handle = value;
+    return true;
+}
