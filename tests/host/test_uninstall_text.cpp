@@ -1,0 +1,111 @@
+// The uninstaller's pure decisions: which paths lie in a directory, the
+// removal order of directories, profile values, the shell's commands for a
+// group and the remover's command line.
+#include <gtest/gtest.h>
+
+#include <string.h>
+
+#include "uninstall/uninstall_text.h"
+
+TEST(UninstallText, PathInsideDirectory)
+{
+    struct Case {
+        const char *path, *dir;
+        bool inside, atOrInside;
+    } cases[] = {
+        {"C:\\Demo\\a.txt", "C:\\Demo", true, true},
+        {"c:\\demo\\DOCS\\a.txt", "C:\\Demo", true, true},
+        {"C:\\Demo\\a.txt", "C:\\Demo\\", true, true},
+        {"C:\\Demo", "C:\\Demo", false, true},
+        {"C:\\Demo\\", "C:\\Demo", false, true},
+        {"C:\\Demo2\\a.txt", "C:\\Demo", false, false},
+        {"C:\\Dem", "C:\\Demo", false, false},
+        {"C:\\Demo\\..\\Windows\\win.ini", "C:\\Demo", false, false},
+        {"C:\\Demo\\.\\a", "C:\\Demo", false, false},
+        {"C:\\Demo\\..", "C:\\Demo", false, false},
+        {"C:\\Demo\\...txt", "C:\\Demo", true, true},
+        {"C:\\Demo\\a", "", false, false},
+        {"", "C:\\Demo", false, false},
+    };
+    for (const Case &c : cases) {
+        EXPECT_EQ(c.inside, PathIsInside(c.path, c.dir)) << c.path << " in " << c.dir;
+        EXPECT_EQ(c.atOrInside, PathIsAtOrInside(c.path, c.dir)) << c.path << " at " << c.dir;
+    }
+}
+
+TEST(UninstallText, DepthCountsComponents)
+{
+    EXPECT_EQ(1, PathDepth("C:\\"));
+    EXPECT_EQ(2, PathDepth("C:\\Demo"));
+    EXPECT_EQ(3, PathDepth("C:\\Demo\\docs\\"));
+    EXPECT_EQ(3, PathDepth("C:\\\\Demo\\docs"));
+}
+
+TEST(UninstallText, ProfileValueAsReadBack)
+{
+    struct Case {
+        const char *value, *form;
+    } cases[] = {
+        {"plain", "plain"}, {"  blanks \t", "blanks"}, {"\"quoted\"", "quoted"},
+        {"'single'", "single"}, {"\"open", "\"open"}, {"\"", "\""}, {"", ""},
+        {"\"a\" b \"c\"", "a\" b \"c"},
+    };
+    for (const Case &c : cases) {
+        char form[64];
+        ProfileValueForm(c.value, form, sizeof form);
+        EXPECT_STREQ(c.form, form) << c.value;
+    }
+}
+
+static LogRecord Icon(const char *group, const char *name)
+{
+    LogRecord record = {};
+    record.Kind = LogRecordIcon;
+    strcpy(record.Text, group);
+    strcpy(record.Name, name);
+    return record;
+}
+
+TEST(UninstallText, GroupRemovalCommands)
+{
+    LogRecord icons[] = {Icon("G \"x\", y", "B, b"), Icon("Other", "C"), Icon("G \"x\", y", "A")};
+    char text[512];
+    ASSERT_TRUE(BuildGroupRemovalText(icons, 3, text, sizeof text));
+    EXPECT_STREQ("[ShowGroup(\"G \"x\", y\",0)]\n[DeleteItem(\"B, b\")]\n[DeleteItem(\"A\")]\n"
+                 "[DeleteGroup(\"G \"x\", y\")]\n"
+                 "[ShowGroup(\"Other\",0)]\n[DeleteItem(\"C\")]\n[DeleteGroup(\"Other\")]\n",
+                 text);
+    size_t needed = strlen(text) + 1;
+    EXPECT_TRUE(BuildGroupRemovalText(icons, 3, text, needed));
+    EXPECT_FALSE(BuildGroupRemovalText(icons, 3, text, needed - 1));
+    EXPECT_STREQ("", text);
+}
+
+TEST(UninstallText, RemoverCommandLine)
+{
+    struct Case {
+        const char *line;
+        bool ok;
+        unsigned long long handle;
+        const char *path;
+    } cases[] = {
+        {"/remove 124 \"C:\\Program Files\\Demo\\UNINST.EXE\"", true, 124,
+         "C:\\Program Files\\Demo\\UNINST.EXE"},
+        {"  /remove  7  C:\\DEMO\\UNINST.EXE ", true, 7, "C:\\DEMO\\UNINST.EXE"},
+        {"/remove 0 C:\\a", false, 0, ""},
+        {"/remove x C:\\a", false, 0, ""},
+        {"/remove 12", false, 0, ""},
+        {"/remove 12 \"\"", false, 0, ""},
+        {"/remove 12 \"C:\\a\" \"b\"", false, 0, ""},
+        {"", false, 0, ""},
+        {"/removeall 1 C:\\a", false, 0, ""},
+    };
+    for (const Case &c : cases) {
+        unsigned long long handle = 0;
+        char path[260] = "";
+        ASSERT_EQ(c.ok, ParseRemoverCommandLine(c.line, &handle, path, sizeof path)) << c.line;
+        if (!c.ok) continue;
+        EXPECT_EQ(c.handle, handle) << c.line;
+        EXPECT_STREQ(c.path, path) << c.line;
+    }
+}
