@@ -114,6 +114,16 @@ static bool ParseAddItem(const char *args, size_t size, GroupCommand *command)
     return command->Target[0] != 0;
 }
 
+// A group or item name: the whole quoted text, or an unquoted one up to a
+// comma (which may precede further arguments).
+static bool ParseName(const char *args, size_t size, GroupCommand *command)
+{
+    if (size >= 2 && args[0] == '"' && args[size - 1] == '"')
+        return CopyUnquoted(command->Name, sizeof command->Name, args, size);
+    const char *comma = FindFirst(args, size, ",");
+    return CopyPart(command->Name, sizeof command->Name, args, comma ? (size_t)(comma - args) : size);
+}
+
 bool ParseGroupCommand(const char *line, GroupCommand *command)
 {
     memset(command, 0, sizeof *command);
@@ -129,11 +139,16 @@ bool ParseGroupCommand(const char *line, GroupCommand *command)
 
     if (NameIs(name, nameSize, "CreateGroup")) {
         command->Kind = CommandCreateGroup;
-        if (argsSize >= 2 && args[0] == '"' && args[argsSize - 1] == '"')
-            return CopyUnquoted(command->Name, sizeof command->Name, args, argsSize);
-        const char *comma = FindFirst(args, argsSize, ",");
-        return CopyPart(command->Name, sizeof command->Name, args,
-                        comma ? (size_t)(comma - args) : argsSize);
+        return ParseName(args, argsSize, command);
+    }
+    // The two removals name what they remove; an empty name names nothing.
+    if (NameIs(name, nameSize, "DeleteGroup")) {
+        command->Kind = CommandDeleteGroup;
+        return ParseName(args, argsSize, command) && command->Name[0];
+    }
+    if (NameIs(name, nameSize, "DeleteItem")) {
+        command->Kind = CommandDeleteItem;
+        return ParseName(args, argsSize, command) && command->Name[0];
     }
     if (NameIs(name, nameSize, "ShowGroup")) {
         command->Kind = CommandShowGroup;

@@ -12,7 +12,9 @@ enum GroupCommandKind {
     CommandCreateGroup = 1,  // [CreateGroup("name")]
     CommandShowGroup,        // [ShowGroup("name",n)]
     CommandAddItem,          // [AddItem(command,"name")]
-    CommandExitServer        // [ExitServer()]
+    CommandExitServer,       // [ExitServer()]
+    CommandDeleteGroup,      // [DeleteGroup("name")]
+    CommandDeleteItem        // [DeleteItem("name")], in the group last created or shown
 };
 
 struct GroupCommand {

@@ -1,8 +1,10 @@
 // shelldde: a stand-in for the shell's DDE server. It answers application
 // "Shell", topic "AppProperties", and carries out the group commands of an
-// execute request: CreateGroup("name"), ShowGroup("name",n) and
-// AddItem(command,"name"), making a folder under the user's Start-menu
-// Programs folder and one shell link per item.
+// execute request: CreateGroup("name"), ShowGroup("name",n),
+// AddItem(command,"name"), DeleteItem("name") and DeleteGroup("name"), making
+// and removing a folder under the user's Start-menu Programs folder and one
+// shell link per item. Each execute is acknowledged positively when every
+// command of it was carried out, negatively otherwise.
 //
 //   shelldde.exe [/log <file>] [/timeout <seconds>] [/silent] [/ready <file>]
 //
@@ -66,15 +68,44 @@ static bool CreateGroup(const char *name)
     return true;
 }
 
+static bool IsDirectory(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 static bool ShowGroup(const char *name)
 {
     char folder[MAX_PATH];
-    if (!GroupFolder(name, folder, sizeof folder)) return false;
-    DWORD attributes = GetFileAttributesA(folder);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    // A group that is not there is no current group either: the items of
+    // later commands must not land in, or vanish from, another one.
+    if (!GroupFolder(name, folder, sizeof folder) || !IsDirectory(folder)) {
+        CurrentGroup[0] = 0;
         return false;
+    }
     strcpy(CurrentGroup, folder);
     return true;
+}
+
+// Takes the group's folder away when it holds nothing more: items that
+// others put there keep it, and the command then fails.
+static bool DeleteGroup(const char *name)
+{
+    char folder[MAX_PATH];
+    if (!GroupFolder(name, folder, sizeof folder) || !IsDirectory(folder)) return false;
+    if (!RemoveDirectoryA(folder)) return false;
+    if (lstrcmpiA(folder, CurrentGroup) == 0) CurrentGroup[0] = 0;
+    return true;
+}
+
+static bool DeleteItem(const char *name)
+{
+    if (!CurrentGroup[0]) return false;
+    char safe[MAX_PATH], linkPath[MAX_PATH];
+    if (!MakeFileName(name, safe, sizeof safe)) return false;
+    int length = snprintf(linkPath, sizeof linkPath, "%s\\%s.lnk", CurrentGroup, safe);
+    if (length <= 0 || (size_t)length >= sizeof linkPath) return false;
+    return DeleteFileA(linkPath) != 0;
 }
 
 static bool AddItem(const char *command, const char *name)
@@ -126,6 +157,8 @@ static bool RunCommands(const char *text, size_t length, bool *exitRequested)
             case CommandShowGroup: done = ShowGroup(command.Name); break;
             case CommandAddItem: done = AddItem(command.Target, command.Name); break;
             case CommandExitServer: done = true; *exitRequested = true; break;
+            case CommandDeleteGroup: done = DeleteGroup(command.Name); break;
+            case CommandDeleteItem: done = DeleteItem(command.Name); break;
             }
         }
         if (!done) allDone = false;
