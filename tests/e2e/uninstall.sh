@@ -1,0 +1,59 @@
+# Helpers of the uninstall tests; source after lib.sh.
+#   start_uninst DIR            UNINST.EXE from DIR, in the background
+#   wait_uninst [seconds]       until the uninstaller and its copy have ended
+#   confirm_uninst              Remove on the confirmation page, OK on the
+#                               closing message box
+#   uninstall_report            the report the last run wrote
+#   reg_value KEY NAME          the REG_SZ data of a value, or nothing
+UNINST_PID=""
+
+uninstall_log() { echo "$(temp_dir)/uninstall.log"; }
+
+start_uninst() {
+  rm -f "$(uninstall_log)"
+  (cd "$1" && exec wine "$1/UNINST.EXE") >>"$CASE/uninst-output.txt" 2>&1 </dev/null &
+  UNINST_PID=$!
+}
+
+# The remover runs as ~uninst<pid>.exe from the temporary directory; only
+# the processes of this run's prefix count.
+_remover_running() {
+  local pid
+  for pid in $(pgrep -f 'uninst[0-9]+\.exe' 2>/dev/null); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+  done
+  return 1
+}
+
+wait_uninst() {
+  local limit="${1:-60}" waited=0
+  while { [ -n "$UNINST_PID" ] && kill -0 "$UNINST_PID" 2>/dev/null; } || _remover_running; do
+    [ "$waited" -ge $((limit * 10)) ] && fail "the uninstaller still runs after ${limit}s"
+    sleep 0.1
+    waited=$((waited + 1))
+  done
+  [ -n "$UNINST_PID" ] && wait "$UNINST_PID" 2>/dev/null
+  UNINST_PID=""
+}
+
+# A remover left by a failed test ends with the harness's wineserver.
+kill_uninst() {
+  [ -n "$UNINST_PID" ] && kill "$UNINST_PID" 2>/dev/null
+  UNINST_PID=""
+}
+
+confirm_uninst() {
+  ui wait-background 20000 -- wait-page welcome 20000 -- expect-text 1 Remove -- click 1 \
+    -- wait-msgbox Uninstall 60000 -- click 1
+}
+
+uninstall_report() { tr -d '\r' <"$(uninstall_log)"; }
+
+reg_value() {
+  local name=("/v" "$2")
+  [ "$2" = "" ] && name=("/ve")
+  wine reg query "$1" "${name[@]}" 2>/dev/null | tr -d '\r' |
+    sed -n 's/^ *\([^ ].*\)\?  *REG_SZ  *//p; s/^ *\([^ ].*\)\?  *REG_SZ$//p' | head -n 1
+}
+
+reg_key_exists() { wine reg query "$1" >/dev/null 2>&1; }
