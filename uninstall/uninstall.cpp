@@ -444,8 +444,8 @@ void RemoveAll(const LogText *log)
 
 void WriteReport(char *text, size_t capacity)
 {
-    FormatText(text, capacity, "%s was removed: %d removed, %d left.\n", Setup.ProductTitle,
-               RemovedCount, LeftCount);
+    FormatText(text, capacity, "Uninstall of %s: %d removed, %d left in place.\n",
+               Setup.ProductTitle, RemovedCount, LeftCount);
     if (LeftCount) {
         AppendText(text, capacity, "\nLeft in place:\n");
         AppendText(text, capacity, Left);
@@ -626,7 +626,12 @@ int RunUninstall(HINSTANCE instance, const char *commandLine)
     FindDirectories();
     unsigned long long handle = 0;
     char original[MAX_PATH];
-    if (ParseRemoverCommandLine(commandLine, &handle, original, sizeof original)) {
+    char longTemp[MAX_PATH];
+    LongForm(TempDir, longTemp, sizeof longTemp);
+    // Only the copy in the temporary directory is the remover: UNINST.EXE
+    // itself never waits for, or closes, a handle that a command line names.
+    if (PathIsInside(SelfPath, longTemp) &&
+        ParseRemoverCommandLine(commandLine, &handle, original, sizeof original)) {
         // The remover: wait for UNINST.EXE to end, then do the work, and have
         // this copy deleted when the system next starts.
         HANDLE process = (HANDLE)(UINT_PTR)handle;
@@ -635,7 +640,7 @@ int RunUninstall(HINSTANCE instance, const char *commandLine)
         UseOriginal(original);
         SetCurrentDirectoryA(TempDir);
         int status = Remove(instance);
-        MoveFileExA(SelfPath, 0, MOVEFILE_DELAY_UNTIL_REBOOT);
+        if (!SamePath(SelfPath, OriginalPath)) MoveFileExA(SelfPath, 0, MOVEFILE_DELAY_UNTIL_REBOOT);
         return status;
     }
     UseOriginal(SelfPath);
