@@ -191,5 +191,8 @@ done
 say ""
 say "Commands the shell server received ($server_log):"
 sed 's/^/  /' "$server_log"
+# A product packed with its uninstaller is then removed again.
+[ -f "$inst/UNINST.EXE" ] &&
+  DEMO_INTERACTIVE=$interactive "$here/run-uninstall-demo.sh" "$BUILD" "Demo Product" "$inst"
 [ "$interactive" = 0 ] && { say ""; say "Screenshots: $screens/demo-*.png"; }
 exit 0
