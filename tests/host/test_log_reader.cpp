@@ -81,22 +81,6 @@ TEST(LogReader, EveryLineFormOfACompleteRun)
               Records(text));
 }
 
-TEST(LogReader, StartOfARecordReadsItAgain)
-{
-    std::string text = Header + Line(LogFileCopyFormat, "C:\\a") + RegistryGroup("K", "d", "n", 2);
-    LogCursor cursor = {text.data(), text.size(), 0};
-    LogRecord record;
-    size_t first = 0, second = 0;
-    ASSERT_TRUE(NextLogRecord(&cursor, &record, &first));
-    ASSERT_TRUE(NextLogRecord(&cursor, &record, &second));
-    EXPECT_FALSE(NextLogRecord(&cursor, &record, 0));
-    LogCursor again = {text.data(), text.size(), second};
-    ASSERT_TRUE(NextLogRecord(&again, &record, 0));
-    EXPECT_EQ(LogRecordRegistry, record.Kind);
-    EXPECT_STREQ("n", record.Name);
-    EXPECT_EQ(Header.size(), first);
-}
-
 TEST(LogReader, DamagedLinesAndGroupsArePassedOver)
 {
     const std::string file = Line(LogFileCopyFormat, "C:\\f");

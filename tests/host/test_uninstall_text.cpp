@@ -1,5 +1,5 @@
-// The uninstaller's pure decisions: which paths lie in a directory, the
-// removal order of directories, profile values, the shell's commands for a
+// The uninstaller's pure decisions: which paths lie in a directory, profile
+// values, the shell's commands for a
 // group and the remover's command line.
 #include <gtest/gtest.h>
 
@@ -31,14 +31,6 @@ TEST(UninstallText, PathInsideDirectory)
         EXPECT_EQ(c.inside, PathIsInside(c.path, c.dir)) << c.path << " in " << c.dir;
         EXPECT_EQ(c.atOrInside, PathIsAtOrInside(c.path, c.dir)) << c.path << " at " << c.dir;
     }
-}
-
-TEST(UninstallText, DepthCountsComponents)
-{
-    EXPECT_EQ(1, PathDepth("C:\\"));
-    EXPECT_EQ(2, PathDepth("C:\\Demo"));
-    EXPECT_EQ(3, PathDepth("C:\\Demo\\docs\\"));
-    EXPECT_EQ(3, PathDepth("C:\\\\Demo\\docs"));
 }
 
 TEST(UninstallText, ProfileValueAsReadBack)
