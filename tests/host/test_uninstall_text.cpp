@@ -1,6 +1,5 @@
 // The uninstaller's pure decisions: which paths lie in a directory, profile
-// values, the shell's commands for a
-// group and the remover's command line.
+// values, the shell's commands for a group and the remover's command line.
 #include <gtest/gtest.h>
 
 #include <string.h>
