@@ -464,7 +464,7 @@ void Report()
 {
     static char text[3 * ReportSize + 256];
     WriteReport(text, sizeof text);
-    char path[MAX_PATH];
+    char path[MAX_PATH] = "";
     if (JoinPath(path, sizeof path, TempDir, UninstallLogName)) {
         FILE *file = fopen(path, "wt");
         if (file) {
