@@ -553,6 +553,7 @@ int Remove(HINSTANCE instance)
     Setup.TitleFont = CreateTitleFont();
     InitCommonControls();
     CreateBackgroundWindow();
+    if (Setup.BackgroundWindow) SetWindowTextA(Setup.BackgroundWindow, UninstallCaption);
 
     int status = 1;
     FormatPageText(Setup.PageText, sizeof Setup.PageText, ConfirmTextFormat, Setup.ProductTitle);

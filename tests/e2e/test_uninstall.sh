@@ -87,6 +87,8 @@ expect_file "$shared"
 [ -n "$(reg_value "$uninstall_key" DisplayName)" ] || fail "no DisplayName after the installation"
 
 start_uninst "$inst"
+ui wait-background 20000 -- wait-page welcome 20000
+shot uninstall-confirm
 confirm_uninst
 wait_uninst 60
 report="$(uninstall_report)"
