@@ -29,7 +29,10 @@ trap stop_session EXIT
 trap 'exit 130' INT TERM
 
 echo "== building the bare expander"
-cmake -S "$here" -B "$bench/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$SOURCE_DIR/cmake/mingw-i686.cmake" \
+# Where only 64-bit Wine starts (WINE_ARCH=win64, from the Makefile), x86_64.
+toolchain=i686
+[ "${WINE_ARCH:-}" = win64 ] && toolchain=x86_64
+cmake -S "$here" -B "$bench/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$SOURCE_DIR/cmake/mingw-$toolchain.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null || exit 1
 cmake --build "$bench/build" >/dev/null || exit 1
 bare="$bench/build/bare_expand.exe"
