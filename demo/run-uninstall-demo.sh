@@ -30,7 +30,7 @@ listed() { wine uninstaller --list 2>/dev/null | tr -d '\r'; }
 remover_running() {
   local pid
   for pid in $(pgrep -f 'uninst[0-9]+\.exe' 2>/dev/null); do
-    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
+    tr '\0' '\n' 2>/dev/null <"/proc/$pid/environ" | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0
   done
   return 1
 }
@@ -96,6 +96,11 @@ if wine reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall
 else
   say "  Uninstall registry key: gone"
 fi
+# The keys above the product's own: the setup may have made them, but the log
+# names only the keys that hold values, so empty parents stay.
+for parent in "HKLM\\Software\\$title" "HKCU\\Software\\$title"; do
+  wine reg query "$parent" >/dev/null 2>&1 && say "  registry key $parent: still there (empty parent of a removed key)"
+done
 say "  Wine's list of installed programs now:"
 listed | sed 's/^/    /'
 exit 0
