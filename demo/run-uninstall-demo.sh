@@ -99,7 +99,7 @@ fi
 # The keys above the product's own: the setup may have made them, but the log
 # names only the keys that hold values, so empty parents stay.
 for parent in "HKLM\\Software\\$title" "HKCU\\Software\\$title"; do
-  wine reg query "$parent" >/dev/null 2>&1 && say "  registry key $parent: still there (empty parent of a removed key)"
+  wine reg query "$parent" >/dev/null 2>&1 && say "  registry key $parent: still there: the log names only the keys below it"
 done
 say "  Wine's list of installed programs now:"
 listed | sed 's/^/    /'
