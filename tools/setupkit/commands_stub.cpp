@@ -6,7 +6,5 @@ namespace setupkit {
 
 int RunCompress(const Arguments &) { throw Error("not built yet"); }
 int RunExpand(const Arguments &) { throw Error("not built yet"); }
-int RunPack(const Arguments &) { throw Error("not built yet"); }
-int RunCheck(const Arguments &) { throw Error("not built yet"); }
 
 }  // namespace setupkit
