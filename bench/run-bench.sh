@@ -54,6 +54,9 @@ if [ "$(cat "$product/stamp" 2>/dev/null)" != "$stamp" ]; then
 fi
 du -sb "$product/data" "$product/disk" | awk '{printf "   %s bytes in %s\n", $1, $2}'
 
+# setupkit pack of the same files against mscompress (host only).
+"$here/bench-pack.sh" "$BUILD_DIR" "$product/data"
+
 echo "== starting Xvfb and a fresh Wine prefix"
 start_display || { echo "could not start Xvfb"; exit 1; }
 start_wine >/dev/null || { echo "could not make the Wine prefix"; exit 1; }
