@@ -4,8 +4,9 @@
 # file staged through the temporary directory, a locale-chosen file, a file
 # under 16 bytes, and the uninstaller's entries (a stand-in UNINST.EXE).
 . "$SOURCE_DIR/tests/e2e/lib.sh"
+. "$SOURCE_DIR/tools/shelldde/server.sh"
 e2e_init pack_install
-trap 'kill_setup' EXIT
+trap 'stop_shelldde; kill_setup' EXIT
 
 product="$CASE/product"
 packed="$CASE/packed"
@@ -35,6 +36,9 @@ newdisk
 [Register]
 regKey=1,Software\PackedProduct
 regVal=Home,#s\
+[WinGroup]
+GroupTitle=Packed Product
+item=app.txt,Packed Product
 AUTH
 "$BUILD_DIR/setupkit" pack "$CASE/product.auth" "$product" -o "$packed" --uninstaller \
   --setup-exe "$BUILD_DIR/SETUP.EXE" --uninst-exe "$CASE/UNINST.EXE" >"$CASE/pack.out" ||
@@ -42,6 +46,7 @@ AUTH
 [ -d "$packed/disk2" ] && [ ! -d "$packed/disk3" ] || fail "expected two disks: $(cat "$CASE/pack.out")"
 cp "$packed"/disk1/* "$disk/"
 
+start_shelldde "$CASE/server.log" || fail "server did not start"
 start_setup "$disk"
 ui wait-background 20000 -- wait-page welcome 20000
 ui wait-page welcome -- click 1 -- wait-page directory -- type 11 "$(winpath "$inst")"
@@ -67,4 +72,6 @@ expect_eq "Packed Product" "$(reg_value "$key" DisplayName)" "DisplayName"
 expect_eq "$short\\UNINST.EXE" "$(reg_value "$key" UninstallString)" "UninstallString"
 expect_eq "3.2" "$(reg_value "$key" DisplayVersion)" "DisplayVersion"
 expect_eq "$short\\" "$(reg_value 'HKCU\Software\PackedProduct' Home)" "HKCU Home"
+grep -qF "[AddItem($short\UNINST.EXE,\"Uninstall Packed Product\")]" "$CASE/server.log" ||
+  fail "no uninstall item: $(cat "$CASE/server.log")"
 pass

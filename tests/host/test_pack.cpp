@@ -126,6 +126,10 @@ TEST(Pack, DisksFillInOrderWithoutSplitting)
             result.FileNames.push_back("F" + std::to_string(i) + ".TX_");
         return result;
     };
+    auto newDisk = [](LayoutItem next) {
+        next.NewDisk = true;
+        return next;
+    };
     LayoutItem first = item({100 * 1024, 1000, 0});  // 101 clusters, 3 entries
     struct Case {
         const char *What;
@@ -139,6 +143,7 @@ TEST(Pack, DisksFillInOrderWithoutSplitting)
         {"a pair stays together", {item({200 * 1024}), item({40 * 1024, 40 * 1024})}, {1, 2}},
         {"nothing on disk 1 but the program", {item({300 * 1024})}, {2}},
         {"a type-5 entry has no file", {item({}), item({354 * 1024}), item({})}, {1, 2, 2}},
+        {"newdisk starts the next disk", {item({1}), newDisk(item({1})), item({1})}, {1, 2, 2}},
     };
     for (const Case &c : cases) EXPECT_EQ(LayOutDisks(c.Items, first, disk), c.Disks) << c.What;
 

@@ -70,6 +70,7 @@ public:
         if (pendingKey_.Line)
             throw FileError(result_.Name, "regKey without the regVal that completes it",
                             pendingKey_.Line);
+        if (newDiskLine_) Fail("newdisk with no file after it", newDiskLine_);
         return std::move(result_);
     }
 
@@ -192,8 +193,14 @@ private:
     // type,path,destination; 6,path-419,path-other,destination.
     void ReadFile(const std::string &text, int line)
     {
+        if (SameName(text, "newdisk")) {
+            newDiskLine_ = line;
+            return;
+        }
         AuthoredFile file;
         file.Line = line;
+        file.NewDisk = newDiskLine_ != 0;
+        newDiskLine_ = 0;
         if (text.size() < 2 || text[0] < '1' || text[0] > '6' || text[1] != ',')
             Fail("expected type,product-path,destination with a type from 1 to 6", line);
         file.Type = text[0] - '0';
@@ -220,6 +227,7 @@ private:
     Authoring result_;
     Section section_ = Section::None;
     AuthoredValue pendingKey_;
+    int newDiskLine_ = 0;
 };
 
 }  // namespace

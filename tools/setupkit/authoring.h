@@ -3,7 +3,8 @@
 // numbered keys; instead one [Files] list of "type,product-path,destination"
 // lines (type 6: "6,path-for-419,path-other,destination"; type 5:
 // "5,staged-name,destination", the name a type-4 line put into the temporary
-// directory). pack numbers everything and lays the files out on disks.
+// directory). A line "newdisk" in [Files] makes the next file start a new
+// disk. pack numbers everything and lays the files out on disks.
 #pragma once
 
 #include <string>
@@ -23,6 +24,7 @@ struct AuthoredFile {
     std::string ProductPath;       // type 5: the staged name in the temporary directory
     std::string OtherProductPath;  // type 6: the source for every locale but 419
     std::string Destination;
+    bool NewDisk = false;  // a "newdisk" line before it: it starts the next disk
     int Line = 0;
 };
 

@@ -149,7 +149,7 @@ std::vector<int> LayOutDisks(const std::vector<LayoutItem> &items,
     std::vector<int> placed;
     for (const LayoutItem &item : items) {
         Room need = needs(item);
-        if (!fits(need, room)) {
+        if (item.NewDisk || !fits(need, room)) {
             Room fresh = emptyDisk(disk + 1);
             if (!fits(need, fresh)) {
                 uint64_t bytes = 0;
@@ -448,6 +448,7 @@ private:
         for (const PackEntry &entry : entries_) {
             LayoutItem item;
             item.Label = entry.Parts.empty() ? "" : entry.Parts[0].SourcePath;
+            item.NewDisk = entry.File.NewDisk;
             for (const DiskFile &part : entry.Parts) {
                 item.FileSizes.push_back(part.Stored.size());
                 item.FileNames.push_back(part.DiskName);

@@ -42,6 +42,7 @@ struct LayoutItem {
     std::string Label;                 // for messages
     std::vector<uint64_t> FileSizes;   // bytes on the disk
     std::vector<std::string> FileNames;
+    bool NewDisk = false;  // starts the next disk whatever room is left
 };
 
 // Fills disks in order without splitting an item: item i goes on disk
