@@ -628,7 +628,7 @@ private:
         // The written script, judged as SETUP.EXE will read it, disks beside it.
         std::string errors;
         for (const Diagnostic &diagnostic : CheckScript(text, dir)) {
-            int origin = script_[diagnostic.Line - 1].Origin;
+            int origin = diagnostic.Line <= (int)script_.size() ? script_[diagnostic.Line - 1].Origin : 0;
             std::string where = origin ? FormatDiagnostic(options_.AuthoringPath, {origin, diagnostic.IsError, diagnostic.Message})
                                        : FormatDiagnostic(out + "/setup.inf", diagnostic);
             if (diagnostic.IsError)
@@ -643,16 +643,26 @@ private:
         for (int disk = 1; disk <= numberDisk_; ++disk)
             SetTime(dir + "/disk" + std::to_string(disk), time);
 
-        // Into place: the old output (made by pack, see CheckReplaceable) goes.
+        // Into place. An old output (made by pack, see CheckReplaceable) is
+        // moved aside first and removed only once the new one is there.
+        std::string aside;
         if (fs::exists(out)) {
-            std::error_code ignored;
-            fs::remove_all(out, ignored);
+            aside = dir + ".old";
+            if (rename(out.c_str(), aside.c_str()) != 0)
+                throw FileError(out, std::string("cannot move the old output aside: ") +
+                                         strerror(errno));
         }
-        if (rename(dir.c_str(), out.c_str()) != 0)
-            throw FileError(out, std::string("cannot rename into place: ") + strerror(errno));
-        if (chmod(out.c_str(), 0755) != 0) {
+        if (rename(dir.c_str(), out.c_str()) != 0) {
+            int cause = errno;
+            if (!aside.empty()) rename(aside.c_str(), out.c_str());
+            throw FileError(out, std::string("cannot rename into place: ") + strerror(cause));
         }
         staging.Release();
+        if (!aside.empty()) {
+            std::error_code ignored;
+            fs::remove_all(aside, ignored);
+        }
+        chmod(out.c_str(), 0755);  // mkdtemp made it private
         return result;
     }
 
