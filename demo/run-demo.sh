@@ -66,8 +66,8 @@ start_wine || die "could not make the Wine prefix"
 # floppy image of each. With UNINST.EXE built, the product gets its
 # uninstaller too.
 packed="$DEMO/disks"
-pack_args=(--images)
-[ -f "$BUILD/UNINST.EXE" ] && pack_args+=(--uninstaller)
+pack_args=(--images --setup-exe "$BUILD/SETUP.EXE")
+[ -f "$BUILD/UNINST.EXE" ] && pack_args+=(--uninstaller --uninst-exe "$BUILD/UNINST.EXE")
 say "Packing $product with setupkit pack ${pack_args[*]} ..."
 "$BUILD/setupkit" pack "$product/setup.auth" "$product" -o "$packed" "${pack_args[@]}" |
   sed 's/^/  /'
