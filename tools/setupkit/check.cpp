@@ -115,11 +115,6 @@ long ProfileInt(const std::string &text)
     return negative ? -value : value;
 }
 
-bool HasNoCase(const std::string &text, char wanted)
-{
-    return text.find(wanted) != std::string::npos;
-}
-
 std::string Lower(std::string text)
 {
     for (char &c : text) c = (char)tolower((unsigned char)c);
@@ -274,11 +269,8 @@ private:
     void CheckTitle()
     {
         if (const ProfileKey *key = profile_.Key("Title", "DlgTitle")) Read(*key, DlgTitleLimit, "DlgTitle");
-        if (const ProfileKey *key = profile_.Key("Title", "InstalDir")) {
+        if (const ProfileKey *key = profile_.Key("Title", "InstalDir"))
             installDir_ = Read(*key, InstalDirLimit, "InstalDir");
-            if (HasNoCase(installDir_, '%'))
-                Report(key->Line, false, "a '%' in InstalDir");
-        }
         if (const ProfileKey *key = profile_.Key("WinGroup", "GroupTitle"))
             Read(*key, GroupTitleLimit, "GroupTitle");
     }
