@@ -2,7 +2,11 @@
 // "Shell", topic "AppProperties", and carries out the group commands of an
 // execute request: CreateGroup("name"), ShowGroup("name",n) and
 // AddItem(command,"name"), making a folder under the user's Start-menu
-// Programs folder and one shell link per item.
+// Programs folder and one shell link per item. Names are made file names
+// (refused characters and device names mapped to "_"). A command that cannot
+// be carried out whole is refused and the acknowledgement is negative: no
+// Programs folder, a file where the group folder should be, a name, path or
+// command too long for its buffer.
 //
 //   shelldde.exe [/log <file>] [/timeout <seconds>] [/silent] [/ready <file>]
 //
