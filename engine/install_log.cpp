@@ -1,10 +1,10 @@
 #include "install_log.h"
-#include "log_format.h"
 
 #include <windows.h>
 #include <stdarg.h>
 
 #include "fileops.h"
+#include "log_format.h"
 #include "text.h"
 
 enum { LogHeaderSize = 120 };
@@ -16,18 +16,6 @@ void LogLine(FILE *log, const char *format, ...)
     va_start(args, format);
     vfprintf(log, format, args);
     va_end(args);
-}
-
-bool FormatLogHeader(char *dest, size_t capacity, const struct tm *startTime)
-{
-    if (capacity == 0) return false;
-    size_t length = strftime(dest, capacity, LogHeaderFormat,
-                             startTime);
-    if (length == 0) {
-        dest[0] = 0;
-        return false;
-    }
-    return true;
 }
 
 FILE *OpenInstallLog(const char *tempDir, const struct tm *startTime,
