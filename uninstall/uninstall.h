@@ -21,7 +21,7 @@ enum {
     RemoverWaitMs = 30000,   // for the original UNINST.EXE to end
     LogSizeLimit = 4 << 20,  // a longer install.log is refused
     ReportSize = 32768,      // each part of the report
-    MessageTextLimit = 3000, // what the final message box shows of it
+    MessageTextLimit = 1500, // what the final message box shows of it (fits a 768-line screen)
     MaxIcons = 512           // group items taken away in one conversation
 };
 
