@@ -2,6 +2,7 @@
 // disk-by-disk transfer of the file entries under the progress dialog.
 #pragma once
 
+#include "progress_text.h"
 #include "setup_state.h"
 
 enum TransferOutcome { TransferCompleted, TransferAborted };
@@ -10,7 +11,6 @@ enum { ProgressDialogTemplate = 5, ProgressBarControl = 12, StatusTextControl = 
 
 #define DiskPromptFormat "Please insert disk #%d"
 #define DiskPromptCaption "New Disk Needed"
-#define StatusLineFormat "Copy file : %s"
 #define LocaleFileName "system.cb"
 #define LocaleSection "Intl"
 #define LocaleKey "SystemLocale"
@@ -19,11 +19,6 @@ enum { RussianLocale = 419 };
 // False when the install directory cannot be made current.
 bool CreateInstallDirectories();
 TransferOutcome TransferFiles();
-
-// The progress range's upper bound for a number of file entries (the sum of
-// NumberFiles over all disks): (1 + entries) * 10. A bound above the 16 bits
-// of PBM_SETRANGE is set with PBM_SETRANGE32, so the bar never wraps.
-unsigned long ProgressUpperBound(long entries);
 
 // What one file entry does.
 enum EntryOperation {
@@ -54,9 +49,6 @@ bool PlanFileEntry(const char *text, EntryPlan *plan);
 // Carries out a plan; true when it wrote something that shows progress
 // (a type 1 or 2 whose destination exists does nothing and returns false).
 bool RunEntryPlan(const EntryPlan &plan);
-
-// "Copy file : <destination>" into dest, cut to fit.
-void FormatStatusLine(char *dest, size_t capacity, const char *destination);
 
 // The file entries of one disk, read with one section read. Without the
 // section (Section null) GetDiskEntry reads each entry from the script.
