@@ -79,8 +79,13 @@ static void HoldConversation(HWND dialog, HGLOBAL commands)
     ATOM application = GlobalAddAtomA("Shell");
     ATOM topic = GlobalAddAtomA("AppProperties");
     // The server's answer to the broadcast reaches DlgViewSetup, which
-    // records the first one as DdePartner.
-    SendMessageA((HWND)-1, WM_DDE_INITIATE, (WPARAM)dialog, MAKELPARAM(application, topic));
+    // records the first one as DdePartner. The handle with all bits set is a
+    // broadcast, as HWND_BROADCAST is. A window that does not answer in
+    // time, or is hung, is passed over, so no other program can hold the run.
+    DWORD_PTR answer;
+    SendMessageTimeoutA((HWND)-1, WM_DDE_INITIATE, (WPARAM)dialog,
+                        MAKELPARAM(application, topic), SMTO_ABORTIFHUNG,
+                        DdeBroadcastWindowTimeoutMs, &answer);
     DWORD start = GetTickCount();
     while (!Setup.DdePartner) {
         PumpMessages(dialog);
