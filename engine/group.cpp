@@ -98,7 +98,11 @@ static void HoldConversation(HWND dialog, HGLOBAL commands)
         start = GetTickCount();
         while (Setup.DdeWaiting) {
             PumpMessages(dialog);
-            if (!Setup.DdeWaiting || !WaitForInput(start, DdeExecuteTimeoutMs)) break;
+            // A partner that has gone (a server killed mid-conversation)
+            // will not answer: no need to wait out the bound.
+            if (!Setup.DdeWaiting || !IsWindow(Setup.DdePartner) ||
+                !WaitForInput(start, DdeExecuteTimeoutMs))
+                break;
         }
         PostMessageA(Setup.DdePartner, WM_DDE_TERMINATE, (WPARAM)dialog, 0);
     }
