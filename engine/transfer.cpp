@@ -135,9 +135,10 @@ bool RunEntryPlan(const EntryPlan &plan, FileResult *result)
 void FormatFileErrorText(char *dest, size_t capacity, const char *destination,
                          FileResult result)
 {
-    const char *cause = result == FileNoRoom   ? "There is not enough room on the drive."
-                        : result == FileDamaged ? "The file on the disk is damaged or cannot be read."
-                                                : "Access is denied, or the file is in use.";
+    const char *cause =
+        result == FileNoRoom    ? "There is not enough room on the drive."
+        : result == FileDamaged ? "The file on the disk is damaged or cannot be read."
+                                : "Access is denied, the folder is missing, or the file is in use.";
     FormatText(dest, capacity, "Setup could not copy the file\n%s\n\n%s\n\n"
                "Choose Retry to try again, or Cancel to end Setup.", destination, cause);
 }
@@ -174,6 +175,7 @@ static bool WaitForDisk(int disk)
     FormatNumberedName(name, sizeof name, DiskNameFormat, disk);
     if (!JoinPath(tag, sizeof tag, SourceDir, name)) return true;  // cannot probe
     while (!FileIsPresent(tag)) {
+        if (Setup.CloseRequested) return false;
         FormatText(prompt, sizeof prompt, DiskPromptFormat, disk);
         int answer = MessageBoxA(Setup.CurrentDialog, prompt, DiskPromptCaption,
                                  MB_OKCANCEL | MB_ICONHAND);
@@ -309,7 +311,9 @@ static bool ProcessEntry(const DiskEntries &entries, int n)
     GetDiskEntry(entries, n, text);
     PlanFileEntry(text, &plan);
     // A long expansion must not show an older file than the last one done.
-    if (plan.ShowsProgress && FileSizeOf(plan.Source) >= LargeSourceBytes) ShowProgress(true);
+    if (plan.ShowsProgress && (PendingSteps || StatusChanged) &&
+        FileSizeOf(plan.Source) >= LargeSourceBytes)
+        ShowProgress(true);
     FileResult result;
     while (!RunEntryPlan(plan, &result)) {
         if (!FileFailed(result)) return true;
