@@ -123,12 +123,11 @@ static FileResult CheckReplaceable(const char *destination)
 // for every destination that fits the path buffers.
 enum { StagingTries = 100 };
 
+// failure is set only when no file could be made.
 static HANDLE CreateStagingFile(const char *destination, char *staging, FileResult *failure)
 {
-    *failure = FileDenied;
     for (int n = 0; n < StagingTries; ++n) {
-        if (!FormatText(staging, MAX_PATH, "%s.~%02d", destination, n))
-            return INVALID_HANDLE_VALUE;
+        if (!FormatText(staging, MAX_PATH, "%s.~%02d", destination, n)) break;
         HANDLE file = CreateFileA(staging, GENERIC_WRITE, 0, 0, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, 0);
         if (file != INVALID_HANDLE_VALUE) return file;
@@ -138,6 +137,7 @@ static HANDLE CreateStagingFile(const char *destination, char *staging, FileResu
             return INVALID_HANDLE_VALUE;
         }
     }
+    *failure = FileDenied;
     return INVALID_HANDLE_VALUE;
 }
 
