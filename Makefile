@@ -3,14 +3,21 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 PACKAGES = cmake ninja-build g++-mingw-w64-i686 wine wine32:i386 xvfb xauth \
   mscompress imagemagick fonts-liberation liblnk-utils file clang libclang-rt-14-dev \
-  googletest pkg-config libmspack-dev mtools
+  googletest pkg-config libmspack-dev mtools \
+  wine64 g++-mingw-w64-x86-64-posix
 # The host builds: setupkit for Linux, and the sanitizer build of the pure code
 # with its unit tests and fuzz targets.
 HOST_BUILD = $(BUILD)/host
 ASAN_BUILD = $(BUILD)/host-asan
 FUZZ_SECONDS ?= 60
+# Where the machine cannot run 32-bit code only 64-bit Wine starts: the tests,
+# the demo and the benchmark then run an x86_64 build of the same sources.
+WINE_ARCH := $(shell scripts/wine-arch.sh)
+WIN64_BUILD = $(BUILD)/win64
+RUN_BUILD = $(if $(filter win64,$(WINE_ARCH)),$(WIN64_BUILD),$(BUILD))
+export WINE_ARCH
 
-.PHONY: deps build sanitize test fuzz demo bench clean
+.PHONY: deps build win64 sanitize test fuzz demo bench clean
 
 deps:
 	@scripts/install-deps.sh $(PACKAGES)
@@ -26,24 +33,34 @@ $(HOST_BUILD)/build.ninja:
 $(ASAN_BUILD)/build.ninja:
 	CC=clang CXX=clang++ cmake -S host -B $(ASAN_BUILD) -G Ninja -DHOST_SANITIZE=ON
 
+$(WIN64_BUILD)/build.ninja:
+	cmake -S . -B $(WIN64_BUILD) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
+	  -DCMAKE_CROSSCOMPILING_EMULATOR=$(CURDIR)/tests/harness/wine-run -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
+
 build: deps $(BUILD)/build.ninja $(HOST_BUILD)/build.ninja
 	cmake --build $(BUILD)
 	cmake --build $(HOST_BUILD)
+	@if [ "$(WINE_ARCH)" = win64 ]; then $(MAKE) --no-print-directory win64; fi
+
+# The x86_64 build, with the host's setupkit beside its programs as in BUILD.
+win64: $(WIN64_BUILD)/build.ninja
+	cmake --build $(WIN64_BUILD)
+	ln -sf $(abspath $(BUILD))/setupkit $(WIN64_BUILD)/setupkit
 
 sanitize: deps $(ASAN_BUILD)/build.ninja
 	cmake --build $(ASAN_BUILD)
 
 test: build sanitize
-	tests/harness/run-tests.sh $(BUILD)
+	HOST_TEST_DIR=$(ASAN_BUILD) tests/harness/run-tests.sh $(RUN_BUILD)
 
 fuzz: sanitize
 	tests/fuzz/run-all.sh $(ASAN_BUILD) $(FUZZ_SECONDS)
 
 demo: build
-	demo/run-demo.sh $(BUILD)
+	demo/run-demo.sh $(RUN_BUILD)
 
 bench: build
-	bench/run-bench.sh $(BUILD)
+	bench/run-bench.sh $(RUN_BUILD)
 
 clean:
 	rm -rf $(BUILD)

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Transfer benchmark: SETUP.EXE installs a product of 1000 LZ-compressed files
+# Benchmarks. The LZ one (bench/bench-lz.sh): setupkit compress and expand
+# against mscompress, msexpand and lz32. The transfer one: SETUP.EXE installs a product of 1000 LZ-compressed files
 # (50 MB expanded, mixed content, two disks, ten sub-directories) under Wine,
 # and a bare program expands the same files with LZOpenFileA/LZCopy alone.
 #
@@ -28,7 +29,10 @@ trap stop_session EXIT
 trap 'exit 130' INT TERM
 
 echo "== building the bare expander"
-cmake -S "$here" -B "$bench/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$SOURCE_DIR/cmake/mingw-i686.cmake" \
+# Where only 64-bit Wine starts (WINE_ARCH=win64, from the Makefile), x86_64.
+toolchain=i686
+[ "${WINE_ARCH:-}" = win64 ] && toolchain=x86_64
+cmake -S "$here" -B "$bench/build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$SOURCE_DIR/cmake/mingw-$toolchain.cmake" \
   -DCMAKE_BUILD_TYPE=Release >/dev/null || exit 1
 cmake --build "$bench/build" >/dev/null || exit 1
 bare="$bench/build/bare_expand.exe"
@@ -54,9 +58,17 @@ if [ "$(cat "$product/stamp" 2>/dev/null)" != "$stamp" ]; then
 fi
 du -sb "$product/data" "$product/disk" | awk '{printf "   %s bytes in %s\n", $1, $2}'
 
+# The LZ benchmark, with lz32 under Wine when Wine is up.
+lz_bench() {
+  echo "== LZ compression and expansion"
+  if [ -n "$1" ]; then LZ32_NA="$1" "$here/bench-lz.sh" "$BUILD_DIR"
+  else LZ32_EXE="$bare" "$here/bench-lz.sh" "$BUILD_DIR"; fi
+}
+
 echo "== starting Xvfb and a fresh Wine prefix"
-start_display || { echo "could not start Xvfb"; exit 1; }
-start_wine >/dev/null || { echo "could not make the Wine prefix"; exit 1; }
+start_display || { echo "could not start Xvfb"; lz_bench "Xvfb did not start"; exit 1; }
+start_wine >/dev/null || { echo "could not make the Wine prefix"; lz_bench "Wine did not start"; exit 1; }
+lz_bench "" || exit 1
 . "$SOURCE_DIR/tests/e2e/lib.sh"
 e2e_init bench
 trap 'kill_setup; stop_session' EXIT

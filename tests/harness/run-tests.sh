@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs the whole test suite: first the host sanitizer build's unit tests and
-# short fuzz runs (when that build is there), then a display (Xvfb, unless one
+# short fuzz runs (HOST_TEST_DIR, when that build is there), then a display (Xvfb, unless one
 # is there), a fresh Wine prefix under the build tree, one persistent
 # wineserver, and the cross build's tests under Wine. Everything it started is
 # stopped on the way out, also after a failure or a hang (every test has a
@@ -14,9 +14,10 @@ trap stop_session EXIT
 trap 'exit 130' INT TERM
 
 host_status=0
-if [ -f "$BUILD_DIR/host-asan/CTestTestfile.cmake" ]; then
+HOST_TEST_DIR="${HOST_TEST_DIR:-$BUILD_DIR/host-asan}"
+if [ -f "$HOST_TEST_DIR/CTestTestfile.cmake" ]; then
   echo "Host tests (sanitizer build)"
-  ctest --test-dir "$BUILD_DIR/host-asan" --output-on-failure "$@" || host_status=1
+  ctest --test-dir "$HOST_TEST_DIR" --output-on-failure "$@" || host_status=1
 fi
 
 start_display || { echo "could not start Xvfb"; exit 1; }

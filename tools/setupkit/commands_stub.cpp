@@ -4,8 +4,6 @@
 
 namespace setupkit {
 
-int RunCompress(const Arguments &) { throw Error("not built yet"); }
-int RunExpand(const Arguments &) { throw Error("not built yet"); }
 int RunPack(const Arguments &) { throw Error("not built yet"); }
 int RunCheck(const Arguments &) { throw Error("not built yet"); }
 

@@ -29,7 +29,21 @@ struct ExpandedLz {
 // file that is not one, or is truncated or damaged.
 ExpandedLz ExpandLz(const Bytes &compressed, const std::string &name);
 
+// Names. A compressed file's name is the name with its last character
+// replaced by '_', and the header keeps that character: README.TXT becomes
+// README.TX_, A.B becomes A._, and a name without a dot is treated alike,
+// README becoming READM_ (not README._), so the name stays within 8.3 and the
+// platform's expand tools, which put the header's character in place of the
+// last one, restore it exactly.
+//
 // The compressed file's name: README.TXT becomes README.TX_.
 std::string CompressedName(const std::string &name);
+// The character the header keeps: the name's last one.
+char ReplacedCharOf(const std::string &name);
+// The expanded name from a compressed name ending in '_' and the header's
+// character; a header without one (mscompress's f -> f_) drops the '_'.
+// Throws an Error naming file when no safe name follows (no '_' at the end,
+// or a character such as '/' that would leave the directory).
+std::string ExpandedName(const std::string &compressedName, char replacedChar, const std::string &file);
 
 }  // namespace setupkit
