@@ -24,7 +24,7 @@ through_pages() {
 start_limited() {
   local dir="$1" blocks="$2"
   SETUP_STATUS=""
-  (cd "$dir" && trap '' XFSZ && ulimit -f "$blocks" && exec wine "$dir/SETUP.EXE") \
+  (cd "$dir" && trap "" XFSZ && ulimit -S -f "$blocks" && exec wine "$dir/SETUP.EXE") \
     >>"$CASE/setup-output.txt" 2>&1 </dev/null &
   SETUP_PID=$!
 }
