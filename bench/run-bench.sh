@@ -58,6 +58,9 @@ if [ "$(cat "$product/stamp" 2>/dev/null)" != "$stamp" ]; then
 fi
 du -sb "$product/data" "$product/disk" | awk '{printf "   %s bytes in %s\n", $1, $2}'
 
+# setupkit pack of the same files against mscompress (host only).
+"$here/bench-pack.sh" "$BUILD_DIR" "$product/data"
+
 # The LZ benchmark, with lz32 under Wine when Wine is up.
 lz_bench() {
   echo "== LZ compression and expansion"

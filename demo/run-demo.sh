@@ -8,7 +8,8 @@
 # With DISPLAY set, a person clicks through the pages; the script says when
 # to "insert" disk 2. Without DISPLAY it starts Xvfb, goes through every page
 # with the UI driver and saves a screenshot of each step as
-# BUILD/screens/demo-*.png. Either way it ends by showing what was installed,
+# BUILD/screens/demo-*.png. The disks and their floppy images are made with
+# setupkit pack first. Either way it ends by showing what was installed,
 # and leaves nothing running. It builds nothing: `make demo` builds first.
 set -u
 BUILD="$(cd "${1:?usage: demo/run-demo.sh BUILD}" && pwd)"
@@ -18,7 +19,7 @@ product="$here/product"
 DEMO="$BUILD/demo"
 screens="$BUILD/screens"
 
-for f in SETUP.EXE tools/shelldde/shelldde.exe tests/uidriver.exe; do
+for f in SETUP.EXE setupkit tools/shelldde/shelldde.exe tests/uidriver.exe; do
   [ -f "$BUILD/$f" ] || { echo "run-demo: $BUILD/$f is missing; run 'make build' first" >&2; exit 1; }
 done
 
@@ -60,28 +61,29 @@ start_display || die "could not start Xvfb"
 say "Making a Wine prefix in $WINEPREFIX ..."
 start_wine || die "could not make the Wine prefix"
 
-# The disks: SETUP.EXE, the compressed script and files, the tag Disk1. All
-# disks share the program's directory; Disk2 is "inserted" by making its tag.
+# The disks, made by setupkit from demo/product and its authoring file:
+# disk1/ (SETUP.EXE, setup.in_, Disk1 and the first files), disk2/, and a
+# floppy image of each. With UNINST.EXE built, the product gets its
+# uninstaller too.
+packed="$DEMO/disks"
+pack_args=(--images --setup-exe "$BUILD/SETUP.EXE")
+[ -f "$BUILD/UNINST.EXE" ] && pack_args+=(--uninstaller --uninst-exe "$BUILD/UNINST.EXE")
+say "Packing $product with setupkit pack ${pack_args[*]} ..."
+"$BUILD/setupkit" pack "$product/setup.auth" "$product" -o "$packed" "${pack_args[@]}" |
+  sed 's/^/  /'
+[ "${PIPESTATUS[0]}" = 0 ] || die "setupkit pack failed"
+for image in "$packed"/disk*.img; do
+  say "  $(basename "$image"):"
+  MTOOLS_SKIP_CHECK=1 mdir -i "$image" :: 2>/dev/null | sed -n 's/^/    /;/^    Directory/d;/^ *$/d;p'
+done
+
+# All disks share the program's directory, as on a drive: disk 1 is put
+# in now; disk 2 is "inserted" by copying its files (and its tag) over.
 disk="$DRIVE_C/DemoDisk"
 mkdir -p "$disk"
-cp "$BUILD/SETUP.EXE" "$disk/"
-
-# compress SRC DEST, verified by expanding it again.
-compress() { "$source_dir/tests/harness/lz-compress.sh" "$1" "$2" || die "could not compress $1"; }
-# readme.txt -> README.TX_
-packed_name() {
-  local name
-  name="$(basename "$1" | tr '[:lower:]' '[:upper:]')"
-  echo "${name%?}_"
-}
-compress "$product/setup.inf" "$disk/setup.in_"
-count=0
-while IFS= read -r -d '' file; do
-  compress "$file" "$disk/$(packed_name "$file")"
-  count=$((count + 1))
-done < <(find "$product/disk1" "$product/disk2" -type f -print0 | sort -z)
-touch "$disk/Disk1"
-say "Laid out the disks in $disk: $count files compressed and verified."
+cp "$packed"/disk1/* "$disk/"
+insert_disk2() { cp "$packed"/disk2/* "$disk/"; }
+say "Disk 1 is in $disk."
 
 server_log="$DEMO/shelldde.log"
 : >"$server_log"
@@ -115,7 +117,7 @@ if [ "$interactive" = 1 ]; then
   if [ "$prompted" = 1 ]; then
     say ""
     read -r -p "Setup asks for disk 2. Insert disk 2: press Enter here. " _ </dev/tty
-    touch "$disk/Disk2"
+    insert_disk2
     say "Disk 2 is in. Now click OK in the prompt, confirm the group name with Next,"
     say "and wait for Setup to finish."
   fi
@@ -128,7 +130,7 @@ else
   shot 2-directory
   step wait-page directory -- click 1 -- wait-msgbox "New Disk Needed" 60000
   shot 3-disk-prompt
-  touch "$disk/Disk2"
+  insert_disk2
   step wait-msgbox "New Disk Needed" -- click 1 -- wait-page group 60000
   shot 4-group
   step wait-page group -- click 1 -- wait-page wait 10000

@@ -10,6 +10,7 @@
 #include "fileops.h"
 #include "group.h"
 #include "install_log.h"
+#include "paths.h"
 #include "registry.h"
 #include "script.h"
 #include "setup_state.h"
@@ -20,7 +21,7 @@
 #include "../ui/directory_page.h"
 #include "../ui/group_page.h"
 
-enum { TempPathLimit = 120, GroupPauseMs = 2000 };
+enum { GroupPauseMs = 2000 };
 
 #define SetupCaption "Setup"
 // The temporary script and log have fixed names, so two runs would share them.
@@ -34,26 +35,6 @@ enum { TempPathLimit = 120, GroupPauseMs = 2000 };
 static void Refuse(const char *text)
 {
     MessageBoxA(0, text, SetupCaption, MB_OK | MB_ICONHAND);
-}
-
-void DeriveSourceDir(char *moduleName)
-{
-    char *backslash = strrchr(moduleName, '\\');
-    if (backslash)
-        *backslash = 0;
-    else
-        strcpy(moduleName, ".");  // no directory part: the current directory
-}
-
-void DeriveTempDir(char *tempDir, size_t capacity, unsigned returned, const char *fallback)
-{
-    // GetTempPathA returns the directory with a trailing backslash, which is
-    // dropped. A failed or overlong result falls back to the given directory.
-    if (returned == 0 || returned >= TempPathLimit || returned >= capacity) {
-        CopyText(tempDir, capacity, fallback);
-        return;
-    }
-    tempDir[returned - 1] = 0;
 }
 
 // Bootstrap steps 5 to 12: directories, the script, the 3D controls, the

@@ -10,57 +10,33 @@
 #include "text.h"
 #include "../ui/dialogs.h"
 
-#define CreateGroupFormat "[CreateGroup(\"%s\")]\n"
-#define ShowGroupOpenFormat "[ShowGroup(\"%s\",1)]\n"
-#define AddItemFormat "[AddItem(%s\\%s,\"%s\")]\n"
-#define ShowGroupLastFormat "[ShowGroup(\"%s\",6)]\n"
+enum { WaitSliceMs = 50 };
 
-enum {
-    // The longest group command, "[ShowGroup(\"\",1)]\n", has 20 characters
-    // around the name; a longer name is cut so that every group line fits.
-    GroupNameFit = GroupCommandLineSize - 1 - 20,
-    WaitSliceMs = 50
+struct GroupTextContext {
+    FILE *Log;
+    const char *ShortInstallDir;
 };
+
+static void ReadItemFromScript(void *, int n, char *text)
+{
+    ReadNumberedKey(KeyItem, n, text);
+}
+
+// The three "Icon" lines of an item that made it into the text.
+static void LogItem(void *context, const char *groupName, const ItemEntry &item)
+{
+    const GroupTextContext *group = (const GroupTextContext *)context;
+    LogLine(group->Log, "Icon Group: %s\n", groupName);
+    LogLine(group->Log, "Icon Name: %s\n", item.Name);
+    LogLine(group->Log, "Icon Cmd: %s\\%s\n", group->ShortInstallDir, item.CommandFile);
+}
 
 void BuildGroupCommandText(char *dest, size_t capacity, const char *groupName,
                            const char *shortInstallDir, FILE *log)
 {
-    if (capacity == 0) return;
-    dest[0] = 0;
-    char name[GroupNameFit + 1];
-    CopyText(name, sizeof name, groupName);
-
-    char line[GroupCommandLineSize], last[GroupCommandLineSize];
-    FormatText(last, sizeof last, ShowGroupLastFormat, name);
-    size_t used = 0;
-    int count = ReadScriptKey(KeyNumberItem);
-    if (count != 0) {
-        FormatText(line, sizeof line, CreateGroupFormat, name);
-        AppendText(dest, capacity, line);
-        FormatText(line, sizeof line, ShowGroupOpenFormat, name);
-        AppendText(dest, capacity, line);
-        used = strnlen(dest, capacity);
-    }
-    size_t reserved = strlen(last);
-    for (int n = 1; n <= count; ++n) {
-        char text[ItemLimit];
-        ReadNumberedKey(KeyItem, n, text);
-        ItemEntry item;
-        if (!ParseItem(text, &item)) continue;
-        // An item whose line does not fit, or that would leave no room for
-        // the closing command, is left out of text and log alike.
-        if (!FormatText(line, sizeof line, AddItemFormat, shortInstallDir, item.CommandFile,
-                        item.Name))
-            continue;
-        size_t length = strlen(line);
-        if (used + length + reserved >= capacity) continue;
-        memcpy(dest + used, line, length + 1);
-        used += length;
-        LogLine(log, "Icon Group: %s\n", name);
-        LogLine(log, "Icon Name: %s\n", item.Name);
-        LogLine(log, "Icon Cmd: %s\\%s\n", shortInstallDir, item.CommandFile);
-    }
-    AppendText(dest, capacity, last);
+    GroupTextContext context = {log, shortInstallDir};
+    BuildGroupText(dest, capacity, groupName, shortInstallDir, ReadScriptKey(KeyNumberItem),
+                   ReadItemFromScript, LogItem, &context);
 }
 
 // Sleeps until input arrives or a short slice passes; false once timeoutMs

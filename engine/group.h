@@ -5,9 +5,9 @@
 #include <windows.h>
 #include <stdio.h>
 
+#include "group_text.h"
+
 enum {
-    GroupCommandTextSize = 10000,
-    GroupCommandLineSize = 256,
     WaitDialogTemplate = 6,
     DdeInitiateTimeoutMs = 10000,
     DdeBroadcastWindowTimeoutMs = 2000,  // per window: a hung one is passed over

@@ -17,18 +17,6 @@ void LogLine(FILE *log, const char *format, ...)
     va_end(args);
 }
 
-bool FormatLogHeader(char *dest, size_t capacity, const struct tm *startTime)
-{
-    if (capacity == 0) return false;
-    size_t length = strftime(dest, capacity, "*** Installation Started %d/%m/%y %H:%M ***\n",
-                             startTime);
-    if (length == 0) {
-        dest[0] = 0;
-        return false;
-    }
-    return true;
-}
-
 FILE *OpenInstallLog(const char *tempDir, const struct tm *startTime,
                      const char *productTitle, const char *sourceDir)
 {

@@ -5,6 +5,8 @@
 #include <stdio.h>
 #include <time.h>
 
+#include "log_header.h"
+
 #define InstallLogName "install.log"
 
 // Opens "<tempDir>\install.log" in text mode and writes the three header
@@ -20,6 +22,3 @@ void CloseInstallLog(FILE *log, const char *tempDir, const char *installPath);
 // whole, however long it is.
 void LogLine(FILE *log, const char *format, ...) __attribute__((format(printf, 2, 3)));
 
-// "*** Installation Started %d/%m/%y %H:%M ***\n" of the given time, bounded
-// by capacity. False when it did not fit.
-bool FormatLogHeader(char *dest, size_t capacity, const struct tm *startTime);

@@ -13,28 +13,6 @@ enum { ShortPathLimit = 250, StatusTextId = 11 };
 
 #define RegisterStatusText "Register data base..."
 
-void SubstituteInstallDir(char *value, const char *directory)
-{
-    // Built piece by piece, never through a format, so that a "%" in the
-    // value or in the directory comes out as it went in.
-    char result[SubstitutedValueSize];
-    result[0] = 0;
-    const char *rest = value;
-    const char *found;
-    while ((found = strstr(rest, "#s\\")) != 0) {
-        char before[SubstitutedValueSize];
-        size_t length = (size_t)(found - rest);
-        if (length >= sizeof before) length = sizeof before - 1;
-        memcpy(before, rest, length);
-        before[length] = 0;
-        AppendText(result, sizeof result, before);
-        AppendText(result, sizeof result, directory);
-        rest = found + 2;  // the placeholder's backslash stays
-    }
-    AppendText(result, sizeof result, rest);
-    CopyText(value, SubstitutedValueSize, result);
-}
-
 bool WriteRegistryString(int root, const char *subkey, const char *valueName,
                          const char *data, FILE *log)
 {

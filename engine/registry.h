@@ -5,12 +5,7 @@
 #include <stddef.h>
 #include <stdio.h>
 
-enum { SubstitutedValueSize = 256 };
-
-// Replaces every "#s\" in value (a buffer of SubstitutedValueSize characters,
-// changed in place) by directory and a backslash. Any "%" is copied
-// unchanged; a result that does not fit is cut to 255 characters.
-void SubstituteInstallDir(char *value, const char *directory);
+#include "paths.h"
 
 // Creates or opens root\subkey and sets valueName to data as REG_SZ. Writes
 // the four "RegDB" lines when the value was set. Root outside 0..3: false.

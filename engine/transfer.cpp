@@ -6,6 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "disk_entries.h"
 #include "fileops.h"
 #include "script.h"
 #include "text.h"
@@ -24,14 +25,6 @@ bool CreateInstallDirectories()
         MakeDirectory(path, Setup.InstallLog);
     }
     return true;
-}
-
-unsigned long ProgressUpperBound(long entries)
-{
-    if (entries < 0) entries = 0;
-    // Kept within the signed range that PBM_SETRANGE32 takes.
-    if (entries > INT_MAX / 10 - 1) entries = INT_MAX / 10 - 1;
-    return (unsigned long)(1 + entries) * 10;
 }
 
 int ReadSystemLocale()
@@ -143,11 +136,6 @@ void FormatFileErrorText(char *dest, size_t capacity, const char *destination,
                "Choose Retry to try again, or Cancel to end Setup.", destination, cause);
 }
 
-void FormatStatusLine(char *dest, size_t capacity, const char *destination)
-{
-    FormatText(dest, capacity, StatusLineFormat, destination);
-}
-
 // The sum of NumberFiles over all disks; a negative count adds nothing, as
 // that disk then has no entries.
 static long CountEntries()
@@ -223,20 +211,7 @@ void LoadDiskEntries(int disk, int count, DiskEntries *entries)
         free(text);
         return;
     }
-    for (char *line = text; *line; line += strlen(line) + 1) {
-        if (_strnicmp(line, "file", 4) != 0) continue;
-        char *digits = line + 4, *end = digits;
-        while (*end >= '0' && *end <= '9') ++end;
-        if (end == digits || end - digits > 9 || (*end != '=' && *end != 0)) continue;
-        char number[16];
-        long n = strtol(digits, 0, 10);
-        // "file01" is not the key "file1".
-        FormatText(number, sizeof number, "%ld", n);
-        if (strncmp(number, digits, (size_t)(end - digits)) != 0 ||
-            number[end - digits] != 0 || n < 1 || n > count || values[n])
-            continue;
-        values[n] = *end == '=' ? end + 1 : end;
-    }
+    IndexDiskSection(text, count, values);
     entries->Section = text;
     entries->Values = values;
     entries->Count = count;
@@ -248,16 +223,8 @@ void GetDiskEntry(const DiskEntries &entries, int n, char *dest)
         ReadDiskFileEntry(entries.Disk, n, dest);
         return;
     }
-    const char *value = n >= 1 && n <= entries.Count ? entries.Values[n] : 0;
-    if (!value) value = "";
-    size_t length = strlen(value);
-    if (length >= 2 && (value[0] == '"' || value[0] == '\'') && value[length - 1] == value[0]) {
-        ++value;
-        length -= 2;
-    }
-    if (length > FileEntryLimit - 1) length = FileEntryLimit - 1;
-    memcpy(dest, value, length);
-    dest[length] = 0;
+    CopyProfileValue(n >= 1 && n <= entries.Count ? entries.Values[n] : 0, dest,
+                     FileEntryLimit);
 }
 
 void FreeDiskEntries(DiskEntries *entries)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "fileops.h"
+#include "progress_text.h"
 #include "setup_state.h"
 
 enum TransferOutcome { TransferCompleted, TransferAborted };
@@ -12,7 +13,6 @@ enum { ProgressDialogTemplate = 5, ProgressBarControl = 12, StatusTextControl = 
 #define DiskPromptFormat "Please insert disk #%d"
 #define DiskPromptCaption "New Disk Needed"
 #define FileErrorCaption "File Copy Error"
-#define StatusLineFormat "Copy file : %s"
 #define LocaleFileName "system.cb"
 #define LocaleSection "Intl"
 #define LocaleKey "SystemLocale"
@@ -21,11 +21,6 @@ enum { RussianLocale = 419 };
 // False when the install directory cannot be made current.
 bool CreateInstallDirectories();
 TransferOutcome TransferFiles();
-
-// The progress range's upper bound for a number of file entries (the sum of
-// NumberFiles over all disks): (1 + entries) * 10. A bound above the 16 bits
-// of PBM_SETRANGE is set with PBM_SETRANGE32, so the bar never wraps.
-unsigned long ProgressUpperBound(long entries);
 
 // What one file entry does.
 enum EntryOperation {
@@ -69,9 +64,6 @@ void FormatFileErrorText(char *dest, size_t capacity, const char *destination,
 // Sources of this size or more take long enough to expand that the pending
 // status line and bar are drawn before them.
 enum { LargeSourceBytes = 256 * 1024 };
-
-// "Copy file : <destination>" into dest, cut to fit.
-void FormatStatusLine(char *dest, size_t capacity, const char *destination);
 
 // The file entries of one disk, read with one section read. Without the
 // section (Section null) GetDiskEntry reads each entry from the script.

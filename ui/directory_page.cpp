@@ -4,21 +4,12 @@
 #include <string.h>
 
 #include "dialogs.h"
+#include "display_path.h"
 #include "../engine/setup_state.h"
 #include "../engine/text.h"
 
 // What the user may type and what "Next >" reads back: at most 249 characters.
 enum { EditReadLimit = 250, SelectLimit = 255 };
-
-static const LONG MaxKb = 0x7FFFFFFF;
-
-LONG FreeKbFromGeometry(DWORD sectorsPerCluster, DWORD bytesPerSector, DWORD freeClusters)
-{
-    unsigned long long bytesPerCluster = (unsigned long long)sectorsPerCluster * bytesPerSector;
-    if (freeClusters != 0 && bytesPerCluster > ~0ULL / freeClusters) return MaxKb;
-    unsigned long long kb = (bytesPerCluster * freeClusters) >> 10;
-    return kb > (unsigned long long)MaxKb ? MaxKb : (LONG)kb;
-}
 
 LONG GetFreeSpaceKb(const char *root)
 {
@@ -29,35 +20,18 @@ LONG GetFreeSpaceKb(const char *root)
     return FreeKbFromGeometry(sectorsPerCluster, bytesPerSector, freeClusters);
 }
 
+// The shell's display name of a path prefix.
+static bool ShellDisplayName(void *, const char *prefix, char *name, size_t capacity)
+{
+    SHFILEINFOA info;
+    memset(&info, 0, sizeof info);
+    if (!SHGetFileInfoA(prefix, 0, &info, sizeof info, SHGFI_DISPLAYNAME)) return false;
+    return CopyText(name, capacity, info.szDisplayName);
+}
+
 bool MakeDisplayPath(char *path)
 {
-    size_t length = strnlen(path, MAX_PATH - 1);
-    path[length] = 0;
-    if (length == 0) return false;
-
-    char result[MAX_PATH];
-    FormatText(result, sizeof result, "%c:\\", path[0]);
-    size_t componentStart = 3;
-    for (size_t i = 4; i <= length; i++) {
-        char kept = path[i];
-        if (kept != '\\' && kept != 0) continue;
-        if (i > componentStart) {  // an empty component (doubled or trailing backslash) adds nothing
-            path[i] = 0;
-            SHFILEINFOA info;
-            memset(&info, 0, sizeof info);
-            bool named = SHGetFileInfoA(path, 0, &info, sizeof info, SHGFI_DISPLAYNAME) &&
-                         info.szDisplayName[0];
-            // A component the shell cannot name (no medium, not made yet) keeps its own text.
-            const char *name = named ? info.szDisplayName : path + componentStart;
-            bool fits = AppendText(result, sizeof result, name) &&
-                        AppendText(result, sizeof result, "\\");
-            path[i] = kept;
-            if (!fits) return false;
-        }
-        componentStart = i + 1;
-    }
-    CopyText(path, MAX_PATH, result);
-    return true;
+    return MakeDisplayPathWith(path, ShellDisplayName, 0);
 }
 
 static void CutAfterRoot(char *path)
@@ -118,7 +92,7 @@ static INT_PTR EnterSelection(HWND window)
     // listing wrote into the edit box, so nothing cut is ever proposed.
     if (MakeDisplayPath(work)) {
         char proposal[EditTextSize];
-        if (FormatText(proposal, EditReadLimit, "%s%s", work, Setup.ProductTitle)) {
+        if (FormatProposal(proposal, EditReadLimit, work, Setup.ProductTitle)) {
             CopyText(Setup.EditText, sizeof Setup.EditText, proposal);
             SetDlgItemTextA(window, IdMainText, Setup.EditText);
         }

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "dialogs.h"
+#include "display_path.h"
 #include "../engine/setup_state.h"
 #include "../engine/text.h"
 
@@ -35,17 +36,6 @@ bool ReadRegistryString(int rootIndex, const char *keyPath, const char *valueNam
         free(data);
     }
     RegCloseKey(key);
-    return true;
-}
-
-// Turns a bracketed directory entry "[name]" into "\name"; false for anything else.
-static bool DirectoryEntryName(char *entry)
-{
-    size_t length = strlen(entry);
-    if (strcmp(entry, "[..]") == 0) return false;
-    if (length < 3 || entry[0] != '[' || entry[length - 1] != ']') return false;
-    entry[length - 1] = 0;
-    entry[0] = '\\';
     return true;
 }
 

@@ -50,17 +50,6 @@ TEST(InstallLog, LongLinesAreWrittenWhole)
               ReadWholeFile(temp + "\\install.log"));
 }
 
-TEST(InstallLog, HeaderFormatIsBounded)
-{
-    struct tm start = StartOf(2001, 3, 5, 9, 7);
-    char header[64];
-    memset(header, 'X', sizeof header);
-    EXPECT_TRUE(FormatLogHeader(header, 45, &start));  // 43 characters, line end, terminator
-    EXPECT_STREQ("*** Installation Started 05/03/01 09:07 ***\n", header);
-    EXPECT_FALSE(FormatLogHeader(header, 44, &start));
-    EXPECT_STREQ("", header);
-}
-
 TEST(InstallLog, CloseMovesTheLogAndReplacesAnEarlierOne)
 {
     // A deep install directory takes paths of 128 characters and more.
@@ -109,43 +98,6 @@ TEST(InstallLog, MissingInstallDirectoryLeavesTheLogInTemp)
     EXPECT_TRUE(FileExists(temp + "\\install.log"));
     CloseInstallLog(0, temp.c_str(), temp.c_str());  // no stream: nothing happens
     EXPECT_EQ(0, OpenInstallLog((temp + "\\no\\such").c_str(), &start, "T", "S"));
-}
-
-TEST(DriverPaths, SourceDirectoryFromTheModuleName)
-{
-    struct { const char *module, *expected; } cases[] = {
-        {"A:\\SETUP.EXE", "A:"},
-        {"D:\\DISK1\\SETUP.EXE", "D:\\DISK1"},
-        {"C:\\a\\b\\c\\SETUP.EXE", "C:\\a\\b\\c"},
-        {"SETUP.EXE", "."},
-        {"", "."},
-    };
-    for (auto &c : cases) {
-        SCOPED_TRACE(c.module);
-        char name[150];
-        strcpy(name, c.module);
-        DeriveSourceDir(name);
-        EXPECT_STREQ(c.expected, name);
-    }
-}
-
-TEST(DriverPaths, TemporaryDirectoryWithoutItsLastCharacter)
-{
-    struct { const char *returned; unsigned length; const char *expected; } cases[] = {
-        {"C:\\TEMP\\", 8, "C:\\TEMP"},
-        {"C:\\", 3, "C:"},
-        {"", 0, "C:\\WINDOWS"},                        // failed call
-        {"C:\\TEMP\\", 120, "C:\\WINDOWS"},            // needs 120 or more
-        {"C:\\TEMP\\", 400, "C:\\WINDOWS"},
-    };
-    for (auto &c : cases) {
-        SCOPED_TRACE(c.returned);
-        char temp[150];
-        memset(temp, 'X', sizeof temp);
-        strcpy(temp, c.returned);
-        DeriveTempDir(temp, sizeof temp, c.length, "C:\\WINDOWS");
-        EXPECT_STREQ(c.expected, temp);
-    }
 }
 
 }  // namespace

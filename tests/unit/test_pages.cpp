@@ -90,23 +90,6 @@ protected:
 
 // ---- Free space ----
 
-TEST(FreeSpace, GeometryProductIsExactAndClamped)
-{
-    struct { DWORD sectors, bytes, clusters; LONG kb; const char *name; } cases[] = {
-        {8, 512, 1000, 4000, "small drive"},
-        {1, 512, 1, 0, "half a kilobyte truncates to 0"},
-        {0, 512, 1000, 0, "no sectors"},
-        {8, 512, 0x100000, 0x400000, "4 GiB: wraps to 0 in 32 bits"},
-        {1, 2048, 0x3FFFFFFF, 0x7FFFFFFE, "just under 2 TiB"},
-        {1, 1024, 0x7FFFFFFF, 0x7FFFFFFF, "exactly the largest value"},
-        {1, 1024, 0x80000000, 0x7FFFFFFF, "2 TiB clamps, never negative"},
-        {64, 4096, 0x10000000, 0x7FFFFFFF, "64 TiB clamps"},
-        {0xFFFFFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0x7FFFFFFF, "beyond 64 bits clamps"},
-    };
-    for (const auto &c : cases)
-        EXPECT_EQ(c.kb, FreeKbFromGeometry(c.sectors, c.bytes, c.clusters)) << c.name;
-}
-
 TEST(FreeSpace, RealAndMissingDrives)
 {
     EXPECT_GT(GetFreeSpaceKb("C:\\"), 0);

@@ -16,58 +16,6 @@
 
 namespace {
 
-TEST(SubstituteInstallDir, ReplacesEveryLowerCasePlaceholderVerbatim)
-{
-    struct Case {
-        const char *What, *Value, *Directory, *Expected;
-    } cases[] = {
-        {"none", "plain text", "C:\\APP", "plain text"},
-        {"empty", "", "C:\\APP", ""},
-        {"one", "#s\\bin", "C:\\APP", "C:\\APP\\bin"},
-        {"alone", "#s\\", "C:\\APP", "C:\\APP\\"},
-        {"two", "#s\\a;#s\\b", "C:\\APP", "C:\\APP\\a;C:\\APP\\b"},
-        {"adjacent", "#s\\#s\\", "D:", "D:\\D:\\"},
-        {"capital S", "#S\\bin", "C:\\APP", "#S\\bin"},
-        {"no backslash", "#s bin #s", "C:\\APP", "#s bin #s"},
-        {"drive root", "#s\\bin", "C:\\", "C:\\\\bin"},
-        {"percent in value", "100% #s\\x", "C:\\APP", "100% C:\\APP\\x"},
-        {"double percent", "a%%b #s\\x", "C:\\APP", "a%%b C:\\APP\\x"},
-        {"directive in value", "%s %d #s\\x %n", "C:\\APP", "%s %d C:\\APP\\x %n"},
-        {"directive, no placeholder", "%s%s%n", "C:\\APP", "%s%s%n"},
-        {"percent in directory", "#s\\x", "C:\\100%s%n", "C:\\100%s%n\\x"},
-        {"double percent in directory", "#s\\x;#s\\y", "C:\\a%%b", "C:\\a%%b\\x;C:\\a%%b\\y"},
-        {"directory holds a placeholder", "#s\\x", "C:\\#s\\", "C:\\#s\\\\x"},
-    };
-    for (const Case &c : cases) {
-        char value[SubstitutedValueSize];
-        strcpy(value, c.Value);
-        SubstituteInstallDir(value, c.Directory);
-        EXPECT_STREQ(c.Expected, value) << c.What;
-    }
-}
-
-TEST(SubstituteInstallDir, CutsAnOverlongResultAt255Characters)
-{
-    char buffer[SubstitutedValueSize + 8];
-    memset(buffer, '#', sizeof buffer);
-    std::string value = std::string(200, 'v') + "#s\\end";
-    strcpy(buffer, value.c_str());
-    buffer[SubstitutedValueSize] = 'M';  // beyond the value's buffer
-    std::string directory(120, 'd');
-    SubstituteInstallDir(buffer, directory.c_str());
-    std::string expected = (std::string(200, 'v') + directory + "\\end").substr(0, 255);
-    EXPECT_EQ(expected, std::string(buffer));
-    EXPECT_EQ('M', buffer[SubstitutedValueSize]);
-
-    // Many placeholders, each one growing the text.
-    std::string many;
-    while (many.size() + 3 < 255) many += "#s\\";
-    strcpy(buffer, many.c_str());
-    SubstituteInstallDir(buffer, "C:\\PROGRA~1\\X");
-    EXPECT_EQ(255u, strlen(buffer));
-    EXPECT_EQ('M', buffer[SubstitutedValueSize]);
-}
-
 // The value as stored, with its type and size; empty type 0 when absent.
 struct Stored {
     DWORD Type = 0, Size = 0;

@@ -182,22 +182,6 @@ TEST_F(Transfer, SectionReadsMatchProfileReads)
     }
 }
 
-TEST_F(Transfer, ProgressBoundDoesNotWrap)
-{
-    EXPECT_EQ(10u, ProgressUpperBound(0));
-    EXPECT_EQ(10u, ProgressUpperBound(-5));
-    EXPECT_EQ(65530u, ProgressUpperBound(6552));
-    EXPECT_EQ(65540u, ProgressUpperBound(6553));
-    EXPECT_GT(ProgressUpperBound(0x7FFFFFFF), 65540u);
-    EXPECT_LE(ProgressUpperBound(0x7FFFFFFF), 0x7FFFFFFFu);
-
-    std::string status(300, 'p');
-    char line[EditTextSize];
-    FormatStatusLine(line, sizeof line, status.c_str());
-    EXPECT_EQ(EditTextSize - 1, strlen(line));
-    EXPECT_EQ(0, strncmp(line, "Copy file : ppp", 15));
-}
-
 TEST_F(Transfer, DirectoriesLogOnlyWhatTheyMake)
 {
     UseScript("[SubDir]\r\nNumberDirs=3\r\nDir1=old\r\nDir2=old\\new\r\nDir3=other\r\n");

@@ -150,6 +150,20 @@ bool ParseGroupCommand(const char *line, GroupCommand *command)
     return false;
 }
 
+bool IsDeviceName(const char *name)
+{
+    size_t stem = strcspn(name, ".");
+    while (stem > 0 && name[stem - 1] == ' ') --stem;
+    static const char *const plain[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char *device : plain)
+        if (NameIs(name, stem, device)) return true;
+    // COM and LPT with one digit, the superscript digits of the ANSI code
+    // page included.
+    if (stem != 4 || !(NameIs(name, 3, "COM") || NameIs(name, 3, "LPT"))) return false;
+    unsigned char digit = (unsigned char)name[3];
+    return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
+}
+
 bool MakeFileName(const char *name, char *dest, size_t capacity)
 {
     size_t size = strlen(name);
@@ -163,5 +177,17 @@ bool MakeFileName(const char *name, char *dest, size_t capacity)
     // name silently.
     for (size_t i = size; i > 0 && (dest[i - 1] == '.' || dest[i - 1] == ' '); --i)
         dest[i - 1] = '_';
+    if (IsDeviceName(dest)) dest[0] = '_';
+    return true;
+}
+
+bool ItemWorkingDirectory(const char *command, char *workDir, size_t capacity)
+{
+    if (capacity == 0) return false;
+    workDir[0] = 0;
+    size_t size = strlen(command);
+    if (size >= capacity) return false;
+    const char *backslash = strrchr(command, '\\');
+    if (backslash) CopyPart(workDir, capacity, command, (size_t)(backslash - command));
     return true;
 }

@@ -32,6 +32,17 @@ size_t NextCommandLine(const char *text, size_t length, size_t at, char *line,
 bool ParseGroupCommand(const char *line, GroupCommand *command);
 
 // A name made fit for a file name: characters the file system refuses,
-// and a trailing dot or blank, become "_". False for an empty name or one
+// and a trailing dot or blank, become "_", and so does the first character
+// of a device name (CON, NUL, COM1, ..., also with an extension), which
+// would name the device instead of a file. False for an empty name or one
 // that does not fit.
 bool MakeFileName(const char *name, char *dest, size_t capacity);
+
+// Whether a file name's part before its first dot, trailing blanks ignored,
+// is a device name of the platform, in any case.
+bool IsDeviceName(const char *name);
+
+// The working directory of an item's command: the command up to its last
+// backslash, empty without one. False, workDir empty, when the command does
+// not fit in capacity - 1 characters: such a command is refused, not cut.
+bool ItemWorkingDirectory(const char *command, char *workDir, size_t capacity);

@@ -2,7 +2,11 @@
 // "Shell", topic "AppProperties", and carries out the group commands of an
 // execute request: CreateGroup("name"), ShowGroup("name",n) and
 // AddItem(command,"name"), making a folder under the user's Start-menu
-// Programs folder and one shell link per item.
+// Programs folder and one shell link per item. Names are made file names
+// (refused characters and device names mapped to "_"). A command that cannot
+// be carried out whole is refused and the acknowledgement is negative: no
+// Programs folder, a file where the group folder should be, a name, path or
+// command too long for its buffer.
 //
 //   shelldde.exe [/log <file>] [/timeout <seconds>] [/silent] [/ready <file>]
 //
@@ -23,7 +27,7 @@
 static const char ServerClass[] = "ShellDdeServer";
 static const char ApplicationName[] = "Shell";
 static const char TopicName[] = "AppProperties";
-enum { TimeoutTimer = 1 };
+enum { TimeoutTimer = 1, AckTimeoutMs = 5000 };
 
 static char LogPath[MAX_PATH];
 static char ReadyPath[MAX_PATH];
@@ -51,6 +55,8 @@ static bool AtomMatches(ATOM atom, const char *text)
 
 static bool GroupFolder(const char *name, char *folder, size_t capacity)
 {
+    // Without the Programs folder a group would land in the drive's root.
+    if (!ProgramsDir[0]) return false;
     char safe[MAX_PATH];
     if (!MakeFileName(name, safe, sizeof safe)) return false;
     int length = snprintf(folder, capacity, "%s\\%s", ProgramsDir, safe);
@@ -62,6 +68,10 @@ static bool CreateGroup(const char *name)
     char folder[MAX_PATH];
     if (!GroupFolder(name, folder, sizeof folder)) return false;
     if (!CreateDirectoryA(folder, 0) && GetLastError() != ERROR_ALREADY_EXISTS) return false;
+    // What already stands there must be a folder, not a file of that name.
+    DWORD attributes = GetFileAttributesA(folder);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
     strcpy(CurrentGroup, folder);
     return true;
 }
@@ -84,9 +94,8 @@ static bool AddItem(const char *command, const char *name)
     if (!MakeFileName(name, safe, sizeof safe)) return false;
     int length = snprintf(linkPath, sizeof linkPath, "%s\\%s.lnk", CurrentGroup, safe);
     if (length <= 0 || (size_t)length >= sizeof linkPath) return false;
-    snprintf(workDir, sizeof workDir, "%s", command);
-    char *backslash = strrchr(workDir, '\\');
-    if (backslash) *backslash = 0; else workDir[0] = 0;
+    // A link holds at most MAX_PATH characters of its target.
+    if (!ItemWorkingDirectory(command, workDir, sizeof workDir)) return false;
 
     IShellLinkA *link = 0;
     if (FAILED(CoCreateInstance(CLSID_ShellLink, 0, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
@@ -165,8 +174,12 @@ static LRESULT CALLBACK ServerProc(HWND window, UINT message, WPARAM wParam, LPA
             // The atoms of the answer are ours; the client deletes them.
             ATOM application = GlobalAddAtomA(ApplicationName);
             ATOM topic = GlobalAddAtomA(TopicName);
-            SendMessageA((HWND)wParam, WM_DDE_ACK, (WPARAM)window,
-                         MAKELPARAM(application, topic));
+            // A hung client must not hang the server. After a timeout the
+            // answer may still be read later, so its atoms are left alone.
+            DWORD_PTR result;
+            SendMessageTimeoutA((HWND)wParam, WM_DDE_ACK, (WPARAM)window,
+                                MAKELPARAM(application, topic), SMTO_ABORTIFHUNG,
+                                AckTimeoutMs, &result);
         }
         return 0;
     case WM_DDE_EXECUTE:
@@ -190,25 +203,38 @@ static LRESULT CALLBACK ServerProc(HWND window, UINT message, WPARAM wParam, LPA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-static void ReadOptions(int *timeoutSeconds)
+// Copies an option's path; false when it does not fit (a cut path names
+// another file).
+static bool ReadPathOption(const char *value, char *dest, size_t capacity)
+{
+    int length = snprintf(dest, capacity, "%s", value);
+    if (length >= 0 && (size_t)length < capacity) return true;
+    dest[0] = 0;
+    return false;
+}
+
+// False when an option's value does not fit.
+static bool ReadOptions(int *timeoutSeconds)
 {
     for (int i = 1; i < __argc; ++i) {
         const char *option = __argv[i];
-        if (lstrcmpiA(option, "/log") == 0 && i + 1 < __argc)
-            snprintf(LogPath, sizeof LogPath, "%s", __argv[++i]);
-        else if (lstrcmpiA(option, "/timeout") == 0 && i + 1 < __argc)
+        if (lstrcmpiA(option, "/log") == 0 && i + 1 < __argc) {
+            if (!ReadPathOption(__argv[++i], LogPath, sizeof LogPath)) return false;
+        } else if (lstrcmpiA(option, "/timeout") == 0 && i + 1 < __argc) {
             *timeoutSeconds = atoi(__argv[++i]);
-        else if (lstrcmpiA(option, "/ready") == 0 && i + 1 < __argc)
-            snprintf(ReadyPath, sizeof ReadyPath, "%s", __argv[++i]);
-        else if (lstrcmpiA(option, "/silent") == 0)
+        } else if (lstrcmpiA(option, "/ready") == 0 && i + 1 < __argc) {
+            if (!ReadPathOption(__argv[++i], ReadyPath, sizeof ReadyPath)) return false;
+        } else if (lstrcmpiA(option, "/silent") == 0) {
             Silent = true;
+        }
     }
+    return true;
 }
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     int timeoutSeconds = 0;
-    ReadOptions(&timeoutSeconds);
+    if (!ReadOptions(&timeoutSeconds)) return 1;
     CoInitialize(0);
     if (!SHGetSpecialFolderPathA(0, ProgramsDir, CSIDL_PROGRAMS, TRUE)) ProgramsDir[0] = 0;
 

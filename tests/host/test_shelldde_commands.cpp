@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-// The parser is part of the server, not of setupcore: compiled in here.
-#include "tools/shelldde/commands.cpp"
+#include "tools/shelldde/commands.h"
 
 struct CommandCase {
     const char *Line;
@@ -97,4 +96,43 @@ TEST(ShellDdeCommands, FileNamesLoseWhatTheFileSystemRefuses)
     }
     char tiny[4];
     EXPECT_FALSE(MakeFileName("four", tiny, sizeof tiny));
+}
+
+TEST(ShellDdeCommands, DeviceNamesBecomeFileNames)
+{
+    struct { const char *Name; bool Device; const char *Result; } cases[] = {
+        {"CON", true, "_ON"},          {"nul", true, "_ul"},
+        {"Aux.txt", true, "_ux.txt"},  {"PRN.tar.gz", true, "_RN.tar.gz"},
+        {"COM1", true, "_OM1"},        {"lpt9.lnk", true, "_pt9.lnk"},
+        {"COM0", true, "_OM0"},        {"LPT\xB9", true, "_PT\xB9"},
+        {"CON .txt", true, "_ON .txt"}, {"CONIN$", true, "_ONIN$"},
+        {"CON.", true, "CON_"},       {"CONSOLE", false, "CONSOLE"},
+        {"COM10", false, "COM10"},     {"COM", false, "COM"},
+        {"LPTX", false, "LPTX"},       {"My CON", false, "My CON"},
+        {".con", false, ".con"},       {"NUL:", false, "NUL_"},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(c.Device, IsDeviceName(c.Name)) << c.Name;
+        char dest[64];
+        ASSERT_TRUE(MakeFileName(c.Name, dest, sizeof dest)) << c.Name;
+        EXPECT_STREQ(c.Result, dest) << c.Name;
+        EXPECT_FALSE(IsDeviceName(dest)) << c.Name;
+    }
+}
+
+TEST(ShellDdeCommands, ItemWorkingDirectoryIsWholeOrRefused)
+{
+    struct { const char *Command; size_t Capacity; bool Ok; const char *Dir; } cases[] = {
+        {"C:\\APP\\RUN.EXE", 64, true, "C:\\APP"},
+        {"RUN.EXE", 64, true, ""},
+        {"C:\\RUN.EXE", 64, true, "C:"},
+        {"C:\\APP\\RUN.EXE", 15, true, "C:\\APP"},  // 14 characters: fits exactly
+        {"C:\\APP\\RUN.EXE", 14, false, ""},
+    };
+    for (const auto &c : cases) {
+        char dir[64];
+        memset(dir, 'X', sizeof dir);
+        EXPECT_EQ(c.Ok, ItemWorkingDirectory(c.Command, dir, c.Capacity)) << c.Command;
+        EXPECT_STREQ(c.Dir, dir) << c.Command;
+    }
 }

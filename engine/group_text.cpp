@@ -1,0 +1,55 @@
+#include "group_text.h"
+
+#include <string.h>
+
+#include "text.h"
+
+#define CreateGroupFormat "[CreateGroup(\"%s\")]\n"
+#define ShowGroupOpenFormat "[ShowGroup(\"%s\",1)]\n"
+#define AddItemFormat "[AddItem(%s\\%s,\"%s\")]\n"
+#define ShowGroupLastFormat "[ShowGroup(\"%s\",6)]\n"
+
+enum {
+    // The longest group command, "[ShowGroup(\"\",1)]\n", has 20 characters
+    // around the name; a longer name is cut so that every group line fits.
+    GroupNameFit = GroupCommandLineSize - 1 - 20
+};
+
+void BuildGroupText(char *dest, size_t capacity, const char *groupName,
+                    const char *shortInstallDir, int count, GroupItemReader read,
+                    GroupItemAdded added, void *context)
+{
+    if (capacity == 0) return;
+    dest[0] = 0;
+    char name[GroupNameFit + 1];
+    CopyText(name, sizeof name, groupName);
+
+    char line[GroupCommandLineSize], last[GroupCommandLineSize];
+    FormatText(last, sizeof last, ShowGroupLastFormat, name);
+    size_t used = 0;
+    if (count != 0) {
+        FormatText(line, sizeof line, CreateGroupFormat, name);
+        AppendText(dest, capacity, line);
+        FormatText(line, sizeof line, ShowGroupOpenFormat, name);
+        AppendText(dest, capacity, line);
+        used = strnlen(dest, capacity);
+    }
+    size_t reserved = strlen(last);
+    for (int n = 1; n <= count; ++n) {
+        char text[ItemLimit];
+        text[0] = 0;
+        read(context, n, text);
+        text[ItemLimit - 1] = 0;
+        ItemEntry item;
+        if (!ParseItem(text, &item)) continue;
+        if (!FormatText(line, sizeof line, AddItemFormat, shortInstallDir, item.CommandFile,
+                        item.Name))
+            continue;
+        size_t length = strlen(line);
+        if (used + length + reserved >= capacity) continue;
+        memcpy(dest + used, line, length + 1);
+        used += length;
+        if (added) added(context, name, item);
+    }
+    AppendText(dest, capacity, last);
+}

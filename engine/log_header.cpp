@@ -1,0 +1,13 @@
+#include "log_header.h"
+
+bool FormatLogHeader(char *dest, size_t capacity, const struct tm *startTime)
+{
+    if (capacity == 0) return false;
+    size_t length = strftime(dest, capacity, "*** Installation Started %d/%m/%y %H:%M ***\n",
+                             startTime);
+    if (length == 0) {
+        dest[0] = 0;
+        return false;
+    }
+    return true;
+}

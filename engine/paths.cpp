@@ -1,0 +1,47 @@
+#include "paths.h"
+
+#include <string.h>
+
+#include "text.h"
+
+void DeriveSourceDir(char *moduleName)
+{
+    char *backslash = strrchr(moduleName, '\\');
+    if (backslash)
+        *backslash = 0;
+    else
+        strcpy(moduleName, ".");  // no directory part: the current directory
+}
+
+void DeriveTempDir(char *tempDir, size_t capacity, unsigned returned, const char *fallback)
+{
+    // GetTempPathA returns the directory with a trailing backslash, which is
+    // dropped. A failed or overlong result falls back to the given directory.
+    if (returned == 0 || returned >= TempPathLimit || returned >= capacity) {
+        CopyText(tempDir, capacity, fallback);
+        return;
+    }
+    tempDir[returned - 1] = 0;
+}
+
+void SubstituteInstallDir(char *value, const char *directory)
+{
+    // Built piece by piece, never through a format, so that a "%" in the
+    // value or in the directory comes out as it went in.
+    char result[SubstitutedValueSize];
+    result[0] = 0;
+    const char *rest = value;
+    const char *found;
+    while ((found = strstr(rest, "#s\\")) != 0) {
+        char before[SubstitutedValueSize];
+        size_t length = (size_t)(found - rest);
+        if (length >= sizeof before) length = sizeof before - 1;
+        memcpy(before, rest, length);
+        before[length] = 0;
+        AppendText(result, sizeof result, before);
+        AppendText(result, sizeof result, directory);
+        rest = found + 2;  // the placeholder's backslash stays
+    }
+    AppendText(result, sizeof result, rest);
+    CopyText(value, SubstitutedValueSize, result);
+}

@@ -1,0 +1,26 @@
+// The directory derivations of the bootstrap and the install-directory
+// placeholder of registry and win.ini values: pure functions over buffers,
+// free of the platform, built for the host too.
+#pragma once
+
+#include <stddef.h>
+
+enum {
+    SubstitutedValueSize = 256,
+    TempPathLimit = 120  // the buffer limit passed to GetTempPathA
+};
+
+// Cuts a module file name at its last backslash: A:\SETUP.EXE gives A:. A
+// name without a backslash gives "." (the current directory).
+void DeriveSourceDir(char *moduleName);
+
+// From what GetTempPathA returned (length as returned, capacity of the
+// buffer): removes the trailing character. On failure or overflow falls back
+// to the Windows directory given. C:\TEMP\ gives C:\TEMP.
+void DeriveTempDir(char *tempDir, size_t capacity, unsigned returned,
+                   const char *fallback);
+
+// Replaces every "#s\" in value (a buffer of SubstitutedValueSize characters,
+// changed in place) by directory and a backslash. Any "%" is copied
+// unchanged; a result that does not fit is cut to 255 characters.
+void SubstituteInstallDir(char *value, const char *directory);

@@ -1,0 +1,18 @@
+// Fuzz target for the script checker: any text is judged without a crash,
+// and every report names a line of the text.
+#include <stdint.h>
+
+#include <algorithm>
+#include <string>
+
+#include "tools/setupkit/check.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    std::string text(reinterpret_cast<const char *>(data), size);
+    long lines = std::count(text.begin(), text.end(), '\n') + 1;
+    for (const setupkit::Diagnostic &diagnostic : setupkit::CheckScript(text))
+        if (diagnostic.Line < 1 || diagnostic.Line > lines || diagnostic.Message.empty())
+            __builtin_trap();
+    return 0;
+}

@@ -1,0 +1,87 @@
+// Fuzz target for the bootstrap's directory derivations, the placeholder
+// substitution, the status line and the log header. Input: a value, a line
+// feed, a directory (the substitution); the same bytes serve the others.
+#include <stdint.h>
+#include <string.h>
+
+#include <string>
+
+#include "engine/log_header.h"
+#include "engine/paths.h"
+#include "engine/progress_text.h"
+
+// What the substitution must give: every "#s\" replaced, then cut to 255.
+static std::string Substituted(const std::string &value, const std::string &directory)
+{
+    std::string result;
+    size_t at = 0, found;
+    while ((found = value.find("#s\\", at)) != std::string::npos) {
+        result += value.substr(at, found - at) + directory;
+        at = found + 2;
+    }
+    result += value.substr(at);
+    return result.substr(0, SubstitutedValueSize - 1);
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    std::string input((const char *)data, size);
+    input = input.substr(0, strnlen(input.c_str(), input.size()));  // no inner terminator
+    size_t split = input.find('\n');
+    std::string value = input.substr(0, split), directory;
+    if (split != std::string::npos) directory = input.substr(split + 1);
+    value = value.substr(0, SubstitutedValueSize - 1);
+    directory = directory.substr(0, 300);
+
+    // Exactly the value's buffer on the heap, so that a write past it is caught.
+    char *buffer = new char[SubstitutedValueSize];
+    memcpy(buffer, value.c_str(), value.size() + 1);
+    SubstituteInstallDir(buffer, directory.c_str());
+    if (Substituted(value, directory) != buffer) __builtin_trap();
+    delete[] buffer;
+
+    // The module name as GetModuleFileNameA leaves it in a 150-character buffer.
+    char *module = new char[150];
+    std::string name = input.substr(0, 149);
+    memcpy(module, name.c_str(), name.size() + 1);
+    DeriveSourceDir(module);
+    size_t cut = name.rfind('\\');
+    if (cut == std::string::npos ? strcmp(module, ".") != 0 : name.substr(0, cut) != module)
+        __builtin_trap();
+    delete[] module;
+
+    // Whatever GetTempPathA claims to have returned.
+    unsigned returned = size ? data[0] * (size > 1 ? data[1] + 1u : 1u) : 0;
+    char *temp = new char[150];
+    memcpy(temp, name.c_str(), name.size() + 1);
+    DeriveTempDir(temp, 150, returned, "C:\\WINDOWS");
+    if (strnlen(temp, 150) >= 150) __builtin_trap();
+    delete[] temp;
+
+    size_t capacity = size ? data[size - 1] % 64 + 1 : 1;
+    char *line = new char[capacity];
+    FormatStatusLine(line, capacity, input.c_str());
+    if (strlen(line) >= capacity) __builtin_trap();
+    delete[] line;
+
+    long entries = 0;
+    memcpy(&entries, data, size < sizeof entries ? size : sizeof entries);
+    unsigned long bound = ProgressUpperBound(entries);
+    if (bound < 10 || bound > 0x7FFFFFFFul || bound % 10) __builtin_trap();
+
+    struct tm start;
+    memset(&start, 0, sizeof start);
+    if (size >= 6) {
+        start.tm_year = data[0] * 2;
+        start.tm_mon = data[1] % 12;
+        start.tm_mday = data[2] % 31 + 1;
+        start.tm_hour = data[3] % 24;
+        start.tm_min = data[4] % 60;
+    }
+    char *header = new char[capacity];
+    if (FormatLogHeader(header, capacity, &start) != (strlen(header) > 0) ||
+        strlen(header) >= capacity)
+        __builtin_trap();
+    delete[] header;
+    return 0;
+}

@@ -1,0 +1,184 @@
+// setupkit check: every problem found on a crafted script, at its line.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "tools/setupkit/check.h"
+#include "tools/setupkit/fileio.h"
+#include "tools/setupkit/lz.h"
+
+using namespace setupkit;
+
+namespace {
+
+const char CleanScript[] =
+    "[Title]\n"
+    "DlgTitle=Example\n"
+    "InstalDir=C:\\Example\n"
+    "SizeInst=10\n"
+    "NumberDisk=1\n"
+    "[SubDir]\n"
+    "NumberDirs=2\n"
+    "Dir1=docs\n"
+    "Dir2=docs\\more\n"
+    "[Disk1]\n"
+    "NumberFiles=3\n"
+    "file1=3,README.TX_,readme.txt\n"
+    "file2=4,DATA.BI_,data.bin\n"
+    "file3=5,data.bin,docs\\data.bin\n"
+    "[Register]\n"
+    "NumberReg=1\n"
+    "regKey1=2,Software\\Example\n"
+    "regVal1=Path,#s\\\n"
+    "[WinIni]\n"
+    "NumberIni=1\n"
+    "IniKey1=Example,Home,#s\\\n"
+    "[WinGroup]\n"
+    "GroupTitle=Example\n"
+    "NumberItem=1\n"
+    "item1=readme.txt,Read Me\n";
+
+// A script of the given lines after a [Title] header on line 1.
+std::string Script(const std::string &lines) { return "[Title]\n" + lines; }
+
+std::string Describe(const std::vector<Diagnostic> &found)
+{
+    std::string text;
+    for (const Diagnostic &d : found) text += FormatDiagnostic("s", d) + "\n";
+    return text;
+}
+
+}  // namespace
+
+TEST(Check, CleanScriptIsSilent)
+{
+    EXPECT_EQ(Describe(CheckScript(CleanScript)), "");
+    EXPECT_EQ(Describe(CheckScript("")), "");
+}
+
+TEST(Check, EachProblemAtItsLine)
+{
+    const std::string longValue(120, 'x');
+    struct Case {
+        const char *What;
+        std::string Text;
+        int Line;
+        bool IsError;
+        const char *Says;
+    } cases[] = {
+        {"missing file entry", Script("[Disk1]\nNumberFiles=2\nfile1=3,A.TX_,a.txt\n"), 3, true,
+         "file2 is missing"},
+        {"missing Dir", Script("[SubDir]\nNumberDirs=1\n"), 3, true, "Dir1 is missing"},
+        {"missing regVal", Script("[Register]\nNumberReg=1\nregKey1=2,Software\\X\n"), 3, true,
+         "regVal1 is missing"},
+        {"huge count, summed up", Script("[Disk1]\nNumberFiles=2000000000\n"), 3, true,
+         "and more are missing"},
+        {"file without commas", Script("[Disk1]\nNumberFiles=1\nfile1=3,AB\n"), 4, true,
+         "needs type,source,destination"},
+        {"type 6 without its second source",
+         Script("[Disk1]\nNumberFiles=1\nfile1=6,A.TX_,a.txt\n"), 4, true, "needs 6,"},
+        {"type 0", Script("[Disk1]\nNumberFiles=1\nfile1=0,A.TX_,a.txt\n"), 4, true, "type 0"},
+        {"type 9", Script("[Disk1]\nNumberFiles=1\nfile1=9,A.TX_,a.txt\n"), 4, true, "type 9"},
+        {"type letter", Script("[Disk1]\nNumberFiles=1\nfile1=X,A.TX_,a.txt\n"), 4, false,
+         "reads it as type 2"},
+        {"root 4", Script("[Register]\nNumberReg=1\nregKey1=4,S\nregVal1=a,b\n"), 4, true,
+         "root from 0 to 3"},
+        {"root letter", Script("[Register]\nNumberReg=1\nregKey1=H,S\nregVal1=a,b\n"), 4, true,
+         "root from 0 to 3"},
+        {"regVal without comma", Script("[Register]\nNumberReg=1\nregKey1=2,S\nregVal1=ab\n"), 5,
+         true, "needs name,data"},
+        {"IniKey with one comma", Script("[WinIni]\nNumberIni=1\nIniKey1=Sect,value\n"), 4, true,
+         "needs section,key,value"},
+        {"item without comma", Script("[WinGroup]\nNumberItem=1\nitem1=readme.txt\n"), 4, true,
+         "needs command-file,name"},
+        {"Dir over 31 characters",
+         Script("[SubDir]\nNumberDirs=1\nDir1=" + std::string(32, 'd') + "\n"), 4, true,
+         "at most 31"},
+        {"Dir nested below nothing", Script("[SubDir]\nNumberDirs=1\nDir1=a\\b\n"), 4, true,
+         "which no Dir before it makes"},
+        {"Dir nested below a later Dir", Script("[SubDir]\nNumberDirs=2\nDir1=a\\b\nDir2=a\n"), 4,
+         true, "which no Dir before it makes"},
+        {"% in regVal data", Script("[Register]\nNumberReg=1\nregKey1=2,S\nregVal1=a,50%\n"), 5,
+         false, "'%'"},
+        {"% in IniKey value", Script("[WinIni]\nNumberIni=1\nIniKey1=S,k,#s\\%1\n"), 4, false,
+         "'%'"},
+        {"file entry cut", Script("[Disk1]\nNumberFiles=1\nfile1=3,A.TX_," + longValue + "\n"), 4,
+         true, "reads only the first 99"},
+        {"DlgTitle cut", Script("DlgTitle=" + longValue + "\n"), 2, true, "first 99"},
+        {"item line too long for the group command",
+         Script("InstalDir=C:\\" + std::string(96, 'p') + "\n[WinGroup]\nNumberItem=1\nitem1=" +
+                std::string(70, 'c') + "," + std::string(75, 'n') + "\n"),
+         5, true, "group command longer"},
+        {"destination with ..", Script("[Disk1]\nNumberFiles=1\nfile1=3,A.TX_,..\\a.txt\n"), 4,
+         true, "leaves its directory"},
+        {"destination with a drive", Script("[Disk1]\nNumberFiles=1\nfile1=3,A.TX_,C:a.txt\n"), 4,
+         true, "leaves its directory"},
+        {"destination with a leading backslash",
+         Script("[Disk1]\nNumberFiles=1\nfile1=1,A.TX_,\\a.txt\n"), 4, true,
+         "leaves its directory"},
+        {"item leaving the install directory",
+         Script("[WinGroup]\nNumberItem=1\nitem1=..\\x.exe,X\n"), 4, true, "leaves the install"},
+        {"type 5 with nothing staged",
+         Script("[Disk1]\nNumberFiles=2\nfile1=5,a.bin,a.bin\nfile2=4,A.BIN,a.bin\n"), 4, true,
+         "no type-4 entry before it"},
+        {"type 5 staged on an earlier disk is fine, a later disk is not",
+         Script("NumberDisk=2\n[Disk1]\nNumberFiles=1\nfile1=5,a.bin,a.bin\n[Disk2]\n"
+                "NumberFiles=1\nfile1=4,A.BIN,a.bin\n"),
+         5, true, "no type-4 entry before it"},
+        {"key above the count", Script("[Disk1]\nNumberFiles=1\nfile1=3,A,a\nfile2=3,B,b\n"), 5,
+         false, "numbered above"},
+        {"key given twice", Script("[Disk1]\nNumberFiles=1\nfile1=3,A,a\nFILE1=3,B,b\n"), 5, false,
+         "given again"},
+    };
+    for (const Case &c : cases) {
+        std::vector<Diagnostic> found = CheckScript(c.Text);
+        bool seen = false;
+        for (const Diagnostic &d : found)
+            seen |= d.Line == c.Line && d.IsError == c.IsError &&
+                    d.Message.find(c.Says) != std::string::npos;
+        EXPECT_TRUE(seen) << c.What << ": expected line " << c.Line << " '" << c.Says
+                          << "', got:\n"
+                          << Describe(found);
+    }
+}
+
+// SizeInst against the files, when the disks are beside the script.
+TEST(Check, SizeInstAgainstTheDisks)
+{
+    std::string dir = testing::TempDir() + "check-disks-" + std::to_string(getpid());
+    std::filesystem::create_directories(dir + "/disk1");
+    Bytes readme(3000, 'r'), data(5000, 'd');
+    WriteFileAtomic(dir + "/disk1/README.TX_", CompressLz(readme, 'T'));
+    WriteFileAtomic(dir + "/disk1/DATA.BI_", CompressLz(data, 'N'));
+    // 3000 + 5000 bytes expanded: 8 KB.
+    std::string script = CleanScript;
+    EXPECT_EQ(Describe(CheckScript(script, dir)), "");
+    script.replace(script.find("SizeInst=10"), 11, "SizeInst=7");
+    std::vector<Diagnostic> found = CheckScript(script, dir);
+    ASSERT_EQ(found.size(), 1u) << Describe(found);
+    EXPECT_EQ(found[0].Line, 4);
+    EXPECT_NE(found[0].Message.find("need 8 KB"), std::string::npos) << found[0].Message;
+
+    std::filesystem::remove(dir + "/disk1/DATA.BI_");
+    found = CheckScript(CleanScript, dir);
+    ASSERT_EQ(found.size(), 1u) << Describe(found);
+    EXPECT_EQ(found[0].Line, 13);
+    EXPECT_FALSE(found[0].IsError);
+    std::filesystem::remove_all(dir);
+}
+
+TEST(Check, StaysInside)
+{
+    struct {
+        const char *Name;
+        bool Inside;
+    } cases[] = {{"a.txt", true}, {"docs\\a.txt", true}, {"a..b", true}, {"", false},
+                 {"..", false},   {"a\\..\\b", false},  {"\\a", false}, {"/a", false},
+                 {"C:a", false},  {"a\\\\b", false}};
+    for (const auto &c : cases) EXPECT_EQ(StaysInside(c.Name), c.Inside) << c.Name;
+}

@@ -1,0 +1,305 @@
+// setupkit pack: disk layout, SizeInst, reproducibility, images.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+
+#include "tools/setupkit/error.h"
+#include "tools/setupkit/fileio.h"
+#include "tools/setupkit/lz.h"
+#include "tools/setupkit/pack.h"
+
+using namespace setupkit;
+namespace fs = std::filesystem;
+
+namespace {
+
+Bytes Text(size_t size, char fill)
+{
+    Bytes data(size);
+    for (size_t i = 0; i < size; ++i) data[i] = (uint8_t)(i % 61 == 60 ? '\n' : fill + i % 7);
+    return data;
+}
+
+Bytes Random(size_t size, unsigned seed)
+{
+    std::mt19937 random(seed);
+    Bytes data(size);
+    for (uint8_t &byte : data) byte = (uint8_t)random();
+    return data;
+}
+
+void Write(const std::string &path, const Bytes &data)
+{
+    fs::create_directories(fs::path(path).parent_path());
+    WriteFileAtomic(path, data);
+}
+void Write(const std::string &path, const std::string &text)
+{
+    Write(path, Bytes(text.begin(), text.end()));
+}
+
+// A scratch folder with a product, an authoring file and a dummy SETUP.EXE.
+struct Workspace {
+    std::string Dir;
+    Workspace()
+    {
+        Dir = testing::TempDir() + "pack-" + std::to_string(getpid()) + "-" +
+              testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::remove_all(Dir);
+        fs::create_directories(Dir + "/product");
+        Write(Dir + "/SETUP.EXE", Random(40000, 1));
+    }
+    ~Workspace() { fs::remove_all(Dir); }
+    PackOptions Options(const std::string &authoring, const std::string &size = "1.44M")
+    {
+        Write(Dir + "/setup.auth", authoring);
+        PackOptions options;
+        options.AuthoringPath = Dir + "/setup.auth";
+        options.ProductDir = Dir + "/product";
+        options.OutDir = Dir + "/out";
+        options.DiskSize = size;
+        options.SetupExe = Dir + "/SETUP.EXE";
+        options.FixedTime = 1000000000;
+        return options;
+    }
+    std::string Script() const
+    {
+        Bytes data = ReadFileBytes(Dir + "/out/setup.inf");
+        return std::string(data.begin(), data.end());
+    }
+};
+
+// Every regular file below dir, by relative path.
+std::map<std::string, Bytes> Tree(const std::string &dir)
+{
+    std::map<std::string, Bytes> files;
+    for (const auto &entry : fs::recursive_directory_iterator(dir))
+        if (entry.is_regular_file())
+            files[fs::relative(entry.path(), dir).string()] = ReadFileBytes(entry.path().string());
+    return files;
+}
+
+std::string Capture(const std::string &command)
+{
+    std::string output;
+    FILE *pipe = popen(command.c_str(), "r");
+    char buffer[4096];
+    size_t got;
+    while (pipe && (got = fread(buffer, 1, sizeof buffer, pipe)) > 0) output.append(buffer, got);
+    if (pipe) pclose(pipe);
+    return output;
+}
+
+}  // namespace
+
+TEST(Pack, CapacityOfTheFormats)
+{
+    // The free bytes mformat's floppies report, and their root directories.
+    struct {
+        const char *Size;
+        uint64_t Bytes;
+        int RootEntries;
+    } cases[] = {{"360K", 362496, 112},    {"720K", 730112, 112},   {"1.2M", 1213952, 224},
+                 {"1.44M", 1457664, 224},  {"2.88M", 2931712, 240}, {"1024000", 1010176, 224}};
+    for (const auto &c : cases) {
+        DiskGeometry geometry = ParseDiskSize(c.Size);
+        EXPECT_EQ(geometry.Capacity(), c.Bytes) << c.Size;
+        EXPECT_EQ(geometry.RootEntries, c.RootEntries) << c.Size;
+    }
+    for (const char *bad : {"", "1.44", "12x", "100"}) EXPECT_THROW(ParseDiskSize(bad), Error) << bad;
+}
+
+TEST(Pack, DisksFillInOrderWithoutSplitting)
+{
+    DiskGeometry disk = ParseDiskSize("360K");  // 354 clusters of 1024, 112 root entries
+    auto item = [](std::vector<uint64_t> sizes) {
+        LayoutItem result;
+        result.Label = "item";
+        result.FileSizes = sizes;
+        for (size_t i = 0; i < sizes.size(); ++i)
+            result.FileNames.push_back("F" + std::to_string(i) + ".TX_");
+        return result;
+    };
+    auto newDisk = [](LayoutItem next) {
+        next.NewDisk = true;
+        return next;
+    };
+    LayoutItem first = item({100 * 1024, 1000, 0});  // 101 clusters, 3 entries
+    struct Case {
+        const char *What;
+        std::vector<LayoutItem> Items;
+        std::vector<int> Disks;
+    } cases[] = {
+        {"exactly full", {item({253 * 1024}), item({1})}, {1, 2}},
+        {"a byte over a cluster", {item({252 * 1024 + 1}), item({1})}, {1, 2}},
+        {"no going back to an earlier disk", {item({200 * 1024}), item({100 * 1024}), item({1})},
+         {1, 2, 2}},
+        {"a pair stays together", {item({200 * 1024}), item({40 * 1024, 40 * 1024})}, {1, 2}},
+        {"nothing on disk 1 but the program", {item({300 * 1024})}, {2}},
+        {"a type-5 entry has no file", {item({}), item({354 * 1024}), item({})}, {1, 2, 2}},
+        {"newdisk starts the next disk", {item({1}), newDisk(item({1})), item({1})}, {1, 2, 2}},
+    };
+    for (const Case &c : cases) EXPECT_EQ(LayOutDisks(c.Items, first, disk), c.Disks) << c.What;
+
+    // Root entries: 112 less the label, the tag (a long name: two) and disk 1's three files.
+    std::vector<LayoutItem> many(110, item({10}));
+    std::vector<int> placed = LayOutDisks(many, first, disk);
+    int onFirst = (int)std::count(placed.begin(), placed.end(), 1);
+    EXPECT_EQ(onFirst, 112 - 1 - 2 - 3);
+    EXPECT_EQ(placed.back(), 2);
+    EXPECT_THROW(LayOutDisks({item({355 * 1024})}, first, disk), Error);
+}
+
+TEST(Pack, EntriesOfLongNames)
+{
+    struct {
+        const char *Name;
+        int Entries;
+    } cases[] = {{"README.TX_", 1}, {"A", 1},       {"Disk1", 2},       {"setup.in_", 2},
+                 {"ABCDEFGHI", 2},  {"A.B.C", 2},   {"LONGER-NAME-OF-FILE.TX_", 3}};
+    for (const auto &c : cases) EXPECT_EQ(DirectoryEntries(c.Name), c.Entries) << c.Name;
+}
+
+TEST(Pack, FileLargerThanADiskIsAnErrorThatNamesIt)
+{
+    Workspace work;
+    Write(work.Dir + "/product/big.bin", Random(400000, 2));
+    PackOptions options = work.Options("[Title]\nDlgTitle=Big\n[Files]\n3,big.bin,big.bin\n", "360K");
+    try {
+        Pack(options);
+        FAIL() << "packed a file larger than a disk";
+    } catch (const Error &error) {
+        EXPECT_NE(std::string(error.what()).find("big.bin"), std::string::npos) << error.what();
+    }
+    // Nothing half-written: no output and no temporary folder.
+    for (const auto &entry : fs::directory_iterator(work.Dir))
+        EXPECT_EQ(entry.path().filename().string().find("out"), std::string::npos)
+            << entry.path();
+}
+
+TEST(Pack, SizeInstAndTheScript)
+{
+    Workspace work;
+    Write(work.Dir + "/product/a.txt", Text(3000, 'a'));
+    Write(work.Dir + "/product/sub/b.txt", Text(2000, 'b'));
+    Write(work.Dir + "/product/ru.txt", Text(700, 'r'));
+    Write(work.Dir + "/product/en.txt", Text(900, 'e'));
+    Write(work.Dir + "/product/lib.dll", Text(5000, 'l'));
+    Write(work.Dir + "/product/raw.dat", Text(100, 'x'));
+    Write(work.Dir + "/product/sys.drv", Text(9000, 's'));
+    const std::string authoring =
+        "[Title]\nDlgTitle=Example\nInstalDir=C:\\Example\n"
+        "[SubDir]\ndocs\nDir=docs\\more\n"
+        "[Files]\n"
+        "3,a.txt,a.txt\n"
+        "3,sub/b.txt,docs\\b.txt\n"
+        "6,ru.txt,en.txt,lang.txt\n"
+        "4,lib.dll,lib.tmp\n"
+        "5,lib.tmp,lib.dll\n"
+        "4,raw.dat,raw.dat\n"
+        "2,sys.drv,sys.drv\n";
+    PackOptions options = work.Options(authoring);
+    options.MarginKb = 3;
+    PackResult result = Pack(options);
+    // 3000 + 2000 + 900 (type 6: the larger) + 5000 = 10900 bytes: 11 KB, + 3.
+    EXPECT_EQ(result.SizeInst, 14u);
+    std::string script = work.Script();
+    for (const char *line : {"SizeInst=14\r\n", "NumberDisk=1\r\n", "NumberDirs=2\r\n",
+                             "Dir2=docs\\more\r\n", "NumberFiles=7\r\n", "file1=3,A.TX_,a.txt\r\n",
+                             "file3=6,RU.TX_,EN.TX_,lang.txt\r\n", "file4=4,LIB.DL_,lib.tmp\r\n",
+                             "file5=5,lib.tmp,lib.dll\r\n", "file6=4,RAW.DAT,raw.dat\r\n"})
+        EXPECT_NE(script.find(line), std::string::npos) << line << "\n" << script;
+    // The staged file nothing expands is stored as it is.
+    EXPECT_EQ(ReadFileBytes(work.Dir + "/out/disk1/RAW.DAT"), Text(100, 'x'));
+    EXPECT_EQ(ReadFileBytes(work.Dir + "/out/disk1/LIB.DL_").size() > 0u, true);
+
+    // An explicit SizeInst below what the files need is an error at its line.
+    PackOptions small = work.Options("[Title]\nSizeInst=10\n" + authoring.substr(8));
+    try {
+        Pack(small);
+        FAIL() << "accepted a SizeInst too small";
+    } catch (const Error &error) {
+        EXPECT_NE(std::string(error.what()).find("setup.auth:2:"), std::string::npos)
+            << error.what();
+    }
+    PackOptions enough = work.Options("[Title]\nSizeInst=11\n" + authoring.substr(8));
+    EXPECT_EQ(Pack(enough).SizeInst, 11u);
+}
+
+TEST(Pack, UninstallerEntries)
+{
+    Workspace work;
+    Write(work.Dir + "/product/a.txt", Text(100, 'a'));
+    Write(work.Dir + "/UNINST.EXE", Random(3000, 3));
+    PackOptions options = work.Options(
+        "[Title]\nDlgTitle=My App\nDisplayVersion=2.0\n[Files]\n3,a.txt,a.txt\n"
+        "[WinGroup]\nGroupTitle=My App\nitem=a.txt,A\n");
+    options.Uninstaller = true;
+    options.UninstExe = work.Dir + "/UNINST.EXE";
+    Pack(options);
+    std::string script = work.Script();
+    const std::string key = "=2,Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\My App\r\n";
+    for (const std::string &line :
+         {std::string("file2=3,UNINST.EX_,UNINST.EXE\r\n"), std::string("NumberReg=3\r\n"),
+          "regKey1" + key,
+          std::string("regVal1=DisplayName,My App\r\n"), "regKey2" + key,
+          std::string("regVal2=UninstallString,#s\\UNINST.EXE\r\n"),
+          std::string("regVal3=DisplayVersion,2.0\r\n"), std::string("NumberItem=2\r\n"),
+          std::string("item2=UNINST.EXE,Uninstall My App\r\n")})
+        EXPECT_NE(script.find(line), std::string::npos) << line << "\n" << script;
+    EXPECT_EQ(script.find("Publisher"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(work.Dir + "/out/disk1/UNINST.EX_"), CompressLz(Random(3000, 3), 'E'));
+}
+
+// Many small files on 360K floppies: the root directory, not the space,
+// ends each disk; two runs give the same bytes; each image holds exactly
+// its disk folder.
+TEST(Pack, ImagesAreReproducibleAndHoldTheDisks)
+{
+    if (system("command -v mcopy >/dev/null 2>&1") != 0) GTEST_SKIP() << "no mtools";
+    Workspace work;
+    std::string files;
+    for (int i = 0; i < 150; ++i) {
+        std::string name = "f" + std::to_string(i) + ".txt";
+        Write(work.Dir + "/product/" + name, Text(50 + i, (char)('a' + i % 20)));
+        files += "3," + name + "," + name + "\n";
+    }
+    Write(work.Dir + "/product/longer file name.txt", Text(20, 'z'));
+    files += "3,longer file name.txt,longer file name.txt\n";
+    PackOptions options = work.Options("[Title]\nDlgTitle=Many\n[Files]\n" + files, "360K");
+    options.Images = true;
+    PackResult first = Pack(options);
+    ASSERT_EQ(first.Disks.size(), 2u);
+    EXPECT_GT(first.Disks[0].FreeBytes, 200000u);  // full by its root directory
+    std::map<std::string, Bytes> once = Tree(work.Dir + "/out");
+    Pack(options);  // replaces its own output
+    EXPECT_TRUE(once == Tree(work.Dir + "/out")) << "two runs differ";
+
+    for (int disk = 1; disk <= 2; ++disk) {
+        std::string image = work.Dir + "/out/disk" + std::to_string(disk) + ".img";
+        std::string copy = work.Dir + "/readback" + std::to_string(disk);
+        fs::create_directories(copy);
+        ASSERT_EQ(system(("MTOOLS_SKIP_CHECK=1 mcopy -s -n -i '" + image + "' '::*' '" + copy + "/'")
+                             .c_str()),
+                  0);
+        EXPECT_TRUE(Tree(copy) == Tree(work.Dir + "/out/disk" + std::to_string(disk)))
+            << "image " << disk << " differs from its folder";
+        EXPECT_NE(Capture("MTOOLS_SKIP_CHECK=1 mdir -i '" + image + "' ::").find("DISK" + std::to_string(disk)),
+                  std::string::npos);
+    }
+}
+
+TEST(Pack, RefusesToReplaceAForeignFolder)
+{
+    Workspace work;
+    Write(work.Dir + "/product/a.txt", Text(10, 'a'));
+    Write(work.Dir + "/out/notes.txt", std::string("mine"));
+    EXPECT_THROW(Pack(work.Options("[Title]\n[Files]\n3,a.txt,a.txt\n")), Error);
+    EXPECT_TRUE(fs::exists(work.Dir + "/out/notes.txt"));
+}

@@ -1,0 +1,33 @@
+// setupkit check: finds what SETUP.EXE cannot handle well in a setup script,
+// judging every entry with the program's own splits and read limits.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace setupkit {
+
+struct Diagnostic {
+    int Line = 0;  // 1-based, always a line of the script
+    bool IsError = false;
+    std::string Message;
+};
+
+// Checks the text of a script. With disksDir set, the sources are looked up
+// there (in disk<n>/ folders or beside the script) and SizeInst is compared
+// with their expanded sizes; with it empty no file is touched.
+std::vector<Diagnostic> CheckScript(const std::string &text, const std::string &disksDir = "");
+
+// "file:line: error: message"
+std::string FormatDiagnostic(const std::string &file, const Diagnostic &diagnostic);
+
+// The SizeInst that files of these expanded bytes need: rounded up to
+// kilobytes, plus the margin.
+uint64_t RequiredKilobytes(uint64_t bytes, uint64_t marginKb = 0);
+
+// True when a relative name stays inside the directory it is joined to: no
+// ".." component, no drive, no leading backslash or slash, not empty.
+bool StaysInside(const std::string &name);
+
+}  // namespace setupkit
