@@ -23,20 +23,49 @@
 
 enum { GroupPauseMs = 2000 };
 
-// Bootstrap steps 5 to 12: directories, the script, the 3D controls, the
-// [Title] settings and the background window.
-static void Bootstrap()
+#define SetupCaption "Setup"
+// The temporary script and log have fixed names, so two runs would share them.
+#define SingleInstanceMutex "Setup_KEL_window.running"
+#define AlreadyRunningText "Setup is already running. Finish it before you start Setup again."
+#define SourceTooLongText "Setup cannot run from this folder because its path is too long.\n\n" \
+    "Copy the setup files into a folder with a shorter path and start Setup there."
+#define TempTooLongText "The folder for temporary files has too long a path.\n\n" \
+    "Set TEMP to a shorter path and start Setup again."
+
+static void Refuse(const char *text)
 {
-    char compressedScript[PathBufferSize];
-    GetModuleFileNameA(Setup.Instance, Setup.ScriptPath, DirSize);
-    Setup.ScriptPath[DirSize - 1] = 0;
-    DeriveSourceDir(Setup.ScriptPath);
-    CopyText(SourceDir, sizeof SourceDir, Setup.ScriptPath);
+    MessageBoxA(0, text, SetupCaption, MB_OK | MB_ICONHAND);
+}
+
+// Bootstrap steps 5 to 12: directories, the script, the 3D controls, the
+// [Title] settings and the background window. False, after a message and
+// before anything is written, when the program's own directory or the
+// temporary directory does not fit its buffer: a cut path would find no
+// script and no disks.
+static bool Bootstrap()
+{
+    char compressedScript[PathBufferSize], module[MAX_PATH];
+    DWORD moduleLength = GetModuleFileNameA(Setup.Instance, module, sizeof module);
+    if (moduleLength == 0 || moduleLength >= sizeof module) {
+        Refuse(SourceTooLongText);
+        return false;
+    }
+    DeriveSourceDir(module);
+    if (!CopyText(SourceDir, sizeof SourceDir, module)) {
+        Refuse(SourceTooLongText);
+        return false;
+    }
     FormatText(compressedScript, sizeof compressedScript, "%s\\setup.in_", SourceDir);
 
     GetWindowsDirectoryA(WindowsDir, sizeof WindowsDir);
     GetSystemDirectoryA(SystemDir, sizeof SystemDir);
-    unsigned returned = GetTempPathA(TempPathLimit, TempDir);
+    char temp[MAX_PATH];
+    unsigned returned = GetTempPathA(sizeof temp, temp);
+    if (returned >= TempPathLimit) {
+        Refuse(TempTooLongText);
+        return false;
+    }
+    CopyText(TempDir, sizeof TempDir, returned ? temp : "");
     DeriveTempDir(TempDir, sizeof TempDir, returned, WindowsDir);
 
     if (JoinPath(Setup.ScriptPath, sizeof Setup.ScriptPath, TempDir, "setup.inf")) {
@@ -63,6 +92,7 @@ static void Bootstrap()
     SubDirCount = ReadScriptKey(KeyNumberDirs);
 
     CreateBackgroundWindow();
+    return true;
 }
 
 // The pages and phases; returns when the run goes to the cleanup.
@@ -94,7 +124,7 @@ static void RunSequence()
 
 static void Cleanup()
 {
-    DeleteFileAt(Setup.ScriptPath);
+    if (Setup.ScriptPath[0]) DeleteFileAt(Setup.ScriptPath);
     CloseInstallLog(Setup.InstallLog, TempDir, InstallPath);
     Setup.InstallLog = 0;
     SetCurrentDirectoryA(SourceDir);
@@ -109,14 +139,21 @@ static void Cleanup()
 int RunSetup(void *instance)
 {
     Setup.Instance = (HINSTANCE)instance;
+    // Before anything else, so a second copy touches nothing. The handle is
+    // held to the end of the process.
+    HANDLE running = CreateMutexA(0, FALSE, SingleInstanceMutex);
+    if (running && GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(running);
+        Refuse(AlreadyRunningText);
+        return 1;
+    }
     Setup.StartCalendarTime = time(0);
     struct tm *local = localtime(&Setup.StartCalendarTime);
     if (local) Setup.StartTime = *local;
     RegisterMainWindowClass(Setup.Instance);
     Setup.TitleFont = CreateTitleFont();
     InitCommonControls();
-    Bootstrap();
-    RunSequence();
+    if (Bootstrap()) RunSequence();
     Cleanup();
     return 1;
 }

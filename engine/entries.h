@@ -44,6 +44,12 @@ struct FileEntry {
     char Destination[FileEntryLimit];
 };
 
+// True for a relative name that stays inside the directory it is joined to:
+// not empty, no leading backslash or slash, no colon (a drive, or a stream),
+// and no component between backslashes or slashes that is "..", or that the
+// platform would read as ".." (dots and blanks only, two dots or more).
+bool IsContainedName(const char *name);
+
 // type, separator, source, comma, destination (type 6: two sources).
 // False for an entry shorter than three characters, without the comma its
 // form needs, or with an empty destination.

@@ -5,22 +5,40 @@
 
 enum { CopyBlockSize = 32000 };
 
+// What a file operation did. An expansion or copy either puts the whole new
+// content in place or leaves the destination exactly as it was (or absent).
+enum FileResult {
+    FileWritten = 0,   // the destination now holds the whole new content
+    FileSkipped,       // nothing to do: source and destination are one file
+    FileNoSource,      // the source does not exist: nothing done
+    FileNoRoom,        // writing failed: no room on the drive
+    FileDenied,        // the destination cannot be made or replaced (access, in use)
+    FileDamaged        // the source is unreadable or shorter than its header says
+};
+
+// True for the results that leave a wanted file not written.
+inline bool FileFailed(FileResult result) { return result >= FileNoRoom; }
+
 // Creates one directory level and makes it current. Writes "Made Dir: %s\n"
 // when this call created it. True when it became the current directory.
 bool MakeDirectory(const char *path, FILE *log);
 
 // LZ-expands source into destination (an uncompressed source is copied
-// unchanged) and writes "File Copy: %s\n". A source that cannot be opened
-// leaves the destination untouched and writes no line.
-void ExpandFile(const char *source, const char *destination, FILE *log);
+// unchanged) through a temporary file beside the destination, which replaces
+// the destination only when all of it was written. Writes "File Copy: %s\n"
+// only then.
+FileResult ExpandFile(const char *source, const char *destination, FILE *log);
 
 // OpenFile and the LZ library's open refuse paths of OFS_MAXPATHNAME (128)
 // characters or more. The operations here take any path that fits the
 // program's buffers, so a long install directory still gets its files.
 bool FileIsPresent(const char *path);
 void DeleteFileAt(const char *path);
+// True when both paths name one existing file (by volume and file index, so
+// different spellings of one path count as the same).
+bool IsSameFile(const char *first, const char *second);
+// The size of a file in bytes, 0 when it cannot be had.
+unsigned long long FileSizeOf(const char *path);
 
-// Byte-for-byte copy that replaces the destination entirely. -1 when the
-// destination cannot be opened (or no buffer could be had); otherwise the
-// result of closing the destination (0 on success). No log line.
-int CopyRawFile(const char *source, const char *destination);
+// Byte-for-byte copy, whole or nothing like ExpandFile. No log line.
+FileResult CopyRawFile(const char *source, const char *destination);

@@ -56,8 +56,13 @@ void HoldConversation(HWND dialog, HGLOBAL commands)
     ATOM application = GlobalAddAtomA("Shell");
     ATOM topic = GlobalAddAtomA("AppProperties");
     // The server's answer to the broadcast reaches DlgViewSetup, which
-    // records the first one as DdePartner.
-    SendMessageA((HWND)-1, WM_DDE_INITIATE, (WPARAM)dialog, MAKELPARAM(application, topic));
+    // records the first one as DdePartner. The handle with all bits set is a
+    // broadcast, as HWND_BROADCAST is. A window that does not answer in
+    // time, or is hung, is passed over, so no other program can hold the run.
+    DWORD_PTR answer;
+    SendMessageTimeoutA((HWND)-1, WM_DDE_INITIATE, (WPARAM)dialog,
+                        MAKELPARAM(application, topic), SMTO_ABORTIFHUNG,
+                        DdeBroadcastWindowTimeoutMs, &answer);
     DWORD start = GetTickCount();
     while (!Setup.DdePartner) {
         PumpMessages(dialog);
@@ -70,7 +75,11 @@ void HoldConversation(HWND dialog, HGLOBAL commands)
         start = GetTickCount();
         while (Setup.DdeWaiting) {
             PumpMessages(dialog);
-            if (!Setup.DdeWaiting || !WaitForInput(start, DdeExecuteTimeoutMs)) break;
+            // A partner that has gone (a server killed mid-conversation)
+            // will not answer: no need to wait out the bound.
+            if (!Setup.DdeWaiting || !IsWindow(Setup.DdePartner) ||
+                !WaitForInput(start, DdeExecuteTimeoutMs))
+                break;
         }
         PostMessageA(Setup.DdePartner, WM_DDE_TERMINATE, (WPARAM)dialog, 0);
     }

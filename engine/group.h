@@ -10,6 +10,7 @@
 enum {
     WaitDialogTemplate = 6,
     DdeInitiateTimeoutMs = 10000,
+    DdeBroadcastWindowTimeoutMs = 2000,  // per window: a hung one is passed over
     DdeExecuteTimeoutMs = 30000
 };
 

@@ -40,6 +40,9 @@ void CloseInstallLog(FILE *log, const char *tempDir, const char *installPath)
     if (!FormatText(from, sizeof from, "%s%s", tempDir, "\\" InstallLogName) ||
         !FormatText(to, sizeof to, "%s%s", installPath, "\\" InstallLogName))
         return;
-    DeleteFileAt(to);
-    MoveFileA(from, to);
+    // An install directory that is the temporary directory (in any spelling)
+    // holds the log already: moving it onto itself could only lose it.
+    if (IsSameFile(from, to)) return;
+    // Replaces an older log in one step; across drives the file is copied.
+    MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
 }

@@ -15,13 +15,13 @@ const ScriptStringKey KeyRegVal = {SectionRegister, RegValFormat, RegValLimit};
 const ScriptStringKey KeyIniKey = {SectionWinIni, IniKeyFormat, IniKeyLimit};
 const ScriptStringKey KeyItem = {SectionWinGroup, ItemKeyFormat, ItemLimit};
 
-const ScriptIntKey KeySizeInst = {SectionTitle, "SizeInst", 0};
-const ScriptIntKey KeyNumberDisk = {SectionTitle, "NumberDisk", 1};
-const ScriptIntKey KeyNumberDirs = {SectionSubDir, "NumberDirs", 0};
-const ScriptIntKey KeyNumberFiles = {DiskNameFormat, "NumberFiles", 0};
-const ScriptIntKey KeyNumberReg = {SectionRegister, "NumberReg", 0};
-const ScriptIntKey KeyNumberIni = {SectionWinIni, "NumberIni", 0};
-const ScriptIntKey KeyNumberItem = {SectionWinGroup, "NumberItem", 0};
+const ScriptIntKey KeySizeInst = {SectionTitle, "SizeInst", 0, 0};
+const ScriptIntKey KeyNumberDisk = {SectionTitle, "NumberDisk", 1, MaxNumberDisk};
+const ScriptIntKey KeyNumberDirs = {SectionSubDir, "NumberDirs", 0, MaxNumberDirs};
+const ScriptIntKey KeyNumberFiles = {DiskNameFormat, "NumberFiles", 0, MaxNumberFiles};
+const ScriptIntKey KeyNumberReg = {SectionRegister, "NumberReg", 0, MaxNumberReg};
+const ScriptIntKey KeyNumberIni = {SectionWinIni, "NumberIni", 0, MaxNumberIni};
+const ScriptIntKey KeyNumberItem = {SectionWinGroup, "NumberItem", 0, MaxNumberItem};
 
 int ReadScriptInt(const char *section, const char *key, int defaultValue)
 {
@@ -38,9 +38,14 @@ void ReadScriptString(const char *section, const char *key, char *dest,
     dest[limit - 1] = 0;
 }
 
+static int Bounded(int value, const ScriptIntKey &key)
+{
+    return key.Maximum > 0 && value > key.Maximum ? key.Maximum : value;
+}
+
 int ReadScriptKey(const ScriptIntKey &key)
 {
-    return ReadScriptInt(key.Section, key.Key, key.Default);
+    return Bounded(ReadScriptInt(key.Section, key.Key, key.Default), key);
 }
 
 void ReadScriptKey(const ScriptStringKey &key, char *dest)
@@ -64,7 +69,8 @@ int ReadDiskFileCount(int disk)
 {
     char section[32];
     FormatNumberedName(section, sizeof section, DiskNameFormat, disk);
-    return ReadScriptInt(section, KeyNumberFiles.Key, KeyNumberFiles.Default);
+    return Bounded(ReadScriptInt(section, KeyNumberFiles.Key, KeyNumberFiles.Default),
+                   KeyNumberFiles);
 }
 
 void ReadDiskFileEntry(int disk, int n, char *dest)

@@ -36,6 +36,19 @@ struct ScriptIntKey {
     const char *Section;
     const char *Key;
     int Default;
+    int Maximum;  // a larger value reads as this; 0 for no bound
+};
+
+// The largest counts a script can give; a larger count is read as the
+// maximum, so that every loop over numbered keys ends and no counter or sum
+// overflows. Negative counts stay as they are (their loops do not run).
+enum {
+    MaxNumberDisk = 255,
+    MaxNumberDirs = 1000,
+    MaxNumberFiles = 10000,  // per disk
+    MaxNumberReg = 1000,
+    MaxNumberIni = 1000,
+    MaxNumberItem = 1000     // more than the 10000-byte command text can hold
 };
 
 // String keys (default: empty).

@@ -37,6 +37,9 @@ struct SetupState {
     HWND DdePartner;
     HWND ProgressBar;
     FILE *InstallLog;
+    // Set when the background window was asked to close: the run then ends
+    // through the cleanup as after a Cancel, at the next page or entry.
+    LONG CloseRequested;
 
     // The process and the script settings.
     HINSTANCE Instance;

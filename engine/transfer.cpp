@@ -19,8 +19,9 @@ bool CreateInstallDirectories()
         char name[DirNameLimit];
         char path[PathBufferSize];
         ReadNumberedKey(KeyDir, i, name);
-        // A path that does not fit is not made (a cut path names another one).
-        if (!JoinPath(path, sizeof path, InstallPath, name)) continue;
+        // A path that does not fit is not made (a cut path names another
+        // one), nor one that leaves the install directory.
+        if (!IsContainedName(name) || !JoinPath(path, sizeof path, InstallPath, name)) continue;
         MakeDirectory(path, Setup.InstallLog);
     }
     return true;
@@ -79,7 +80,10 @@ bool PlanFileEntry(const char *text, EntryPlan *plan)
     default:
         return NoPlan(plan);  // 0, 7, 8, 9: no destination of their own
     }
-    if (!sourceName[0] ||
+    // Written, made or deleted: only inside the directory it belongs to.
+    bool sourceWritten = entry.Type == FileFromTemp;
+    if (!sourceName[0] || !IsContainedName(entry.Destination) ||
+        (sourceWritten && !IsContainedName(sourceName)) ||
         !JoinPath(plan->Source, sizeof plan->Source, sourceDir, sourceName) ||
         !JoinPath(plan->Destination, sizeof plan->Destination, destinationDir,
                   entry.Destination))
@@ -92,24 +96,44 @@ bool PlanFileEntry(const char *text, EntryPlan *plan)
     return true;
 }
 
-bool RunEntryPlan(const EntryPlan &plan)
+bool RunEntryPlan(const EntryPlan &plan, FileResult *result)
 {
+    FileResult done = FileSkipped;
+    bool shown = false;
     switch (plan.Operation) {
     case EntryExpand:
-        if (plan.OnlyWhenMissing && FileIsPresent(plan.Destination)) return false;
-        ExpandFile(plan.Source, plan.Destination, Setup.InstallLog);
-        return plan.ShowsProgress;
+        if (plan.OnlyWhenMissing && FileIsPresent(plan.Destination)) break;
+        done = ExpandFile(plan.Source, plan.Destination, Setup.InstallLog);
+        shown = done == FileWritten && plan.ShowsProgress;
+        break;
     case EntryCopyRaw:
-        CopyRawFile(plan.Source, plan.Destination);
-        return plan.ShowsProgress;
+        done = CopyRawFile(plan.Source, plan.Destination);
+        shown = done == FileWritten && plan.ShowsProgress;
+        break;
     case EntryExpandFromTemp:
-        ExpandFile(plan.Source, plan.Destination, Setup.InstallLog);
-        DeleteFileAt(plan.Source);
-        return plan.ShowsProgress;
+        done = ExpandFile(plan.Source, plan.Destination, Setup.InstallLog);
+        // The staged copy goes only once the file is in place: a failed
+        // expansion can be retried, and a skipped one (temporary and install
+        // directory alike) left it where it belongs.
+        if (done == FileWritten) DeleteFileAt(plan.Source);
+        shown = done == FileWritten && plan.ShowsProgress;
+        break;
     case EntryNothing:
         break;
     }
-    return false;
+    if (result) *result = done;
+    return shown;
+}
+
+void FormatFileErrorText(char *dest, size_t capacity, const char *destination,
+                         FileResult result)
+{
+    const char *cause =
+        result == FileNoRoom    ? "There is not enough room on the drive."
+        : result == FileDamaged ? "The file on the disk is damaged or cannot be read."
+                                : "Access is denied, the folder is missing, or the file is in use.";
+    FormatText(dest, capacity, "Setup could not copy the file\n%s\n\n%s\n\n"
+               "Choose Retry to try again, or Cancel to end Setup.", destination, cause);
 }
 
 // The sum of NumberFiles over all disks; a negative count adds nothing, as
@@ -139,10 +163,11 @@ static bool WaitForDisk(int disk)
     FormatNumberedName(name, sizeof name, DiskNameFormat, disk);
     if (!JoinPath(tag, sizeof tag, SourceDir, name)) return true;  // cannot probe
     while (!FileIsPresent(tag)) {
+        if (Setup.CloseRequested) return false;
         FormatText(prompt, sizeof prompt, DiskPromptFormat, disk);
         int answer = MessageBoxA(Setup.CurrentDialog, prompt, DiskPromptCaption,
                                  MB_OKCANCEL | MB_ICONHAND);
-        if (answer == IDCANCEL) return false;
+        if (answer == IDCANCEL || Setup.CloseRequested) return false;
         if (answer != IDOK) break;  // no box could be shown: go on with the disk
     }
     return true;
@@ -233,17 +258,40 @@ static void ShowProgress(bool now)
     }
 }
 
-static void ProcessEntry(const DiskEntries &entries, int n)
+// Shows the File Copy Error prompt; true when the user chose Retry. No box
+// shown, and a close of the window, count as Cancel.
+static bool AskRetry(const char *destination, FileResult result)
+{
+    char text[PathBufferSize + 200];
+    FormatFileErrorText(text, sizeof text, destination, result);
+    int answer = MessageBoxA(Setup.CurrentDialog, text, FileErrorCaption,
+                             MB_RETRYCANCEL | MB_ICONHAND);
+    return answer == IDRETRY && !Setup.CloseRequested;
+}
+
+// One entry, asked again while its file fails and the user chooses Retry.
+// False when the user cancelled.
+static bool ProcessEntry(const DiskEntries &entries, int n)
 {
     char text[FileEntryLimit];
     EntryPlan plan;
     GetDiskEntry(entries, n, text);
     PlanFileEntry(text, &plan);
-    if (!RunEntryPlan(plan)) return;
+    // A long expansion must not show an older file than the last one done.
+    if (plan.ShowsProgress && (PendingSteps || StatusChanged) &&
+        FileSizeOf(plan.Source) >= LargeSourceBytes)
+        ShowProgress(true);
+    FileResult result;
+    while (!RunEntryPlan(plan, &result)) {
+        if (!FileFailed(result)) return true;
+        ShowProgress(true);
+        if (!AskRetry(plan.Destination, result)) return false;
+    }
     FormatStatusLine(Setup.EditText, sizeof Setup.EditText, plan.Destination);
     StatusChanged = true;
     ++PendingSteps;
     ShowProgress(false);
+    return true;
 }
 
 // One disk's entries, each followed by a drain; false on an abort.
@@ -254,10 +302,11 @@ static bool TransferDisk(int disk)
     LoadDiskEntries(disk, count, &entries);
     bool aborted = false;
     for (int n = 1; n <= count && !aborted; ++n) {
-        ProcessEntry(entries, n);
+        aborted = !ProcessEntry(entries, n);
+        if (aborted) break;
         Setup.PageResult = PageGoOn;
         PumpMessages(Setup.CurrentDialog);
-        aborted = Setup.PageResult == PageAbort;
+        aborted = Setup.PageResult == PageAbort || Setup.CloseRequested;
     }
     FreeDiskEntries(&entries);
     ShowProgress(true);

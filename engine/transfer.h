@@ -2,6 +2,7 @@
 // disk-by-disk transfer of the file entries under the progress dialog.
 #pragma once
 
+#include "fileops.h"
 #include "progress_text.h"
 #include "setup_state.h"
 
@@ -11,6 +12,7 @@ enum { ProgressDialogTemplate = 5, ProgressBarControl = 12, StatusTextControl = 
 
 #define DiskPromptFormat "Please insert disk #%d"
 #define DiskPromptCaption "New Disk Needed"
+#define FileErrorCaption "File Copy Error"
 #define LocaleFileName "system.cb"
 #define LocaleSection "Intl"
 #define LocaleKey "SystemLocale"
@@ -43,12 +45,25 @@ int ReadSystemLocale();
 
 // Computes the operation and both paths of an entry text from SourceDir,
 // TempDir, WindowsDir, SystemDir and InstallPath. Type 6 reads the locale.
-// False (operation EntryNothing, empty paths) when nothing is to be done.
+// False (operation EntryNothing, empty paths) when nothing is to be done,
+// also for a destination name, or the temporary name of a type 5, that
+// would leave its directory.
 bool PlanFileEntry(const char *text, EntryPlan *plan);
 
 // Carries out a plan; true when it wrote something that shows progress
 // (a type 1 or 2 whose destination exists does nothing and returns false).
-bool RunEntryPlan(const EntryPlan &plan);
+// result, when given, receives what the file operation did (FileSkipped
+// when none ran). A type-5 entry deletes its staged copy only once it is in
+// place.
+bool RunEntryPlan(const EntryPlan &plan, FileResult *result = 0);
+
+// The File Copy Error text for a destination and a failed result, cut to fit.
+void FormatFileErrorText(char *dest, size_t capacity, const char *destination,
+                         FileResult result);
+
+// Sources of this size or more take long enough to expand that the pending
+// status line and bar are drawn before them.
+enum { LargeSourceBytes = 256 * 1024 };
 
 // The file entries of one disk, read with one section read. Without the
 // section (Section null) GetDiskEntry reads each entry from the script.

@@ -65,6 +65,20 @@ extern "C" LRESULT CALLBACK KelWndProc(HWND window, UINT message, WPARAM wParam,
     case WM_PAINT:
         PaintBackground();
         break;
+    case WM_CLOSE:
+        // The taskbar's Close or a polite kill: the window stays (the dialogs
+        // it owns would go with it), and the run ends as after Cancel or Esc
+        // on whatever is on screen.
+        Setup.CloseRequested = 1;
+        if (Setup.CurrentDialog) {
+            // A prompt over the dialog (a disk or a file error) is answered
+            // Cancel as well.
+            HWND prompt = GetLastActivePopup(Setup.CurrentDialog);
+            if (prompt && prompt != Setup.CurrentDialog)
+                PostMessageA(prompt, WM_COMMAND, IDCANCEL, 0);
+            PostMessageA(Setup.CurrentDialog, WM_COMMAND, IDCANCEL, 0);
+        }
+        return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -77,9 +77,15 @@ void PumpMessages(HWND dialog)
 
 LONG RunPage(int templateId, DLGPROC handler)
 {
+    // Only the page's own Next makes it go on: a page that cannot be shown,
+    // or that ends in any other way, reads as Cancel.
+    Setup.PageResult = PageCancelled;
+    if (Setup.CloseRequested) return PageCancelled;
     Setup.PageHandler = handler;
-    DialogBoxParamA(Setup.Instance, MAKEINTRESOURCEA(templateId), Setup.BackgroundWindow,
-                    MainDlgFunc, 0);
+    INT_PTR shown = DialogBoxParamA(Setup.Instance, MAKEINTRESOURCEA(templateId),
+                                    Setup.BackgroundWindow, MainDlgFunc, 0);
+    Setup.CurrentDialog = 0;
+    if (shown == -1 || Setup.CloseRequested) Setup.PageResult = PageCancelled;
     return Setup.PageResult;
 }
 

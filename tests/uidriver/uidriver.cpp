@@ -10,6 +10,11 @@
 //   click <id>   type <id> <text>   select|dblclick <id> <entry>
 //   key enter|esc   click-background   expect-focus <page>
 //   pixel <x> <y>   rect background|<page>   maximised   sleep <ms>
+//   close-background   hold <path> <ms>   hang <ms>
+//
+// Faults: close-background posts WM_CLOSE to the background window (the
+// taskbar's Close); hold keeps a file open without sharing for ms; hang
+// shows a top-level window that handles no message for ms.
 //
 // Pages: welcome, directory, group, progress, wait. The expected texts know
 // the escapes \n and \\ (so write C:\\new for C:\new). Without a wait-page
@@ -552,6 +557,42 @@ static bool StepSleep(int count, char **args)
     return true;
 }
 
+static bool StepCloseBackground(int count, char **args)
+{
+    if (count != 1) return Fail("takes no arguments");
+    HWND background = Background();
+    if (!background) return Fail("no background window");
+    if (!PostMessageA(background, WM_CLOSE, 0, 0)) return Fail("PostMessage failed (%lu)", GetLastError());
+    return true;
+}
+
+static bool StepHold(int count, char **args)
+{
+    long ms;
+    if (count != 3 || !ParseNumber(args[2], &ms) || ms < 0) return Fail("needs a path and a time in ms");
+    HANDLE file = CreateFileA(args[1], GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
+    if (file == INVALID_HANDLE_VALUE) return Fail("cannot open %s (%lu)", args[1], GetLastError());
+    printf("held\n");
+    fflush(stdout);
+    Sleep((DWORD)ms);
+    CloseHandle(file);
+    return true;
+}
+
+static bool StepHang(int count, char **args)
+{
+    long ms;
+    if (count != 2 || !ParseNumber(args[1], &ms) || ms < 0) return Fail("needs a time in ms");
+    HWND window = CreateWindowExA(0, "STATIC", "hung", WS_OVERLAPPEDWINDOW, 0, 0, 50, 50, 0, 0,
+                                  GetModuleHandleA(0), 0);
+    if (!window) return Fail("no window (%lu)", GetLastError());
+    printf("hung\n");
+    fflush(stdout);
+    Sleep((DWORD)ms);  // no message is handled meanwhile
+    DestroyWindow(window);
+    return true;
+}
+
 static bool RunStep(int count, char **args)
 {
     const char *name = args[0];
@@ -575,6 +616,9 @@ static bool RunStep(int count, char **args)
     if (strcmp(name, "rect") == 0) return StepRect(count, args);
     if (strcmp(name, "maximised") == 0) return StepMaximised(count, args);
     if (strcmp(name, "sleep") == 0) return StepSleep(count, args);
+    if (strcmp(name, "close-background") == 0) return StepCloseBackground(count, args);
+    if (strcmp(name, "hold") == 0) return StepHold(count, args);
+    if (strcmp(name, "hang") == 0) return StepHang(count, args);
     return Fail("unknown step");
 }
 

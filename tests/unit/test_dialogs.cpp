@@ -7,6 +7,7 @@
 
 #include "engine/setup_state.h"
 #include "engine/text.h"
+#include "ui/background.h"
 #include "ui/dialogs.h"
 #include "support.h"
 
@@ -152,6 +153,39 @@ TEST(WelcomePage, NextCancelAndEscSetThePageResult)
         EXPECT_FALSE(::Setup.CurrentDialog) << c.name << ": closing clears the current dialog";
         EXPECT_EQ(1, ::Setup.DialogShown) << c.name;
     }
+}
+
+// A close of the background window (the taskbar's Close, a polite kill)
+// keeps the window and reads as Cancel on this page and every later one; a
+// page that cannot be shown is no Next either.
+TEST(WelcomePage, CloseOfTheBackgroundAndFailedPagesReadAsCancel)
+{
+    ResetSetupState();
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = KelWndProc;
+    windowClass.hInstance = GetModuleHandleA(0);
+    windowClass.lpszClassName = "close_test_background";
+    RegisterClassA(&windowClass);
+    ::Setup.BackgroundWindow = CreateWindowExA(0, windowClass.lpszClassName, "Setup",
+                                               WS_OVERLAPPED, 0, 0, 100, 100, 0, 0,
+                                               windowClass.hInstance, 0);
+    ASSERT_TRUE(::Setup.BackgroundWindow);
+
+    ::Setup.PageResult = PageGoOn;
+    EXPECT_EQ(PageCancelled, RunPage(99, WelcomePageProc)) << "no such template";
+
+    EXPECT_EQ(PageCancelled, RunPageAsUser(2, WelcomePageProc, [](HWND) {
+        PostMessageA(::Setup.BackgroundWindow, WM_CLOSE, 0, 0);
+    }));
+    EXPECT_TRUE(IsWindow(::Setup.BackgroundWindow));
+    EXPECT_EQ(1, ::Setup.CloseRequested);
+    EXPECT_EQ(PageCancelled, RunPage(2, WelcomePageProc)) << "a later page is not shown";
+
+    DestroyWindow(::Setup.BackgroundWindow);
+    MSG quit;  // the window's WM_DESTROY posts one; later modal loops must not see it
+    while (PeekMessageA(&quit, 0, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    ResetSetupState();
 }
 
 TEST(WelcomePage, ShowsPageTextAndFocusesNext)

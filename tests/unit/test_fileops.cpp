@@ -4,6 +4,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include <functional>
+
 #include "engine/fileops.h"
 #include "support.h"
 
@@ -75,7 +77,7 @@ TEST(ExpandFile, HandBuiltEmptyAndTinyFiles)
         std::string source = dir + "\\t" + std::to_string(n) + ".tx_";
         std::string destination = dir + "\\t" + std::to_string(n++) + ".txt";
         WriteWholeFile(source, Compressed(data));
-        ExpandFile(source.c_str(), destination.c_str(), 0);
+        EXPECT_EQ(FileWritten, ExpandFile(source.c_str(), destination.c_str(), 0));
         ASSERT_TRUE(FileExists(destination));
         EXPECT_TRUE(ReadWholeFile(destination) == data);
     }
@@ -98,8 +100,8 @@ TEST(ExpandFile, MissingSourceLeavesDestinationAloneAndLogsNothing)
     std::string existing = dir + "\\installed.dll", absent = dir + "\\absent.dll";
     WriteWholeFile(existing, "installed content");
     std::string log = Logged(dir, [&](FILE *f) {
-        ExpandFile((dir + "\\nothing.dl_").c_str(), existing.c_str(), f);
-        ExpandFile((dir + "\\nothing.dl_").c_str(), absent.c_str(), f);
+        EXPECT_EQ(FileNoSource, ExpandFile((dir + "\\nothing.dl_").c_str(), existing.c_str(), f));
+        EXPECT_EQ(FileNoSource, ExpandFile((dir + "\\nothing.dl_").c_str(), absent.c_str(), f));
     });
     EXPECT_EQ("installed content", ReadWholeFile(existing));
     EXPECT_FALSE(FileExists(absent));
@@ -136,12 +138,97 @@ TEST(CopyRawFile, FailuresOfEitherSide)
     std::string dir = ScratchDir("copy_fail");
     std::string source = dir + "\\src.txt";
     WriteWholeFile(source, "data");
-    EXPECT_EQ(-1, CopyRawFile(source.c_str(), (dir + "\\no\\such\\dst.txt").c_str()));
-    // A missing source leaves a new, empty destination.
+    EXPECT_EQ(FileDenied, CopyRawFile(source.c_str(), (dir + "\\no\\such\\dst.txt").c_str()));
+    // A missing source creates nothing.
     std::string destination = dir + "\\dst.txt";
-    CopyRawFile((dir + "\\missing.txt").c_str(), destination.c_str());
-    EXPECT_TRUE(FileExists(destination));
-    EXPECT_EQ("", ReadWholeFile(destination));
+    EXPECT_EQ(FileNoSource, CopyRawFile((dir + "\\missing.txt").c_str(), destination.c_str()));
+    EXPECT_FALSE(FileExists(destination));
+}
+
+// The files of a directory whose names hold the temporary suffix.
+int StagingLeftovers(const std::string &dir)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((dir + "\\*.~*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int count = 0;
+    do ++count;
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
+}
+
+// Every way a file operation can fail leaves the installed file as it was,
+// no temporary file behind and no log line.
+TEST(FileOperations, FailuresLeaveTheDestinationAsItWas)
+{
+    std::string dir = ScratchDir("whole_or_nothing");
+    std::string installed = dir + "\\installed.dll";
+    std::string whole = Compressed(Pattern(5000));
+    std::string truncated = whole.substr(0, whole.size() / 2);
+    std::string badMethod = whole;
+    badMethod[8] = 'Q';  // an unknown compression method
+    HANDLE held = INVALID_HANDLE_VALUE;
+    struct {
+        const char *name;
+        std::string source;
+        std::function<void()> prepare, release;
+        FileResult expand, copy;
+    } cases[] = {
+        {"truncated source", truncated, [] {}, [] {}, FileDamaged, FileWritten},
+        {"unknown method", badMethod, [] {}, [] {}, FileDamaged, FileWritten},
+        {"read-only destination", whole,
+         [&] { SetFileAttributesA(installed.c_str(), FILE_ATTRIBUTE_READONLY); },
+         [&] { SetFileAttributesA(installed.c_str(), FILE_ATTRIBUTE_NORMAL); }, FileDenied,
+         FileDenied},
+        {"destination held open without sharing", whole,
+         [&] {
+             held = CreateFileA(installed.c_str(), GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
+             ASSERT_NE(INVALID_HANDLE_VALUE, held);
+         },
+         [&] { CloseHandle(held); }, FileDenied, FileDenied},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string source = dir + "\\new.dl_";
+        WriteWholeFile(source, c.source);
+        WriteWholeFile(installed, "installed content");
+        c.prepare();
+        FileResult expanded = FileWritten, copied = FileWritten;
+        std::string log = Logged(dir, [&](FILE *f) {
+            expanded = ExpandFile(source.c_str(), installed.c_str(), f);
+        });
+        EXPECT_EQ(c.expand, expanded);
+        EXPECT_EQ("", log);
+        if (c.copy != FileWritten) {
+            copied = CopyRawFile(source.c_str(), installed.c_str());
+            EXPECT_EQ(c.copy, copied);
+        }
+        c.release();
+        EXPECT_EQ("installed content", ReadWholeFile(installed));
+        EXPECT_EQ(0, StagingLeftovers(dir));
+    }
+    // Once released, the same destination is replaced.
+    std::string source = dir + "\\new.dl_";
+    WriteWholeFile(source, whole);
+    EXPECT_EQ(FileWritten, ExpandFile(source.c_str(), installed.c_str(), 0));
+    EXPECT_TRUE(ReadWholeFile(installed) == Pattern(5000));
+}
+
+TEST(FileOperations, SameFileIsNeverWritten)
+{
+    std::string dir = ScratchDir("same_file");
+    CreateDirectoryA((dir + "\\sub").c_str(), 0);
+    std::string file = dir + "\\sub\\a.txt", otherSpelling = dir + "\\SUB\\..\\sub\\A.TXT";
+    WriteWholeFile(file, "content");
+    EXPECT_TRUE(IsSameFile(file.c_str(), otherSpelling.c_str()));
+    EXPECT_FALSE(IsSameFile(file.c_str(), (dir + "\\sub\\b.txt").c_str()));
+    std::string log = Logged(dir, [&](FILE *f) {
+        EXPECT_EQ(FileSkipped, ExpandFile(file.c_str(), otherSpelling.c_str(), f));
+    });
+    EXPECT_EQ(FileSkipped, CopyRawFile(otherSpelling.c_str(), file.c_str()));
+    EXPECT_EQ("content", ReadWholeFile(file));
+    EXPECT_EQ("", log);
 }
 
 TEST(MakeDirectory, CreatesEntersAndLogsOnlyNewDirectories)

@@ -71,6 +71,23 @@ TEST(InstallLog, CloseMovesTheLogAndReplacesAnEarlierOne)
     }
 }
 
+// An install directory that is the temporary directory, in either spelling,
+// keeps the log just written.
+TEST(InstallLog, InstallDirectoryEqualToTempKeepsTheLog)
+{
+    std::string temp = ScratchDir("log_same");
+    char shortForm[MAX_PATH] = "";
+    GetShortPathNameA(temp.c_str(), shortForm, sizeof shortForm);
+    for (std::string install : {temp, std::string(shortForm), temp + "\\.\\"}) {
+        SCOPED_TRACE(install);
+        struct tm start = StartOf(2001, 3, 5, 9, 7);
+        FILE *log = OpenInstallLog(temp.c_str(), &start, "T", "S");
+        ASSERT_TRUE(log != 0);
+        CloseInstallLog(log, temp.c_str(), install.c_str());
+        EXPECT_EQ(0u, ReadWholeFile(temp + "\\install.log").find("*** Installation Started"));
+    }
+}
+
 TEST(InstallLog, MissingInstallDirectoryLeavesTheLogInTemp)
 {
     std::string temp = ScratchDir("log_stay");

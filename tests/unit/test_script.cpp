@@ -101,6 +101,22 @@ TEST_F(ScriptReads, NamesMatchInAnyCaseAndCountsReadAsSigned)
     EXPECT_STREQ("3,A,B", entry);
 }
 
+TEST_F(ScriptReads, CountsAboveTheirMaximumReadAsTheMaximum)
+{
+    std::string script =
+        "[Title]\r\nNumberDisk=2147483647\r\n[Disk1]\r\nNumberFiles=4000000000\r\n"
+        "[SubDir]\r\nNumberDirs=1000\r\n[Register]\r\nNumberReg=1001\r\n"
+        "[WinIni]\r\nNumberIni=99999\r\n[WinGroup]\r\nNumberItem=-5\r\n";
+    UseScript("counts.inf", &script);
+    EXPECT_EQ(MaxNumberDisk, ReadScriptKey(KeyNumberDisk));
+    // 4000000000 reads as a negative 32-bit value: no entries at all.
+    EXPECT_GE(MaxNumberFiles, ReadDiskFileCount(1));
+    EXPECT_EQ(1000, ReadScriptKey(KeyNumberDirs));
+    EXPECT_EQ(MaxNumberReg, ReadScriptKey(KeyNumberReg));
+    EXPECT_EQ(MaxNumberIni, ReadScriptKey(KeyNumberIni));
+    EXPECT_EQ(-5, ReadScriptKey(KeyNumberItem));
+}
+
 TEST(NumberedNames, DecimalWithoutLeadingZeros)
 {
     char name[16];

@@ -5,6 +5,7 @@
 #include <commctrl.h>
 #include <string.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,13 @@ TEST_F(Transfer, PlanPerEntryType)
         {"6,a,b", EntryNothing, false, false, "", ""},
         {longDestination.c_str(), EntryNothing, false, false, "", ""},
         {longSource.c_str(), EntryNothing, false, false, "", ""},
+        // Names that would leave their directory.
+        {"3,a,..\\a.txt", EntryNothing, false, false, "", ""},
+        {"1,a,C:\\boot.ini", EntryNothing, false, false, "", ""},
+        {"4,a,\\a", EntryNothing, false, false, "", ""},
+        {"5,sub/../../a,b", EntryNothing, false, false, "", ""},
+        {"6,a,b,d\\..\\..\\c", EntryNothing, false, false, "", ""},
+        {"3,..\\shared\\a,b", EntryExpand, false, true, src + "\\..\\shared\\a", inst + "\\b"},
     };
     for (auto &c : cases) {
         SCOPED_TRACE(c.text);
@@ -325,14 +333,16 @@ struct PromptAnswer { int answer; bool insert; };
 std::vector<PromptAnswer> Answers;
 std::vector<std::string> Prompts;
 std::string TagToInsert;
+std::function<void()> Remedy;  // done instead of inserting the tag, when set
+const char *PromptCaption = DiskPromptCaption;
 HWND PromptOwner;
 HHOOK PromptHook;
 LRESULT CALLBACK AnswerPrompt(int code, WPARAM wParam, LPARAM lParam)
 {
     char caption[64] = "";
     if (code == HCBT_ACTIVATE && GetWindowTextA((HWND)wParam, caption, sizeof caption) &&
-        strcmp(caption, DiskPromptCaption) == 0) {
-        char text[128] = "";
+        strcmp(caption, PromptCaption) == 0) {
+        char text[512] = "";
         GetDlgItemTextA((HWND)wParam, 0xFFFF, text, sizeof text);
         Prompts.push_back(text);
         PromptOwner = GetWindow((HWND)wParam, GW_OWNER);
@@ -341,7 +351,12 @@ LRESULT CALLBACK AnswerPrompt(int code, WPARAM wParam, LPARAM lParam)
             next = Answers.front();
             Answers.erase(Answers.begin());
         }
-        if (next.insert) WriteWholeFile(TagToInsert, "");
+        if (next.insert) {
+            if (Remedy)
+                Remedy();
+            else
+                WriteWholeFile(TagToInsert, "");
+        }
         PostMessageA((HWND)wParam, WM_COMMAND, next.answer, 0);
     }
     return CallNextHookEx(PromptHook, code, wParam, lParam);
@@ -378,6 +393,54 @@ TEST_F(Transfer, DiskPromptsRepeatUntilTheTagOrCancel)
         DestroyWindow(::Setup.CurrentDialog);
         ::Setup.CurrentDialog = 0;
     }
+}
+
+// A file that cannot be written brings up the File Copy Error prompt: Retry
+// once the cause is gone completes the file, Cancel ends the transfer with
+// the old file, the staged copy and an honest log.
+TEST_F(Transfer, FailedFilesPromptRetryOrCancel)
+{
+    WriteWholeFile(src + "\\Disk1", "");
+    WriteWholeFile(src + "\\s", "fresh s");
+    WriteWholeFile(src + "\\a", "fresh a");
+    UseScript("[Disk1]\r\nNumberFiles=3\r\nfile1=4,s,s.tmp\r\nfile2=5,s.tmp,b\r\n"
+              "file3=3,a,c\r\n");
+    DiskCount = 1;
+    std::string locked = inst + "\\b";
+    Remedy = [&] { SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL); };
+    PromptCaption = FileErrorCaption;
+    struct { const char *name; int answer; TransferOutcome outcome; const char *b; bool staged; } cases[] = {
+        {"retry after the cause is gone", IDRETRY, TransferCompleted, "fresh s", false},
+        {"cancel", IDCANCEL, TransferAborted, "old b", true},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+        WriteWholeFile(locked, "old b");
+        SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY);
+        DeleteFileA((inst + "\\c").c_str());
+        Answers = {{c.answer, c.answer == IDRETRY}};
+        Prompts.clear();
+        OpenLog();
+        PromptHook = SetWindowsHookExA(WH_CBT, AnswerPrompt, 0, GetCurrentThreadId());
+        TransferOutcome outcome = TransferFiles();
+        UnhookWindowsHookEx(PromptHook);
+        std::string log = CloseLog();
+        EXPECT_EQ(c.outcome, outcome);
+        ASSERT_EQ(1u, Prompts.size());
+        EXPECT_NE(std::string::npos, Prompts[0].find(locked));
+        EXPECT_NE(std::string::npos, Prompts[0].find("in use"));
+        EXPECT_EQ(::Setup.CurrentDialog, PromptOwner);
+        EXPECT_EQ(c.b, ReadWholeFile(locked));
+        EXPECT_EQ(c.staged, FileExists(tmp + "\\s.tmp"));
+        bool whole = c.outcome == TransferCompleted;
+        EXPECT_EQ(whole ? "File Copy: " + locked + "\n" + "File Copy: " + inst + "\\c\n" : "", log);
+        DestroyWindow(::Setup.CurrentDialog);
+        ::Setup.CurrentDialog = 0;
+    }
+    SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
+    Remedy = nullptr;
+    PromptCaption = DiskPromptCaption;
 }
 
 }  // namespace

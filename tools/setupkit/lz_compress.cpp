@@ -88,7 +88,10 @@ Parse FindCheapestSteps(const std::vector<uint8_t> &text, size_t inputSize)
     cost[0] = 0;
 
     const int32_t end = (int32_t)(text.size() - Padding);
-    for (int32_t pos = 1; pos < end; ++pos) {
+    // Strings of spaces alone are all alike, and the tree keeps only the
+    // latest of equal strings: starting with the last one of them gives the
+    // same matches as inserting the whole region.
+    for (int32_t pos = Prefix - MaxMatch - 1; pos < end; ++pos) {
         int best = 0, bestDistance = 0;
         if (pos + MinMatch <= end) {
             const int32_t limit = end - pos < MaxMatch ? end - pos : MaxMatch;
