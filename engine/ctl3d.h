@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+// Ctl3dSubclassDlgEx: draw every control type three-dimensionally.
+#define CTL3D_ALL 0xFFFF
+
 void BindCtl3d(const char *libraryPath);  // loads it once; a failure leaves it unbound
 bool Ctl3dBound();
 void CallCtl3dRegister(HINSTANCE instance);

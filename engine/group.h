@@ -8,7 +8,6 @@
 #include "group_text.h"
 
 enum {
-    WaitDialogTemplate = 6,
     DdeInitiateTimeoutMs = 10000,
     DdeBroadcastWindowTimeoutMs = 2000,  // per window: a hung one is passed over
     DdeExecuteTimeoutMs = 30000

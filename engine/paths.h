@@ -7,7 +7,8 @@
 
 enum {
     SubstitutedValueSize = 256,
-    TempPathLimit = 120  // the buffer limit passed to GetTempPathA
+    TempPathLimit = 120,  // the buffer limit passed to GetTempPathA
+    ShortPathLimit = 250  // the buffer limit passed to GetShortPathNameA
 };
 
 // Cuts a module file name at its last backslash: A:\SETUP.EXE gives A:. A

@@ -4,13 +4,13 @@
 #include <commctrl.h>
 #include <string.h>
 
+#include "../res/resource.h"
+
 #include "install_log.h"
 #include "log_format.h"
 #include "script.h"
 #include "setup_state.h"
 #include "text.h"
-
-enum { ShortPathLimit = 250, StatusTextId = 11 };
 
 #define RegisterStatusText "Register data base..."
 
@@ -39,7 +39,7 @@ bool WriteRegistryString(int root, const char *subkey, const char *valueName,
 void ShortInstallDir(char *dest, size_t capacity, const char *path)
 {
     if (capacity == 0) return;
-    DWORD limit = capacity < ShortPathLimit ? (DWORD)capacity : ShortPathLimit;
+    DWORD limit = capacity < ShortPathLimit ? (DWORD)capacity : (DWORD)ShortPathLimit;
     DWORD length = GetShortPathNameA(path, dest, limit);
     // Zero is a failure, a length of limit or more says the form did not fit.
     if (length == 0 || length >= limit) CopyText(dest, limit, path);
@@ -48,7 +48,7 @@ void ShortInstallDir(char *dest, size_t capacity, const char *path)
 void WriteRegistryEntries()
 {
     if (Setup.CurrentDialog)
-        SetDlgItemTextA(Setup.CurrentDialog, StatusTextId, RegisterStatusText);
+        SetDlgItemTextA(Setup.CurrentDialog, IdMainText, RegisterStatusText);
     int count = ReadScriptKey(KeyNumberReg);
     ShortInstallDir(Setup.EditText, sizeof Setup.EditText, InstallPath);
 

@@ -150,7 +150,7 @@ static long CountEntries()
 
 static void SetProgressRange(unsigned long upper)
 {
-    if (upper <= 0xFFFF)
+    if (upper <= MAXWORD)  // PBM_SETRANGE takes 16-bit bounds
         SendMessageA(Setup.ProgressBar, PBM_SETRANGE, 0, MAKELPARAM(0, upper));
     else
         SendMessageA(Setup.ProgressBar, PBM_SETRANGE32, 0, (LPARAM)upper);
@@ -180,7 +180,11 @@ static bool WaitForDisk(int disk)
 // keys, one pair of enclosing quotes removed, the value cut to the limit.
 // Without the section (no memory, or a count too large to index) the entries
 // are read one by one.
-enum { SectionBufferStart = 16384, MaxIndexedEntries = 100000 };
+enum {
+    SectionBufferStart = 16384,
+    SectionBufferLimit = 64 * 1024 * 1024,  // no larger buffer is tried
+    MaxIndexedEntries = 100000
+};
 
 void LoadDiskEntries(int disk, int count, DiskEntries *entries)
 {
@@ -200,7 +204,7 @@ void LoadDiskEntries(int disk, int count, DiskEntries *entries)
         text = grown;
         DWORD got = GetPrivateProfileSectionA(section, text, size, Setup.ScriptPath);
         if (got < size - 2) break;  // size - 2 means the section did not fit
-        if (size > 0x4000000) {
+        if (size > SectionBufferLimit) {
             free(text);
             return;
         }
@@ -253,7 +257,7 @@ static void ShowProgress(bool now)
         PendingSteps = 0;
     }
     if (StatusChanged) {
-        SetDlgItemTextA(Setup.CurrentDialog, StatusTextControl, Setup.EditText);
+        SetDlgItemTextA(Setup.CurrentDialog, IdMainText, Setup.EditText);
         StatusChanged = false;
     }
 }
@@ -320,7 +324,7 @@ TransferOutcome TransferFiles()
     Setup.CurrentDialog = CreateDialogParamA(Setup.Instance,
                                              MAKEINTRESOURCEA(ProgressDialogTemplate),
                                              Setup.BackgroundWindow, DlgViewSetup, 0);
-    Setup.ProgressBar = GetDlgItem(Setup.CurrentDialog, ProgressBarControl);
+    Setup.ProgressBar = GetDlgItem(Setup.CurrentDialog, IdProgressBar);
     SetProgressRange(ProgressUpperBound(total));
     PendingSteps = 0;
     StatusChanged = false;

@@ -8,8 +8,6 @@
 
 enum TransferOutcome { TransferCompleted, TransferAborted };
 
-enum { ProgressDialogTemplate = 5, ProgressBarControl = 12, StatusTextControl = 11 };
-
 #define DiskPromptFormat "Please insert disk #%d"
 #define DiskPromptCaption "New Disk Needed"
 #define FileErrorCaption "File Copy Error"

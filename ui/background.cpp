@@ -24,15 +24,17 @@ void RegisterMainWindowClass(HINSTANCE instance)
 
 HFONT CreateTitleFont()
 {
-    return CreateFontA(GetSystemMetrics(SM_CYSCREEN) / 10, 0, 0, 0, FW_BOLD, 1, 0, 0,
+    return CreateFontA(GetSystemMetrics(SM_CYSCREEN) / TitleHeightDivisor, 0, 0, 0, FW_BOLD, 1, 0, 0,
                        ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Times New Roman");
 }
 
 void CreateBackgroundWindow()
 {
-    Setup.BackgroundWindow = CreateWindowExA(0, MainWindowClass, "Setup", WS_OVERLAPPED, 100,
-                                             100, 100, 100, 0, 0, Setup.Instance, 0);
+    Setup.BackgroundWindow = CreateWindowExA(0, MainWindowClass, "Setup", WS_OVERLAPPED,
+                                             WindowStartPosition, WindowStartPosition,
+                                             WindowStartSize, WindowStartSize, 0, 0,
+                                             Setup.Instance, 0);
     if (!Setup.BackgroundWindow) return;
     ShowWindow(Setup.BackgroundWindow, SW_SHOWMAXIMIZED);
     UpdateWindow(Setup.BackgroundWindow);
@@ -45,7 +47,7 @@ void PaintBackground()
     HGDIOBJ oldFont = SelectObject(context, Setup.TitleFont);
     COLORREF oldColour = SetTextColor(context, TitleColour);
     int oldMode = SetBkMode(context, TRANSPARENT);
-    TextOutA(context, 10, 10, Setup.ProductTitle, (int)strlen(Setup.ProductTitle));
+    TextOutA(context, TitleMargin, TitleMargin, Setup.ProductTitle, (int)strlen(Setup.ProductTitle));
     SelectObject(context, oldFont);
     SetTextColor(context, oldColour);
     SetBkMode(context, oldMode);

@@ -9,7 +9,7 @@ extern "C" INT_PTR CALLBACK MainDlgFunc(HWND window, UINT message, WPARAM wParam
     if (message == WM_INITDIALOG) {
         Setup.CurrentDialog = window;
         Setup.DialogShown = 1;
-        CallCtl3dSubclassDlgEx(window, 0xFFFF);
+        CallCtl3dSubclassDlgEx(window, CTL3D_ALL);
     }
     return Setup.PageHandler ? Setup.PageHandler(window, message, wParam, lParam) : 0;
 }

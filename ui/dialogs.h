@@ -4,21 +4,7 @@
 
 #include <windows.h>
 
-// Template and control IDs, the same in every template.
-enum {
-    WelcomePageTemplate = 2,
-    DirectoryPageTemplate = 3,
-    GroupPageTemplate = 4,
-    // 5 progress, 6 group wait: see transfer.h and group.h
-    IdNext = 1,
-    IdCancel = 2,
-    IdMainText = 11,
-    IdProgressBar = 12,
-    IdList = 13,
-    IdRequiredSpace = 14,
-    IdPageText = 15,
-    IdAvailableSpace = 16
-};
+#include "../res/resource.h"
 
 #define WelcomeTextFormat "Welcome to %s Setup.\n\nSetup will install the %s files to your system."
 #define DirectoryTextFormat "The setup program will install the %s files to the following directory."

@@ -5,8 +5,9 @@
 
 #include "display_path.h"
 
-// DlgDirListA flags of the page: DDL_EXCLUSIVE | DDL_DRIVES | DDL_DIRECTORY.
-enum { DirectoryListFlags = 0xC010 };
+// DlgDirListA flags of the page: sub-directories and drives, no files.
+enum { DirectoryListFlags = DDL_EXCLUSIVE | DDL_DRIVES | DDL_DIRECTORY };
+static_assert(DirectoryListFlags == 0xC010, "the listing's flags");
 
 INT_PTR CALLBACK DirectoryPageProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Free kilobytes of a drive root; 0 when unknown; clamped at 0x7FFFFFFF.

@@ -12,8 +12,8 @@ bool MakeDisplayPathWith(char *path, ComponentNamer namer, void *context)
 
     char result[DisplayPathSize];
     FormatText(result, sizeof result, "%c:\\", path[0]);
-    size_t componentStart = 3;
-    for (size_t i = 4; i <= length; i++) {
+    size_t componentStart = DriveRootLength;
+    for (size_t i = DriveRootLength + 1; i <= length; i++) {
         char kept = path[i];
         if (kept != '\\' && kept != 0) continue;
         if (i > componentStart) {  // an empty component (doubled or trailing backslash) adds nothing

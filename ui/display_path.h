@@ -6,7 +6,10 @@
 
 #include <stddef.h>
 
-enum { DisplayPathSize = 260 };  // MAX_PATH
+enum {
+    DisplayPathSize = 260,  // MAX_PATH
+    DriveRootLength = 3     // "C:\"
+};
 
 // Puts the display name of the path prefix (one component longer each call)
 // into name (capacity characters); false when there is none.

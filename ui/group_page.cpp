@@ -6,10 +6,11 @@
 
 #include "dialogs.h"
 #include "display_path.h"
+#include "../engine/paths.h"
 #include "../engine/setup_state.h"
 #include "../engine/text.h"
 
-enum { GroupReadLimit = 250, ShortPathLimit = 250 };
+enum { GroupReadLimit = 250 };
 
 bool ReadRegistryString(int rootIndex, const char *keyPath, const char *valueName,
                         char *dest, DWORD capacity)
@@ -26,7 +27,7 @@ bool ReadRegistryString(int rootIndex, const char *keyPath, const char *valueNam
         return false;
     }
     // The whole value is read into room of its own size, then cut to dest.
-    char *data = size < 0xFFFFFFFF ? (char *)malloc(size + 1) : 0;
+    char *data = size < MAXDWORD ? (char *)malloc(size + 1) : 0;
     if (data) {
         DWORD got = size;
         if (RegQueryValueExA(key, valueName, 0, 0, (BYTE *)data, &got) == ERROR_SUCCESS) {

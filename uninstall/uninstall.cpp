@@ -139,7 +139,7 @@ void Step()
 
 void Status(const char *text)
 {
-    if (Setup.CurrentDialog) SetDlgItemTextA(Setup.CurrentDialog, StatusTextControl, text);
+    if (Setup.CurrentDialog) SetDlgItemTextA(Setup.CurrentDialog, IdMainText, text);
     PumpMessages(Setup.CurrentDialog);
 }
 
@@ -562,7 +562,7 @@ int Remove(HINSTANCE instance)
         Setup.CurrentDialog =
             CreateDialogParamA(instance, MAKEINTRESOURCEA(ProgressDialogTemplate),
                                Setup.BackgroundWindow, RemoverDialogProc, 0);
-        Setup.ProgressBar = Setup.CurrentDialog ? GetDlgItem(Setup.CurrentDialog, ProgressBarControl) : 0;
+        Setup.ProgressBar = Setup.CurrentDialog ? GetDlgItem(Setup.CurrentDialog, IdProgressBar) : 0;
         if (Setup.ProgressBar) {
             SendMessageA(Setup.ProgressBar, PBM_SETRANGE32, 0, (LPARAM)(log.Count + 1));
             SendMessageA(Setup.ProgressBar, PBM_SETSTEP, 1, 0);

@@ -29,6 +29,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "../../res/resource.h"
+
 enum { DefaultWaitMs = 10000, PollMs = 50, SendTimeoutMs = 5000, TextSize = 4096 };
 
 static const char BackgroundClass[] = "Setup_KEL_window";
@@ -99,17 +101,17 @@ static HWND Background()
 // The kind of page a dialog is, recognised by its controls.
 static const char *PageKind(HWND dialog)
 {
-    bool hasNext = GetDlgItem(dialog, 1) != 0;
-    HWND text = GetDlgItem(dialog, 11);
-    if (GetDlgItem(dialog, 12)) return "progress";
+    bool hasNext = GetDlgItem(dialog, IdNext) != 0;
+    HWND text = GetDlgItem(dialog, IdMainText);
+    if (GetDlgItem(dialog, IdProgressBar)) return "progress";
     if (!hasNext && !text) {
-        // A message box always has a button (IDs 1 to 11); the wait dialog none.
-        for (int id = 2; id <= 11; id++)
+        // A message box always has a button (IDOK to IDCONTINUE); the wait dialog none.
+        for (int id = IDCANCEL; id <= IDCONTINUE; id++)
             if (GetDlgItem(dialog, id)) return "";
         return "wait";
     }
-    if (GetDlgItem(dialog, 16)) return "directory";
-    if (GetDlgItem(dialog, 13)) return "group";
+    if (GetDlgItem(dialog, IdAvailableSpace)) return "directory";
+    if (GetDlgItem(dialog, IdList)) return "group";
     if (hasNext && text && IsClass(text, "Static")) return "welcome";
     return "";
 }

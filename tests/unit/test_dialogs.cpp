@@ -7,6 +7,7 @@
 
 #include "engine/setup_state.h"
 #include "engine/text.h"
+#include "res/resource.h"
 #include "ui/background.h"
 #include "ui/dialogs.h"
 #include "support.h"
@@ -14,6 +15,8 @@
 namespace {
 
 const UINT DdeAck = 0x03E4;
+// A fixed label's ID as the template stores it.
+const WORD FixedLabelId = (WORD)IDC_STATIC;
 
 HWND CreateStatusDialog(int templateId)
 {
@@ -48,16 +51,16 @@ protected:
 TEST_F(StatusDialog, ProgressDialogStartsWithEditText)
 {
     CopyText(::Setup.EditText, sizeof ::Setup.EditText, "Copy file : C:\\APP\\A.EXE");
-    dialog = CreateStatusDialog(5);
+    dialog = CreateStatusDialog(ProgressDialogTemplate);
     ASSERT_TRUE(dialog);
-    EXPECT_EQ("Copy file : C:\\APP\\A.EXE", ItemText(dialog, 11));
-    EXPECT_TRUE(GetDlgItem(dialog, 12));
+    EXPECT_EQ("Copy file : C:\\APP\\A.EXE", ItemText(dialog, IdMainText));
+    EXPECT_TRUE(GetDlgItem(dialog, IdProgressBar));
     EXPECT_TRUE(IsWindowVisible(dialog)) << "WS_VISIBLE of the template shows it";
 }
 
 TEST_F(StatusDialog, EnterAndEscThroughTheDialogManager)
 {
-    dialog = CreateStatusDialog(5);
+    dialog = CreateStatusDialog(ProgressDialogTemplate);
     ASSERT_TRUE(dialog);
     struct { WPARAM key; LONG result; const char *name; } cases[] = {
         {VK_RETURN, PageCancelled, "Enter"},
@@ -78,7 +81,7 @@ TEST_F(StatusDialog, EnterAndEscThroughTheDialogManager)
 
 TEST_F(StatusDialog, FirstDdeAckNamesThePartnerLaterOnesEndTheWait)
 {
-    dialog = CreateStatusDialog(6);
+    dialog = CreateStatusDialog(WaitDialogTemplate);
     ASSERT_TRUE(dialog);
     HWND shell = CreateWindowExA(0, "STATIC", "shell", 0, 0, 0, 0, 0, 0, 0, 0, 0);
     HWND other = CreateWindowExA(0, "STATIC", "other", 0, 0, 0, 0, 0, 0, 0, 0, 0);
@@ -103,19 +106,19 @@ TEST_F(StatusDialog, FirstDdeAckNamesThePartnerLaterOnesEndTheWait)
 TEST_F(StatusDialog, WaitDialogShowsItsOwnTextWhateverEditTextHolds)
 {
     CopyText(::Setup.EditText, sizeof ::Setup.EditText, "C:\\PROGRA~1\\APP");
-    dialog = CreateStatusDialog(6);
+    dialog = CreateStatusDialog(WaitDialogTemplate);
     ASSERT_TRUE(dialog);
-    HWND label = GetDlgItem(dialog, 0xFFFF);
+    HWND label = GetDlgItem(dialog, FixedLabelId);
     ASSERT_TRUE(label);
     char text[100];
     GetWindowTextA(label, text, sizeof text);
     EXPECT_STREQ("Create windows group.  Please wait...", text);
-    EXPECT_FALSE(GetDlgItem(dialog, 11));
+    EXPECT_FALSE(GetDlgItem(dialog, IdMainText));
 }
 
 TEST_F(StatusDialog, PumpWithoutDialogLeavesTheQueueAlone)
 {
-    dialog = CreateStatusDialog(5);
+    dialog = CreateStatusDialog(ProgressDialogTemplate);
     ASSERT_TRUE(dialog);
     const UINT probe = WM_APP + 7;
     PostMessageA(dialog, probe, 0, 0);
@@ -140,15 +143,15 @@ TEST(WelcomePage, NextCancelAndEscSetThePageResult)
         void (*action)(HWND);
         LONG result;
     } cases[] = {
-        {"Next", [](HWND page) { SendDlgItemMessageA(page, 1, BM_CLICK, 0, 0); }, PageGoOn},
-        {"Cancel", [](HWND page) { SendDlgItemMessageA(page, 2, BM_CLICK, 0, 0); }, PageCancelled},
+        {"Next", [](HWND page) { SendDlgItemMessageA(page, IdNext, BM_CLICK, 0, 0); }, PageGoOn},
+        {"Cancel", [](HWND page) { SendDlgItemMessageA(page, IdCancel, BM_CLICK, 0, 0); }, PageCancelled},
         {"Esc", [](HWND page) { PostKeyToFocus(page, VK_ESCAPE); }, PageCancelled},
         {"Enter", [](HWND page) { PostKeyToFocus(page, VK_RETURN); }, PageGoOn},
     };
     for (const auto &c : cases) {
         ResetSetupState();
         ::Setup.PageResult = 5;
-        EXPECT_EQ(c.result, RunPageAsUser(2, WelcomePageProc, c.action)) << c.name;
+        EXPECT_EQ(c.result, RunPageAsUser(WelcomePageTemplate, WelcomePageProc, c.action)) << c.name;
         EXPECT_EQ(c.result, ::Setup.PageResult) << c.name;
         EXPECT_FALSE(::Setup.CurrentDialog) << c.name << ": closing clears the current dialog";
         EXPECT_EQ(1, ::Setup.DialogShown) << c.name;
@@ -174,12 +177,12 @@ TEST(WelcomePage, CloseOfTheBackgroundAndFailedPagesReadAsCancel)
     ::Setup.PageResult = PageGoOn;
     EXPECT_EQ(PageCancelled, RunPage(99, WelcomePageProc)) << "no such template";
 
-    EXPECT_EQ(PageCancelled, RunPageAsUser(2, WelcomePageProc, [](HWND) {
+    EXPECT_EQ(PageCancelled, RunPageAsUser(WelcomePageTemplate, WelcomePageProc, [](HWND) {
         PostMessageA(::Setup.BackgroundWindow, WM_CLOSE, 0, 0);
     }));
     EXPECT_TRUE(IsWindow(::Setup.BackgroundWindow));
     EXPECT_EQ(1, ::Setup.CloseRequested);
-    EXPECT_EQ(PageCancelled, RunPage(2, WelcomePageProc)) << "a later page is not shown";
+    EXPECT_EQ(PageCancelled, RunPage(WelcomePageTemplate, WelcomePageProc)) << "a later page is not shown";
 
     DestroyWindow(::Setup.BackgroundWindow);
     MSG quit;  // the window's WM_DESTROY posts one; later modal loops must not see it
@@ -196,13 +199,13 @@ TEST(WelcomePage, ShowsPageTextAndFocusesNext)
     static int focusId;
     shown.clear();
     focusId = 0;
-    RunPageAsUser(2, WelcomePageProc, [](HWND page) {
-        shown = ItemText(page, 11);
+    RunPageAsUser(WelcomePageTemplate, WelcomePageProc, [](HWND page) {
+        shown = ItemText(page, IdMainText);
         focusId = GetDlgCtrlID(GetFocus());
-        SendDlgItemMessageA(page, 2, BM_CLICK, 0, 0);
+        SendDlgItemMessageA(page, IdCancel, BM_CLICK, 0, 0);
     });
     EXPECT_EQ("Welcome to Demo Setup.\n\nSetup will install the Demo files to your system.", shown);
-    EXPECT_EQ(1, focusId) << "the first tab stop, Next, takes the focus";
+    EXPECT_EQ(IdNext, focusId) << "the first tab stop, Next, takes the focus";
 }
 
 // ---- The templates as linked into the executable. ----
@@ -239,30 +242,59 @@ struct Reader {
     void AlignDword(const BYTE *base) { at = base + ((at - base + 3) & ~3); }
 };
 
-const ItemSpec NextButton = {1, "#128", "Next >", 0x50010300, 136, 116, 50, 14};
-const ItemSpec CancelButton = {2, "#128", "Cancel", 0x50010300, 192, 116, 50, 14};
+const ItemSpec NextButton = {IdNext, "#128", "Next >", 0x50010300, 136, 116, 50, 14};
+const ItemSpec CancelButton = {IdCancel, "#128", "Cancel", 0x50010300, 192, 116, 50, 14};
+
+// The numbers are fixed: other programs and the test driver find the
+// templates and controls by them.
+TEST(Templates, ResourceNumbersAreTheFixedOnes)
+{
+    const struct { const char *name; int value, want; } numbers[] = {
+        {"MainIconId", MainIconId, 1},
+        {"WelcomePageTemplate", WelcomePageTemplate, 2},
+        {"DirectoryPageTemplate", DirectoryPageTemplate, 3},
+        {"GroupPageTemplate", GroupPageTemplate, 4},
+        {"ProgressDialogTemplate", ProgressDialogTemplate, 5},
+        {"WaitDialogTemplate", WaitDialogTemplate, 6},
+        {"IdNext", IdNext, 1},
+        {"IdCancel", IdCancel, 2},
+        {"IdMainText", IdMainText, 11},
+        {"IdProgressBar", IdProgressBar, 12},
+        {"IdList", IdList, 13},
+        {"IdRequiredSpace", IdRequiredSpace, 14},
+        {"IdPageText", IdPageText, 15},
+        {"IdAvailableSpace", IdAvailableSpace, 16},
+        {"FixedLabelId", FixedLabelId, 0xFFFF},
+    };
+    for (const auto &n : numbers) EXPECT_EQ(n.want, n.value) << n.name;
+}
 
 TEST(Templates, MatchTheLayoutTables)
 {
     const TemplateSpec templates[] = {
-        {2, 250, 140, {NextButton, CancelButton,
-                       {11, "#130", "Welcome", 0x50000000, 12, 8, 228, 68}}},
-        {3, 250, 140, {NextButton, CancelButton,
-                       {15, "#130", "Text1", 0x50000000, 7, 4, 236, 32},
-                       {11, "#129", "Install Dir", 0x50810000, 3, 40, 243, 16},
-                       {13, "#131", "ListBox1", 0x50A10003, 4, 60, 116, 72},
-                       {0xFFFF, "#130", "Required space:", 0x50000000, 128, 80, 52, 12},
-                       {0xFFFF, "#130", "Available space:", 0x50000000, 128, 61, 52, 15},
-                       {16, "#130", "Text5", 0x50000000, 184, 62, 60, 14},
-                       {14, "#130", "Text6", 0x50000000, 184, 80, 60, 13}}},
-        {4, 250, 140, {NextButton, CancelButton,
-                       {15, "#130", "Text1", 0x50000001, 7, 4, 236, 32},
-                       {11, "#129", "Install Dir", 0x50810000, 3, 40, 243, 16},
-                       {13, "#131", "ListBox1", 0x50A10003, 4, 60, 116, 72}}},
-        {5, 250, 60, {{11, "#130", "Text1", 0x50000000, 13, 4, 224, 16},
-                      {12, "msctls_progress32", "ProgressBar1", 0x50800000, 9, 32, 232, 17}}},
-        {6, 250, 60, {{0xFFFF, "#130", "Create windows group.  Please wait...", 0x50000001,
-                       51, 23, 148, 13}}},
+        {WelcomePageTemplate, 250, 140,
+         {NextButton, CancelButton,
+          {IdMainText, "#130", "Welcome", 0x50000000, 12, 8, 228, 68}}},
+        {DirectoryPageTemplate, 250, 140,
+         {NextButton, CancelButton,
+          {IdPageText, "#130", "Text1", 0x50000000, 7, 4, 236, 32},
+          {IdMainText, "#129", "Install Dir", 0x50810000, 3, 40, 243, 16},
+          {IdList, "#131", "ListBox1", 0x50A10003, 4, 60, 116, 72},
+          {FixedLabelId, "#130", "Required space:", 0x50000000, 128, 80, 52, 12},
+          {FixedLabelId, "#130", "Available space:", 0x50000000, 128, 61, 52, 15},
+          {IdAvailableSpace, "#130", "Text5", 0x50000000, 184, 62, 60, 14},
+          {IdRequiredSpace, "#130", "Text6", 0x50000000, 184, 80, 60, 13}}},
+        {GroupPageTemplate, 250, 140,
+         {NextButton, CancelButton,
+          {IdPageText, "#130", "Text1", 0x50000001, 7, 4, 236, 32},
+          {IdMainText, "#129", "Install Dir", 0x50810000, 3, 40, 243, 16},
+          {IdList, "#131", "ListBox1", 0x50A10003, 4, 60, 116, 72}}},
+        {ProgressDialogTemplate, 250, 60,
+         {{IdMainText, "#130", "Text1", 0x50000000, 13, 4, 224, 16},
+          {IdProgressBar, "msctls_progress32", "ProgressBar1", 0x50800000, 9, 32, 232, 17}}},
+        {WaitDialogTemplate, 250, 60,
+         {{FixedLabelId, "#130", "Create windows group.  Please wait...", 0x50000001, 51, 23,
+           148, 13}}},
     };
     HMODULE module = GetModuleHandleA(0);
     for (const auto &t : templates) {

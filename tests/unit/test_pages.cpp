@@ -242,14 +242,14 @@ TEST_F(PageTest, DirectoryPageShowsProposalAndBothFigures)
     long before = GetFreeSpaceKb("C:\\");
     std::vector<std::string> entries;
     int focusId = 0;
-    LONG result = RunPageAsUser(3, DirectoryPageProc, [&](HWND page) {
-        proposal = ItemText(page, 11);
-        pageText = ItemText(page, 15);
-        required = ItemText(page, 14);
-        available = ItemText(page, 16);
-        entries = ListEntries(GetDlgItem(page, 13));
+    LONG result = RunPageAsUser(DirectoryPageTemplate, DirectoryPageProc, [&](HWND page) {
+        proposal = ItemText(page, IdMainText);
+        pageText = ItemText(page, IdPageText);
+        required = ItemText(page, IdRequiredSpace);
+        available = ItemText(page, IdAvailableSpace);
+        entries = ListEntries(GetDlgItem(page, IdList));
         focusId = GetDlgCtrlID(GetFocus());
-        Click(page, 2);
+        Click(page, IdCancel);
     });
     EXPECT_EQ(PageCancelled, result);
     EXPECT_EQ("C:\\Pages Proposal", proposal);
@@ -265,7 +265,7 @@ TEST_F(PageTest, DirectoryPageShowsProposalAndBothFigures)
     EXPECT_LE(shownKb, std::max(before, after) + 65536) << available;
     EXPECT_NE(entries.end(), std::find(entries.begin(), entries.end(), "[-c-]"));
     for (const auto &entry : entries) EXPECT_EQ('[', entry[0]) << "no files: " << entry;
-    EXPECT_EQ(1, focusId);
+    EXPECT_EQ(IdNext, focusId);
     EXPECT_FALSE(::Setup.CurrentDialog);
 }
 
@@ -275,18 +275,18 @@ TEST_F(PageTest, DirectoryNextNeedsMoreSpaceThanRequired)
     CopyText(::Setup.EditText, sizeof ::Setup.EditText, "C:\\Pages");
     bool openAfterHuge = false, openAfterMissing = false;
     std::string figureAfterMissing;
-    LONG result = RunPageAsUser(3, DirectoryPageProc, [&](HWND page) {
+    LONG result = RunPageAsUser(DirectoryPageTemplate, DirectoryPageProc, [&](HWND page) {
         ::Setup.SizeInst = 0x7FFFFFFF;
-        SetDlgItemTextA(page, 11, "C:\\Pages Huge");
-        Click(page, 1);
+        SetDlgItemTextA(page, IdMainText, "C:\\Pages Huge");
+        Click(page, IdNext);
         openAfterHuge = PageOpen(page);
         ::Setup.SizeInst = 0;
-        SetDlgItemTextA(page, 11, missing.c_str());
-        Click(page, 1);
+        SetDlgItemTextA(page, IdMainText, missing.c_str());
+        Click(page, IdNext);
         openAfterMissing = PageOpen(page);
-        figureAfterMissing = ItemText(page, 16);
-        SetDlgItemTextA(page, 11, "c:\\Typed  As Is ");
-        Click(page, 1);
+        figureAfterMissing = ItemText(page, IdAvailableSpace);
+        SetDlgItemTextA(page, IdMainText, "c:\\Typed  As Is ");
+        Click(page, IdNext);
     });
     EXPECT_TRUE(openAfterHuge) << "too little room keeps the page";
     EXPECT_TRUE(openAfterMissing) << "a missing drive has no room";
@@ -309,30 +309,30 @@ TEST_F(PageTest, DirectoryDoubleClickProposesFolderAndTitle)
     CopyText(::Setup.EditText, sizeof ::Setup.EditText, "C:\\Demo App");
     std::string intoChild, upToParent, noSelection, unenterable, atRoot;
     size_t countBefore = 0, countAfter = 0;
-    RunPageAsUser(3, DirectoryPageProc, [&](HWND page) {
+    RunPageAsUser(DirectoryPageTemplate, DirectoryPageProc, [&](HWND page) {
         char listPattern[MAX_PATH];
         CopyText(listPattern, sizeof listPattern, scratch.c_str());
-        DlgDirListA(page, listPattern, 13, 11, DirectoryListFlags);
+        DlgDirListA(page, listPattern, IdList, IdMainText, DirectoryListFlags);
         DoubleClick(page, "[Long Directory Name]");
-        intoChild = ItemText(page, 11);
+        intoChild = ItemText(page, IdMainText);
         DoubleClick(page, "[..]");
-        upToParent = ItemText(page, 11);
+        upToParent = ItemText(page, IdMainText);
 
-        SetDlgItemTextA(page, 11, "kept as typed");
-        countBefore = ListEntries(GetDlgItem(page, 13)).size();
+        SetDlgItemTextA(page, IdMainText, "kept as typed");
+        countBefore = ListEntries(GetDlgItem(page, IdList)).size();
         DoubleClick(page, 0);
-        noSelection = ItemText(page, 11);
+        noSelection = ItemText(page, IdMainText);
 
-        SendDlgItemMessageA(page, 13, LB_ADDSTRING, 0, (LPARAM)fakeEntry.c_str());
+        SendDlgItemMessageA(page, IdList, LB_ADDSTRING, 0, (LPARAM)fakeEntry.c_str());
         DoubleClick(page, fakeEntry.c_str());
-        unenterable = ItemText(page, 11);
-        countAfter = ListEntries(GetDlgItem(page, 13)).size();
+        unenterable = ItemText(page, IdMainText);
+        countAfter = ListEntries(GetDlgItem(page, IdList)).size();
 
         CopyText(listPattern, sizeof listPattern, "C:\\");
-        DlgDirListA(page, listPattern, 13, 11, DirectoryListFlags);
+        DlgDirListA(page, listPattern, IdList, IdMainText, DirectoryListFlags);
         DoubleClick(page, "[-c-]");
-        atRoot = ItemText(page, 11);
-        Click(page, 2);
+        atRoot = ItemText(page, IdMainText);
+        Click(page, IdCancel);
     });
     EXPECT_EQ(base + "Long Directory Name\\Demo App", intoChild);
     EXPECT_EQ(base + "Demo App", upToParent);
@@ -351,14 +351,14 @@ TEST_F(PageTest, DirectoryProposalTooLongKeepsThePlainPath)
     CopyText(::Setup.EditText, sizeof ::Setup.EditText, "C:\\x");
     std::string shown;
     char current[MAX_PATH] = "";
-    RunPageAsUser(3, DirectoryPageProc, [&](HWND page) {
+    RunPageAsUser(DirectoryPageTemplate, DirectoryPageProc, [&](HWND page) {
         char listPattern[MAX_PATH];
         CopyText(listPattern, sizeof listPattern, scratch.c_str());
-        DlgDirListA(page, listPattern, 13, 11, DirectoryListFlags);
+        DlgDirListA(page, listPattern, IdList, IdMainText, DirectoryListFlags);
         DoubleClick(page, ("[" + std::string(150, 'D') + "]").c_str());
-        shown = ItemText(page, 11);
+        shown = ItemText(page, IdMainText);
         GetCurrentDirectoryA(sizeof current, current);
-        Click(page, 2);
+        Click(page, IdCancel);
     });
     EXPECT_EQ(0, lstrcmpiA(deep.c_str(), current)) << "the listing entered the folder";
     EXPECT_EQ(0, lstrcmpiA(current, shown.c_str())) << "no cut proposal: " << shown;
@@ -399,17 +399,17 @@ TEST_F(GroupPageTest, ListsGroupsAndDoubleClickReplacesTheName)
     CopyText(::Setup.PageText, sizeof ::Setup.PageText, "Setup will create a group for Demo");
     std::string proposed, pageText, picked, afterNoSelection;
     std::vector<std::string> groups;
-    LONG result = RunPageAsUser(4, GroupPageProc, [&](HWND page) {
-        proposed = ItemText(page, 11);
-        pageText = ItemText(page, 15);
-        groups = ListEntries(GetDlgItem(page, 13));
+    LONG result = RunPageAsUser(GroupPageTemplate, GroupPageProc, [&](HWND page) {
+        proposed = ItemText(page, IdMainText);
+        pageText = ItemText(page, IdPageText);
+        groups = ListEntries(GetDlgItem(page, IdList));
         DoubleClick(page, "Long Group Name");
-        picked = ItemText(page, 11);
-        SetDlgItemTextA(page, 11, "Typed Name");
+        picked = ItemText(page, IdMainText);
+        SetDlgItemTextA(page, IdMainText, "Typed Name");
         DoubleClick(page, 0);
-        afterNoSelection = ItemText(page, 11);
+        afterNoSelection = ItemText(page, IdMainText);
         DoubleClick(page, "alpha");
-        Click(page, 1);
+        Click(page, IdNext);
     });
     EXPECT_EQ("Demo Group", proposed);
     EXPECT_EQ("Setup will create a group for Demo", pageText);
@@ -428,9 +428,9 @@ TEST_F(GroupPageTest, AnyNameIsAcceptedUpTo249Characters)
     struct { std::string typed, expected; } cases[] = {{"", ""}, {longName, longName.substr(0, 249)}};
     for (const auto &c : cases) {
         CopyText(::Setup.EditText, sizeof ::Setup.EditText, "Proposed");
-        LONG result = RunPageAsUser(4, GroupPageProc, [&](HWND page) {
-            SetDlgItemTextA(page, 11, c.typed.c_str());
-            Click(page, 1);
+        LONG result = RunPageAsUser(GroupPageTemplate, GroupPageProc, [&](HWND page) {
+            SetDlgItemTextA(page, IdMainText, c.typed.c_str());
+            Click(page, IdNext);
         });
         EXPECT_EQ(PageGoOn, result) << c.typed.size();
         EXPECT_EQ(c.expected, ::Setup.EditText) << c.typed.size();
@@ -441,9 +441,9 @@ TEST_F(GroupPageTest, WithoutAProgramsFolderTheListIsEmpty)
 {
     SetPrograms("C:\\No Such Programs Folder");
     size_t count = 99;
-    LONG result = RunPageAsUser(4, GroupPageProc, [&](HWND page) {
-        count = ListEntries(GetDlgItem(page, 13)).size();
-        Click(page, 2);
+    LONG result = RunPageAsUser(GroupPageTemplate, GroupPageProc, [&](HWND page) {
+        count = ListEntries(GetDlgItem(page, IdList)).size();
+        Click(page, IdCancel);
     });
     EXPECT_EQ(0u, count);
     EXPECT_EQ(PageCancelled, result);

@@ -11,6 +11,7 @@
 
 #include "engine/script.h"
 #include "engine/transfer.h"
+#include "res/resource.h"
 #include "support.h"
 
 namespace {
@@ -63,7 +64,7 @@ struct Transfer : ::testing::Test {
     std::string Status()
     {
         char text[EditTextSize] = "";
-        GetDlgItemTextA(::Setup.CurrentDialog, StatusTextControl, text, sizeof text);
+        GetDlgItemTextA(::Setup.CurrentDialog, IdMainText, text, sizeof text);
         return text;
     }
     LRESULT BarPosition() { return SendMessageA(::Setup.ProgressBar, PBM_GETPOS, 0, 0); }
