@@ -4,7 +4,7 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstring>
+#include <cstdlib>
 #include <mutex>
 #include <thread>
 
