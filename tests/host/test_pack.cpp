@@ -1,4 +1,4 @@
-// setupkit pack: disk layout, SizeInst, reproducibility, images.
+// setupkit pack end to end: SizeInst, the script, reproducibility, images.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -97,74 +97,6 @@ std::string Capture(const std::string &command)
 }
 
 }  // namespace
-
-TEST(Pack, CapacityOfTheFormats)
-{
-    // The free bytes mformat's floppies report, and their root directories.
-    struct {
-        const char *Size;
-        uint64_t Bytes;
-        int RootEntries;
-    } cases[] = {{"360K", 362496, 112},    {"720K", 730112, 112},   {"1.2M", 1213952, 224},
-                 {"1.44M", 1457664, 224},  {"2.88M", 2931712, 240}, {"1024000", 1010176, 224}};
-    for (const auto &c : cases) {
-        DiskGeometry geometry = ParseDiskSize(c.Size);
-        EXPECT_EQ(geometry.Capacity(), c.Bytes) << c.Size;
-        EXPECT_EQ(geometry.RootEntries, c.RootEntries) << c.Size;
-    }
-    for (const char *bad : {"", "1.44", "12x", "100"}) EXPECT_THROW(ParseDiskSize(bad), Error) << bad;
-}
-
-TEST(Pack, DisksFillInOrderWithoutSplitting)
-{
-    DiskGeometry disk = ParseDiskSize("360K");  // 354 clusters of 1024, 112 root entries
-    auto item = [](std::vector<uint64_t> sizes) {
-        LayoutItem result;
-        result.Label = "item";
-        result.FileSizes = sizes;
-        for (size_t i = 0; i < sizes.size(); ++i)
-            result.FileNames.push_back("F" + std::to_string(i) + ".TX_");
-        return result;
-    };
-    auto newDisk = [](LayoutItem next) {
-        next.NewDisk = true;
-        return next;
-    };
-    LayoutItem first = item({100 * 1024, 1000, 0});  // 101 clusters, 3 entries
-    struct Case {
-        const char *What;
-        std::vector<LayoutItem> Items;
-        std::vector<int> Disks;
-    } cases[] = {
-        {"exactly full", {item({253 * 1024}), item({1})}, {1, 2}},
-        {"a byte over a cluster", {item({252 * 1024 + 1}), item({1})}, {1, 2}},
-        {"no going back to an earlier disk", {item({200 * 1024}), item({100 * 1024}), item({1})},
-         {1, 2, 2}},
-        {"a pair stays together", {item({200 * 1024}), item({40 * 1024, 40 * 1024})}, {1, 2}},
-        {"nothing on disk 1 but the program", {item({300 * 1024})}, {2}},
-        {"a type-5 entry has no file", {item({}), item({354 * 1024}), item({})}, {1, 2, 2}},
-        {"newdisk starts the next disk", {item({1}), newDisk(item({1})), item({1})}, {1, 2, 2}},
-    };
-    for (const Case &c : cases) EXPECT_EQ(LayOutDisks(c.Items, first, disk), c.Disks) << c.What;
-
-    // Root entries: 112 less the label, the tag (a long name: two) and disk 1's three files.
-    std::vector<LayoutItem> many(110, item({10}));
-    std::vector<int> placed = LayOutDisks(many, first, disk);
-    int onFirst = (int)std::count(placed.begin(), placed.end(), 1);
-    EXPECT_EQ(onFirst, 112 - 1 - 2 - 3);
-    EXPECT_EQ(placed.back(), 2);
-    EXPECT_THROW(LayOutDisks({item({355 * 1024})}, first, disk), Error);
-}
-
-TEST(Pack, EntriesOfLongNames)
-{
-    struct {
-        const char *Name;
-        int Entries;
-    } cases[] = {{"README.TX_", 1}, {"A", 1},       {"Disk1", 2},       {"setup.in_", 2},
-                 {"ABCDEFGHI", 2},  {"A.B.C", 2},   {"LONGER-NAME-OF-FILE.TX_", 3}};
-    for (const auto &c : cases) EXPECT_EQ(DirectoryEntries(c.Name), c.Entries) << c.Name;
-}
 
 TEST(Pack, FileLargerThanADiskIsAnErrorThatNamesIt)
 {

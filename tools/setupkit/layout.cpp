@@ -1,0 +1,201 @@
+#include "tools/setupkit/layout.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "engine/entries.h"
+#include "tools/setupkit/check.h"
+#include "tools/setupkit/error.h"
+#include "tools/setupkit/lz.h"
+#include "tools/setupkit/posix.h"
+
+namespace setupkit {
+
+namespace {
+
+enum { ShortStemChars = 8 };
+
+std::string Upper(std::string text)
+{
+    for (char &c : text) c = (char)toupper((unsigned char)c);
+    return text;
+}
+
+bool IsReservedName(const std::string &name)
+{
+    std::string upper = Upper(name);
+    if (upper == "SETUP.EXE" || upper == "SETUP.IN_" || upper == "SETUP.INF") return true;
+    return upper.size() > 4 && upper.compare(0, 4, "DISK") == 0 &&
+           upper.find_first_not_of("0123456789", 4) == std::string::npos;
+}
+
+}  // namespace
+
+std::string DiskNames::Unique(const std::string &wanted)
+{
+    std::string name = wanted;
+    size_t dot = wanted.rfind('.');
+    std::string stem = wanted.substr(0, dot), ext = dot == std::string::npos ? "" : wanted.substr(dot);
+    for (int n = 1; used_.count(Upper(name)) || IsReservedName(name); ++n) {
+        std::string suffix = "~" + std::to_string(n);
+        size_t room = ShortStemChars - suffix.size();
+        name = stem.substr(0, std::min(stem.size(), room)) + suffix + ext;
+    }
+    used_.insert(Upper(name));
+    return name;
+}
+
+std::vector<PackEntry> CollectEntries(const Authoring &authoring, const std::string &productDir,
+                                      size_t uninstallerIndex)
+{
+    auto productFile = [&](const std::string &path, size_t index, int line) {
+        if (index == uninstallerIndex) return path;
+        std::string relative = path;
+        std::replace(relative.begin(), relative.end(), '\\', '/');
+        if (!StaysInside(relative))
+            throw FileError(authoring.Name, "product path '" + path + "' leaves the product folder", line);
+        return productDir + "/" + relative;
+    };
+    DiskNames names;
+    std::vector<PackEntry> entries;
+    const auto &files = authoring.Files;
+    for (size_t i = 0; i < files.size(); ++i) {
+        PackEntry entry;
+        entry.File = files[i];
+        bool compressed = true;
+        if (files[i].Type == FileToTemp) {
+            // Staged byte for byte; compressed only when a later type 5 expands it.
+            compressed = std::any_of(files.begin() + i + 1, files.end(), [&](const AuthoredFile &f) {
+                return f.Type == FileFromTemp && SameName(f.ProductPath, files[i].Destination);
+            });
+        }
+        if (files[i].Type != FileFromTemp) {
+            std::vector<std::string> paths = {files[i].ProductPath};
+            if (files[i].Type == FileByLocale) paths.push_back(files[i].OtherProductPath);
+            for (const std::string &path : paths) {
+                DiskFile part;
+                part.SourcePath = productFile(path, i, files[i].Line);
+                std::string base = i == uninstallerIndex ? "UNINST.EXE" : Upper(BaseName(path));
+                if (!base.empty()) part.LastChar = base.back();
+                part.Compressed = compressed;
+                part.DiskName = names.Unique(compressed ? CompressedName(base) : base);
+                entry.Parts.push_back(part);
+            }
+        }
+        entries.push_back(entry);
+    }
+    return entries;
+}
+
+std::vector<int> LayOutDisks(const std::vector<LayoutItem> &items,
+                             const LayoutItem &firstDiskFiles, const DiskGeometry &geometry)
+{
+    struct Room {
+        uint64_t Clusters;
+        int Entries;
+    };
+    auto emptyDisk = [&](int disk) {
+        // every disk has its volume label and its tag
+        Room room{geometry.Clusters,
+                  geometry.RootEntries - 1 - DirectoryEntries("Disk" + std::to_string(disk))};
+        return room;
+    };
+    auto needs = [&](const LayoutItem &item) {
+        Room need{0, 0};
+        for (size_t i = 0; i < item.FileSizes.size(); ++i) {
+            need.Clusters += geometry.ClustersFor(item.FileSizes[i]);
+            need.Entries += DirectoryEntries(item.FileNames[i]);
+        }
+        return need;
+    };
+    auto fits = [](const Room &need, const Room &room) {
+        return need.Clusters <= room.Clusters && need.Entries <= room.Entries;
+    };
+
+    int disk = 1;
+    Room room = emptyDisk(1);
+    Room fixed = needs(firstDiskFiles);
+    if (!fits(fixed, room))
+        throw Error(firstDiskFiles.Label + " do not fit on the first disk of " +
+                    std::to_string(geometry.Capacity()) + " bytes");
+    room.Clusters -= fixed.Clusters;
+    room.Entries -= fixed.Entries;
+
+    std::vector<int> placed;
+    for (const LayoutItem &item : items) {
+        Room need = needs(item);
+        if (item.NewDisk || !fits(need, room)) {
+            Room fresh = emptyDisk(disk + 1);
+            if (!fits(need, fresh)) {
+                uint64_t bytes = 0;
+                for (uint64_t size : item.FileSizes) bytes += size;
+                throw Error(item.Label + ": " + std::to_string(bytes) +
+                            " bytes on disk, more than one disk holds (" +
+                            std::to_string(geometry.Capacity()) + " bytes, " +
+                            std::to_string(geometry.RootEntries) + " root entries)");
+            }
+            ++disk;
+            room = fresh;
+        }
+        room.Clusters -= need.Clusters;
+        room.Entries -= need.Entries;
+        placed.push_back(disk);
+    }
+    return placed;
+}
+
+int AssignDisks(std::vector<PackEntry> &entries, const LayoutItem &firstDiskFiles,
+                const DiskGeometry &geometry)
+{
+    std::vector<LayoutItem> items;
+    for (const PackEntry &entry : entries) {
+        LayoutItem item;
+        item.Label = entry.Parts.empty() ? "" : entry.Parts[0].SourcePath;
+        item.NewDisk = entry.File.NewDisk;
+        for (const DiskFile &part : entry.Parts) {
+            item.FileSizes.push_back(part.Stored.size());
+            item.FileNames.push_back(part.DiskName);
+        }
+        items.push_back(item);
+    }
+    std::vector<int> disks = LayOutDisks(items, firstDiskFiles, geometry);
+    for (size_t i = 0; i < entries.size(); ++i) entries[i].Disk = disks[i];
+    return entries.empty() ? 1 : entries.back().Disk;
+}
+
+uint64_t InstallBytes(const std::vector<PackEntry> &entries)
+{
+    uint64_t need = 0;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        const PackEntry &entry = entries[i];
+        if (entry.File.Type == FileToInstall) need += entry.Parts[0].ExpandedSize;
+        if (entry.File.Type == FileByLocale)
+            need += std::max(entry.Parts[0].ExpandedSize, entry.Parts[1].ExpandedSize);
+        if (entry.File.Type == FileFromTemp)
+            for (size_t j = i; j-- > 0;)
+                if (entries[j].File.Type == FileToTemp &&
+                    SameName(entries[j].File.Destination, entry.File.ProductPath)) {
+                    need += entries[j].Parts[0].ExpandedSize;
+                    break;
+                }
+    }
+    return need;
+}
+
+SizeInst DecideSizeInst(const std::vector<PackEntry> &entries, const Authoring &authoring,
+                        uint64_t marginKb)
+{
+    uint64_t need = InstallBytes(entries);
+    const AuthoredValue *given = authoring.TitleValue("SizeInst");
+    if (!given) return {RequiredKilobytes(need, marginKb), 0};
+    uint64_t explicitKb = std::stoull(given->Value);
+    if (explicitKb < RequiredKilobytes(need))
+        throw FileError(authoring.Name,
+                        "SizeInst=" + given->Value + " is smaller than the " +
+                            std::to_string(RequiredKilobytes(need)) +
+                            " KB that the files for the install directory need",
+                        given->Line);
+    return {explicitKb, given->Line};
+}
+
+}  // namespace setupkit

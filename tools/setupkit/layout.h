@@ -1,0 +1,92 @@
+// The disk layout of setupkit pack: the product files an authoring file
+// lists, the names they take on the disks, which disk each goes on, and the
+// room they need once installed (SizeInst).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tools/setupkit/authoring.h"
+#include "tools/setupkit/fat12.h"
+#include "tools/setupkit/fileio.h"
+
+namespace setupkit {
+
+// One file of the product as it goes on a disk.
+struct DiskFile {
+    std::string SourcePath;  // in the product folder
+    std::string DiskName;
+    bool Compressed = false;
+    char LastChar = '_';  // of the original name, kept in the LZ header
+    Bytes Stored;         // filled in by compression
+    uint64_t ExpandedSize = 0;
+};
+
+// One entry of the file list, with its disk files (two for type 6, none for 5).
+struct PackEntry {
+    AuthoredFile File;
+    std::vector<DiskFile> Parts;
+    int Disk = 0;
+};
+
+// Names for files on one set of disks: unique whatever their case, and
+// never one of the names pack writes itself (SETUP.EXE, setup.in_,
+// setup.inf, Disk<n>). A taken README.TX_ becomes README~1.TX_, then ~2...
+class DiskNames {
+public:
+    std::string Unique(const std::string &wanted);
+
+private:
+    std::set<std::string> used_;  // upper case
+};
+
+inline constexpr size_t NoUninstaller = static_cast<size_t>(-1);
+
+// The entries of authoring's file list with their disk files, product paths
+// joined to productDir. The entry at uninstallerIndex (the one --uninstaller
+// added) names its file by a path of its own. A type-4 file is compressed
+// only when a later type-5 entry expands it. Throws an Error at the
+// authoring line of a product path that leaves the product folder.
+std::vector<PackEntry> CollectEntries(const Authoring &authoring, const std::string &productDir,
+                                      size_t uninstallerIndex = NoUninstaller);
+
+// One thing to put on the disks, in list order; its files stay together.
+struct LayoutItem {
+    std::string Label;                 // for messages
+    std::vector<uint64_t> FileSizes;   // bytes on the disk
+    std::vector<std::string> FileNames;
+    bool NewDisk = false;  // starts the next disk whatever room is left
+};
+
+// Fills disks in order without splitting an item: item i goes on disk
+// result[i] (1-based). firstDiskFiles are the sizes and names that disk 1
+// carries besides the items (SETUP.EXE, setup.in_, Disk1). Every disk also
+// holds its volume label and its tag Disk<n>. Throws an Error naming an
+// item that no disk can hold.
+std::vector<int> LayOutDisks(const std::vector<LayoutItem> &items,
+                             const LayoutItem &firstDiskFiles, const DiskGeometry &geometry);
+
+// LayOutDisks over the entries' stored files: sets each entry's Disk and
+// returns the number of disks.
+int AssignDisks(std::vector<PackEntry> &entries, const LayoutItem &firstDiskFiles,
+                const DiskGeometry &geometry);
+
+struct SizeInst {
+    uint64_t Kilobytes = 0;
+    int Line = 0;  // the authoring line that gave it; 0 when computed
+};
+
+// The expanded bytes the entries put in the install directory: type 3, the
+// larger source of type 6, and for type 5 the type-4 file it expands.
+uint64_t InstallBytes(const std::vector<PackEntry> &entries);
+
+// The SizeInst for the entries: the [Title] value when the authoring gives
+// one (an Error at its line when smaller than the files need), else their
+// kilobytes plus marginKb.
+SizeInst DecideSizeInst(const std::vector<PackEntry> &entries, const Authoring &authoring,
+                        uint64_t marginKb);
+
+}  // namespace setupkit

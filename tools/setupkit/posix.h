@@ -1,0 +1,56 @@
+// The POSIX side of setupkit pack: names and times of files, directories,
+// child programs, and a staging folder that takes the output folder's place
+// in one rename.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace setupkit {
+
+// The last component of a path, after its last '/' or '\'.
+std::string BaseName(const std::string &path);
+
+// The file's modification time in seconds since 1970; 0 when it has none.
+int64_t ModifiedTime(const std::string &path);
+bool IsRegularFile(const std::string &path);
+// Sets both times of path; throws an Error naming it on failure.
+void SetFileTime(const std::string &path, int64_t seconds);
+
+// mkdir with mode 0755; throws an Error naming path on failure.
+void MakeDirectory(const std::string &path);
+
+// name in the folder of the running executable (name alone when that is unknown).
+std::string BesideExecutable(const std::string &name);
+
+// Runs a program (no shell, found on PATH) with extraEnv added to the
+// environment; throws an Error unless it exits 0.
+void RunProgram(const std::vector<std::string> &argv, const std::vector<std::string> &extraEnv);
+
+// Throws an Error unless dir is absent, or a folder all of whose entries
+// isOurs accepts: a mistyped output folder is never replaced.
+void CheckReplaceable(const std::string &dir, bool (*isOurs)(const std::string &name));
+
+// A new folder made beside target (target.tmp-XXXXXX), put in target's place
+// by Commit(); until then the destructor removes it with all it holds.
+class StagingDirectory {
+public:
+    explicit StagingDirectory(const std::string &target);
+    ~StagingDirectory();
+    StagingDirectory(const StagingDirectory &) = delete;
+    StagingDirectory &operator=(const StagingDirectory &) = delete;
+
+    const std::string &Path() const { return path_; }
+
+    // Renames the folder to target, mode 0755. An existing target is moved
+    // aside first and removed only once the new one is there; when the
+    // rename fails it is put back.
+    void Commit();
+
+private:
+    std::string target_;
+    std::string path_;  // empty once committed
+};
+
+}  // namespace setupkit

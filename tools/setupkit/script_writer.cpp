@@ -1,0 +1,132 @@
+#include "tools/setupkit/script_writer.h"
+
+#include "engine/entries.h"
+#include "tools/setupkit/check.h"
+#include "tools/setupkit/error.h"
+#include "tools/setupkit/posix.h"
+
+namespace setupkit {
+
+std::string Script::Text() const
+{
+    std::string text;
+    for (const ScriptLine &line : Lines) text += line.Text + "\r\n";
+    return text;
+}
+
+size_t AddUninstaller(Authoring &authoring, const std::string &uninstExe)
+{
+    const AuthoredValue *title = authoring.TitleValue("DlgTitle");
+    if (!title || title->Value.empty())
+        throw FileError(authoring.Name, "--uninstaller needs a DlgTitle in [Title]");
+    AuthoredFile file;
+    file.Type = FileToInstall;
+    file.ProductPath = uninstExe;
+    file.Destination = "UNINST.EXE";
+    authoring.Files.push_back(file);
+    const std::string key =
+        "2,Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + title->Value;
+    auto add = [&](const std::string &name, const std::string &data) {
+        authoring.Registry.push_back({{"regKey", key, title->Line},
+                                      {"regVal", name + "," + data, title->Line}});
+    };
+    add("DisplayName", title->Value);
+    add("UninstallString", "#s\\UNINST.EXE");
+    for (const char *optional : {"DisplayVersion", "Publisher"})
+        if (const AuthoredValue *value = authoring.TitleValue(optional)) add(optional, value->Value);
+    authoring.Items.push_back({"item", "UNINST.EXE,Uninstall " + title->Value, title->Line});
+    return authoring.Files.size() - 1;
+}
+
+Script WriteScript(const Authoring &authoring, const std::vector<PackEntry> &entries,
+                   int numberDisk, const SizeInst &sizeInst)
+{
+    Script script;
+    auto line = [&](const std::string &text, int origin = 0) {
+        script.Lines.push_back({text, origin});
+    };
+    // A section of numbered values: its count under countKey, then key<n>=value.
+    auto numbered = [&](const char *section, const char *countKey, const char *key,
+                        const std::vector<AuthoredValue> &values) {
+        line("");
+        line(std::string("[") + section + "]");
+        line(std::string(countKey) + "=" + std::to_string(values.size()));
+        int n = 0;
+        for (const AuthoredValue &value : values)
+            line(key + std::to_string(++n) + "=" + value.Value, value.Line);
+    };
+
+    line("; Written by setupkit pack from " + BaseName(authoring.Name) + ".");
+    line("[Title]");
+    for (const char *key : {"DlgTitle", "InstalDir"})
+        if (const AuthoredValue *value = authoring.TitleValue(key))
+            line(std::string(key) + "=" + value->Value, value->Line);
+    line("SizeInst=" + std::to_string(sizeInst.Kilobytes), sizeInst.Line);
+    line("NumberDisk=" + std::to_string(numberDisk));
+
+    if (!authoring.SubDirs.empty()) numbered("SubDir", "NumberDirs", "Dir", authoring.SubDirs);
+    for (int disk = 1; disk <= numberDisk; ++disk) {
+        line("");
+        line("[Disk" + std::to_string(disk) + "]");
+        int count = 0;
+        for (const PackEntry &entry : entries) count += entry.Disk == disk;
+        line("NumberFiles=" + std::to_string(count));
+        int n = 0;
+        for (const PackEntry &entry : entries) {
+            if (entry.Disk != disk) continue;
+            std::string sources = entry.File.Type == FileFromTemp ? entry.File.ProductPath
+                                                                  : entry.Parts[0].DiskName;
+            if (entry.File.Type == FileByLocale) sources += "," + entry.Parts[1].DiskName;
+            line("file" + std::to_string(++n) + "=" + std::to_string(entry.File.Type) + "," +
+                     sources + "," + entry.File.Destination,
+                 entry.File.Line);
+        }
+    }
+    if (!authoring.Registry.empty()) {
+        line("");
+        line("[Register]");
+        line("NumberReg=" + std::to_string(authoring.Registry.size()));
+        int n = 0;
+        for (const AuthoredRegistryEntry &entry : authoring.Registry) {
+            ++n;
+            line("regKey" + std::to_string(n) + "=" + entry.Key.Value, entry.Key.Line);
+            line("regVal" + std::to_string(n) + "=" + entry.Value.Value, entry.Value.Line);
+        }
+    }
+    if (!authoring.WinIni.empty()) numbered("WinIni", "NumberIni", "IniKey", authoring.WinIni);
+    if (authoring.GroupTitle.Line || !authoring.Items.empty()) {
+        line("");
+        line("[WinGroup]");
+        if (authoring.GroupTitle.Line)
+            line("GroupTitle=" + authoring.GroupTitle.Value, authoring.GroupTitle.Line);
+        line("NumberItem=" + std::to_string(authoring.Items.size()));
+        int n = 0;
+        for (const AuthoredValue &item : authoring.Items)
+            line("item" + std::to_string(++n) + "=" + item.Value, item.Line);
+    }
+    return script;
+}
+
+std::vector<std::string> CheckWrittenScript(const Script &script, const std::string &disksDir,
+                                            const std::string &authoringPath,
+                                            const std::string &scriptName)
+{
+    std::vector<std::string> warnings;
+    std::string errors;
+    for (const Diagnostic &diagnostic : CheckScript(script.Text(), disksDir)) {
+        int origin = diagnostic.Line <= (int)script.Lines.size()
+                         ? script.Lines[diagnostic.Line - 1].Origin
+                         : 0;
+        std::string where =
+            origin ? FormatDiagnostic(authoringPath, {origin, diagnostic.IsError, diagnostic.Message})
+                   : FormatDiagnostic(scriptName, diagnostic);
+        if (diagnostic.IsError)
+            errors += (errors.empty() ? "" : "\n") + where;
+        else
+            warnings.push_back(where);
+    }
+    if (!errors.empty()) throw Error("the script does not pass check:\n" + errors);
+    return warnings;
+}
+
+}  // namespace setupkit

@@ -1,0 +1,45 @@
+// The script writer of setupkit pack: setup.inf from the authoring data and
+// the disk layout, each line remembering the authoring line it came from so
+// that check's findings can be reported there.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "tools/setupkit/authoring.h"
+#include "tools/setupkit/layout.h"
+
+namespace setupkit {
+
+struct ScriptLine {
+    std::string Text;
+    int Origin = 0;  // the authoring line it came from; 0: none
+};
+
+struct Script {
+    std::vector<ScriptLine> Lines;
+
+    std::string Text() const;  // the lines, each ended by CR LF
+};
+
+// What --uninstaller adds to the authoring data: UNINST.EXE (from
+// uninstExe) for the install directory, the Uninstall registry key under the
+// DlgTitle, and a group item. Returns the index of its file entry; throws
+// an Error when there is no DlgTitle to name it by.
+size_t AddUninstaller(Authoring &authoring, const std::string &uninstExe);
+
+// setup.inf for the authoring data with its entries laid out on numberDisk
+// disks.
+Script WriteScript(const Authoring &authoring, const std::vector<PackEntry> &entries,
+                   int numberDisk, const SizeInst &sizeInst);
+
+// Judges the written script as SETUP.EXE will read it, the disks in
+// disksDir. Each finding is placed at the authoring line its script line
+// came from, else at scriptName's own line. Throws an Error listing the
+// errors; returns the warnings.
+std::vector<std::string> CheckWrittenScript(const Script &script, const std::string &disksDir,
+                                            const std::string &authoringPath,
+                                            const std::string &scriptName);
+
+}  // namespace setupkit
