@@ -2,6 +2,7 @@
 // message drain, the welcome page run modally, and the templates as linked.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <dde.h>
 #include <string>
 #include <vector>
 
@@ -13,7 +14,7 @@
 
 namespace {
 
-const UINT DdeAck = 0x03E4;
+const UINT DdeAck = WM_DDE_ACK;
 
 HWND CreateStatusDialog(int templateId)
 {
