@@ -3,7 +3,6 @@
 #include "driver.h"
 
 #include <windows.h>
-#include <commctrl.h>
 #include <string.h>
 
 #include "ctl3d.h"
@@ -14,12 +13,14 @@
 #include "registry.h"
 #include "script.h"
 #include "setup_state.h"
+#include "system_dirs.h"
 #include "text.h"
 #include "transfer.h"
 #include "../ui/background.h"
 #include "../ui/dialogs.h"
 #include "../ui/directory_page.h"
 #include "../ui/group_page.h"
+#include "../ui/program_windows.h"
 
 enum { GroupPauseMs = 2000 };
 
@@ -57,29 +58,23 @@ static bool Bootstrap()
     }
     FormatText(compressedScript, sizeof compressedScript, "%s\\setup.in_", SourceDir);
 
-    GetWindowsDirectoryA(WindowsDir, sizeof WindowsDir);
-    GetSystemDirectoryA(SystemDir, sizeof SystemDir);
-    char temp[MAX_PATH];
-    unsigned returned = GetTempPathA(sizeof temp, temp);
-    if (returned >= TempPathLimit) {
+    if (!FindSystemDirectories()) {
         Refuse(TempTooLongText);
         return false;
     }
-    CopyText(TempDir, sizeof TempDir, returned ? temp : "");
-    DeriveTempDir(TempDir, sizeof TempDir, returned, WindowsDir);
 
     if (JoinPath(Setup.ScriptPath, sizeof Setup.ScriptPath, TempDir, "setup.inf")) {
         // A missing setup.in_ expands nothing; a script left behind by an
         // earlier run that did not end must not stand in for it.
         DeleteFileAt(Setup.ScriptPath);
-        ExpandFile(compressedScript, Setup.ScriptPath, 0);
+        ExpandFile(compressedScript, Setup.ScriptPath);
     }
 
     char packedLibrary[PathBufferSize], library[PathBufferSize] = "";
     if (JoinPath(packedLibrary, sizeof packedLibrary, SourceDir, "ctl3d32.dl_") &&
         JoinPath(library, sizeof library, SystemDir, "ctl3d32.dll") &&
         !FileIsPresent(library) && FileIsPresent(packedLibrary))
-        ExpandFile(packedLibrary, library, 0);
+        ExpandFile(packedLibrary, library);
     BindCtl3d(library);
     CallCtl3dRegister(Setup.Instance);
     CallCtl3dAutoSubclass(Setup.Instance);
@@ -110,10 +105,7 @@ static void RunSequence()
     if (TransferFiles() != TransferCompleted) return;
     WriteRegistryEntries();
     WriteWinIniEntries();
-    if (Setup.CurrentDialog) {
-        DestroyWindow(Setup.CurrentDialog);
-        Setup.CurrentDialog = 0;
-    }
+    CloseCurrentDialog();
 
     ReadScriptKey(KeyGroupTitle, Setup.EditText);
     FormatPageText(Setup.PageText, sizeof Setup.PageText, GroupTextFormat, Setup.ProductTitle);
@@ -128,12 +120,8 @@ static void Cleanup()
     CloseInstallLog(Setup.InstallLog, TempDir, InstallPath);
     Setup.InstallLog = 0;
     SetCurrentDirectoryA(SourceDir);
-    if (Setup.CurrentDialog) DestroyWindow(Setup.CurrentDialog);
-    Setup.CurrentDialog = 0;
-    if (Setup.BackgroundWindow) DestroyWindow(Setup.BackgroundWindow);
-    Setup.BackgroundWindow = 0;
+    CloseProgramWindows();
     CallCtl3dUnregister(Setup.Instance);
-    DeleteObject(Setup.TitleFont);
 }
 
 int RunSetup(void *instance)
@@ -150,9 +138,7 @@ int RunSetup(void *instance)
     Setup.StartCalendarTime = time(0);
     struct tm *local = localtime(&Setup.StartCalendarTime);
     if (local) Setup.StartTime = *local;
-    RegisterMainWindowClass(Setup.Instance);
-    Setup.TitleFont = CreateTitleFont();
-    InitCommonControls();
+    StartProgramWindows(Setup.Instance);
     if (Bootstrap()) RunSequence();
     Cleanup();
     return 1;

@@ -5,8 +5,6 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "install_log.h"
-#include "log_format.h"
 #include "text.h"
 
 static bool IsLongPath(const char *path) { return strlen(path) >= OFS_MAXPATHNAME; }
@@ -76,10 +74,11 @@ unsigned long long FileSizeOf(const char *path)
     return ((unsigned long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
 }
 
-bool MakeDirectory(const char *path, FILE *log)
+bool MakeDirectory(const char *path, bool *created)
 {
     SECURITY_ATTRIBUTES attributes = {12, 0, TRUE};
-    if (CreateDirectoryA(path, &attributes)) LogLine(log, LogMadeDirFormat, path);
+    bool made = CreateDirectoryA(path, &attributes) != 0;
+    if (created) *created = made;
     return SetCurrentDirectoryA(path) != 0;
 }
 
@@ -199,7 +198,7 @@ static FileResult ExpandInto(INT source, const char *sourcePath, const char *des
     return FinishStaging(output, staging, destination, result);
 }
 
-FileResult ExpandFile(const char *source, const char *destination, FILE *log)
+FileResult ExpandFile(const char *source, const char *destination)
 {
     OFSTRUCT record;
     // The source first: a source that cannot be read leaves the destination
@@ -210,8 +209,6 @@ FileResult ExpandFile(const char *source, const char *destination, FILE *log)
     FileResult result = IsSameFile(source, destination) ? FileSkipped
                                                         : ExpandInto(sourceFile, source, destination);
     LZClose(sourceFile);
-    // Only a file that is whole in place is recorded.
-    if (result == FileWritten) LogLine(log, LogFileCopyFormat, destination);
     return result;
 }
 

@@ -1,8 +1,6 @@
 // The engine's three file operations.
 #pragma once
 
-#include <stdio.h>
-
 enum { CopyBlockSize = 32000 };
 
 // What a file operation did. An expansion or copy either puts the whole new
@@ -19,15 +17,15 @@ enum FileResult {
 // True for the results that leave a wanted file not written.
 inline bool FileFailed(FileResult result) { return result >= FileNoRoom; }
 
-// Creates one directory level and makes it current. Writes "Made Dir: %s\n"
-// when this call created it. True when it became the current directory.
-bool MakeDirectory(const char *path, FILE *log);
+// Creates one directory level and makes it current. *created (when given)
+// tells whether this call made the directory. True when it became the
+// current directory.
+bool MakeDirectory(const char *path, bool *created = 0);
 
 // LZ-expands source into destination (an uncompressed source is copied
 // unchanged) through a temporary file beside the destination, which replaces
-// the destination only when all of it was written. Writes "File Copy: %s\n"
-// only then.
-FileResult ExpandFile(const char *source, const char *destination, FILE *log);
+// the destination only when all of it was written (FileWritten).
+FileResult ExpandFile(const char *source, const char *destination);
 
 // OpenFile and the LZ library's open refuse paths of OFS_MAXPATHNAME (128)
 // characters or more. The operations here take any path that fits the

@@ -8,13 +8,34 @@
 
 #include "disk_entries.h"
 #include "fileops.h"
+#include "install_log.h"
+#include "log_format.h"
 #include "script.h"
 #include "text.h"
 #include "../ui/dialogs.h"
+#include "../ui/program_windows.h"
+
+// Makes and enters one directory level; the log records it when this call
+// made it.
+static bool MakeLoggedDirectory(const char *path)
+{
+    bool created = false;
+    bool entered = MakeDirectory(path, &created);
+    if (created) LogLine(Setup.InstallLog, LogMadeDirFormat, path);
+    return entered;
+}
+
+// Only a file that is whole in place is recorded.
+static FileResult ExpandLogged(const char *source, const char *destination)
+{
+    FileResult result = ExpandFile(source, destination);
+    if (result == FileWritten) LogLine(Setup.InstallLog, LogFileCopyFormat, destination);
+    return result;
+}
 
 bool CreateInstallDirectories()
 {
-    if (!MakeDirectory(InstallPath, Setup.InstallLog)) return false;
+    if (!MakeLoggedDirectory(InstallPath)) return false;
     for (int i = 1; i <= SubDirCount; ++i) {
         char name[DirNameLimit];
         char path[PathBufferSize];
@@ -22,7 +43,7 @@ bool CreateInstallDirectories()
         // A path that does not fit is not made (a cut path names another
         // one), nor one that leaves the install directory.
         if (!IsContainedName(name) || !JoinPath(path, sizeof path, InstallPath, name)) continue;
-        MakeDirectory(path, Setup.InstallLog);
+        MakeLoggedDirectory(path);
     }
     return true;
 }
@@ -103,7 +124,7 @@ bool RunEntryPlan(const EntryPlan &plan, FileResult *result)
     switch (plan.Operation) {
     case EntryExpand:
         if (plan.OnlyWhenMissing && FileIsPresent(plan.Destination)) break;
-        done = ExpandFile(plan.Source, plan.Destination, Setup.InstallLog);
+        done = ExpandLogged(plan.Source, plan.Destination);
         shown = done == FileWritten && plan.ShowsProgress;
         break;
     case EntryCopyRaw:
@@ -111,7 +132,7 @@ bool RunEntryPlan(const EntryPlan &plan, FileResult *result)
         shown = done == FileWritten && plan.ShowsProgress;
         break;
     case EntryExpandFromTemp:
-        done = ExpandFile(plan.Source, plan.Destination, Setup.InstallLog);
+        done = ExpandLogged(plan.Source, plan.Destination);
         // The staged copy goes only once the file is in place: a failed
         // expansion can be retried, and a skipped one (temporary and install
         // directory alike) left it where it belongs.
@@ -148,14 +169,6 @@ static long CountEntries()
     return total;
 }
 
-static void SetProgressRange(unsigned long upper)
-{
-    if (upper <= MAXWORD)  // PBM_SETRANGE takes 16-bit bounds
-        SendMessageA(Setup.ProgressBar, PBM_SETRANGE, 0, MAKELPARAM(0, upper));
-    else
-        SendMessageA(Setup.ProgressBar, PBM_SETRANGE32, 0, (LPARAM)upper);
-}
-
 // Asks for the disk until its tag file is there. False when cancelled.
 static bool WaitForDisk(int disk)
 {
@@ -180,11 +193,7 @@ static bool WaitForDisk(int disk)
 // keys, one pair of enclosing quotes removed, the value cut to the limit.
 // Without the section (no memory, or a count too large to index) the entries
 // are read one by one.
-enum {
-    SectionBufferStart = 16384,
-    SectionBufferLimit = 64 * 1024 * 1024,  // no larger buffer is tried
-    MaxIndexedEntries = 100000
-};
+enum { SectionBufferStart = 16384, MaxIndexedEntries = 100000 };
 
 void LoadDiskEntries(int disk, int count, DiskEntries *entries)
 {
@@ -204,7 +213,7 @@ void LoadDiskEntries(int disk, int count, DiskEntries *entries)
         text = grown;
         DWORD got = GetPrivateProfileSectionA(section, text, size, Setup.ScriptPath);
         if (got < size - 2) break;  // size - 2 means the section did not fit
-        if (size > SectionBufferLimit) {
+        if (size > 0x4000000) {
             free(text);
             return;
         }
@@ -321,11 +330,7 @@ TransferOutcome TransferFiles()
 {
     long total = CountEntries();
     Setup.EditText[0] = 0;
-    Setup.CurrentDialog = CreateDialogParamA(Setup.Instance,
-                                             MAKEINTRESOURCEA(ProgressDialogTemplate),
-                                             Setup.BackgroundWindow, DlgViewSetup, 0);
-    Setup.ProgressBar = GetDlgItem(Setup.CurrentDialog, IdProgressBar);
-    SetProgressRange(ProgressUpperBound(total));
+    OpenProgressDialog(ProgressUpperBound(total));
     PendingSteps = 0;
     StatusChanged = false;
     LastShown = GetTickCount();

@@ -1,5 +1,8 @@
 #include "dialogs.h"
 
+#include <dde.h>
+
+#include "dde_client.h"
 #include "../engine/ctl3d.h"
 #include "../engine/setup_state.h"
 #include "../engine/text.h"
@@ -36,7 +39,8 @@ INT_PTR CALLBACK WelcomePageProc(HWND window, UINT message, WPARAM wParam, LPARA
     return 0;
 }
 
-extern "C" INT_PTR CALLBACK DlgViewSetup(HWND window, UINT message, WPARAM wParam, LPARAM)
+extern "C" INT_PTR CALLBACK DlgViewSetup(HWND window, UINT message, WPARAM wParam,
+                                         LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -53,26 +57,11 @@ extern "C" INT_PTR CALLBACK DlgViewSetup(HWND window, UINT message, WPARAM wPara
             return 1;
         }
         return 0;
-    case 0x03E4:  // WM_DDE_ACK
-        if (!Setup.DdePartner)
-            Setup.DdePartner = (HWND)wParam;
-        else
-            Setup.DdeWaiting = 0;
+    case WM_DDE_ACK:
+        RecordDdeAck((HWND)wParam, lParam);
         return 1;
     }
     return 0;
-}
-
-void PumpMessages(HWND dialog)
-{
-    if (!dialog) return;
-    MSG message;
-    while (PeekMessageA(&message, 0, 0, 0, PM_REMOVE)) {
-        if (!IsDialogMessageA(dialog, &message)) {
-            TranslateMessage(&message);
-            DispatchMessageA(&message);
-        }
-    }
 }
 
 LONG RunPage(int templateId, DLGPROC handler)

@@ -1,10 +1,12 @@
 // The dialog framework: the shared procedure of the modal pages, the
-// procedure of the status dialogs, the message drain and the welcome page.
+// procedure of the status dialogs and the welcome page, with the message
+// drain of message_pump.h.
 #pragma once
 
 #include <windows.h>
 
 #include "../res/resource.h"
+#include "message_pump.h"
 
 #define WelcomeTextFormat "Welcome to %s Setup.\n\nSetup will install the %s files to your system."
 #define DirectoryTextFormat "The setup program will install the %s files to the following directory."
@@ -18,9 +20,6 @@ INT_PTR CALLBACK WelcomePageProc(HWND window, UINT message, WPARAM wParam, LPARA
 
 // Ends a modal page: PageResult, EndDialog, no current dialog. Returns 1.
 INT_PTR EndPage(HWND page, LONG result);
-
-// Drains the queue through dialog; does nothing when dialog is null.
-void PumpMessages(HWND dialog);
 
 // Sets PageHandler, runs the template modally owned by BackgroundWindow with
 // MainDlgFunc, and returns PageResult.

@@ -7,6 +7,8 @@
 // waits for this process to end before it touches anything.
 #pragma once
 
+#include <windows.h>
+
 #define UninstallCaption "Uninstall"
 #define UninstallLogName "uninstall.log"
 #define ConfirmTextFormat                                                                  \

@@ -1,27 +1,12 @@
-// The directory derivations, the install-directory placeholder, the log's
-// header line, and the progress bound and status line.
+// The directory derivations and the install-directory placeholder.
 #include <gtest/gtest.h>
 #include <string.h>
 
 #include <string>
 
-#include "engine/log_header.h"
 #include "engine/paths.h"
-#include "engine/progress_text.h"
 
 namespace {
-
-struct tm StartOf(int year, int month, int day, int hour, int minute)
-{
-    struct tm start;
-    memset(&start, 0, sizeof start);
-    start.tm_year = year - 1900;
-    start.tm_mon = month - 1;
-    start.tm_mday = day;
-    start.tm_hour = hour;
-    start.tm_min = minute;
-    return start;
-}
 
 TEST(SubstituteInstallDir, ReplacesEveryLowerCasePlaceholderVerbatim)
 {
@@ -75,17 +60,6 @@ TEST(SubstituteInstallDir, CutsAnOverlongResultAt255Characters)
     EXPECT_EQ('M', buffer[SubstitutedValueSize]);
 }
 
-TEST(InstallLog, HeaderFormatIsBounded)
-{
-    struct tm start = StartOf(2001, 3, 5, 9, 7);
-    char header[64];
-    memset(header, 'X', sizeof header);
-    EXPECT_TRUE(FormatLogHeader(header, 45, &start));  // 43 characters, line end, terminator
-    EXPECT_STREQ("*** Installation Started 05/03/01 09:07 ***\n", header);
-    EXPECT_FALSE(FormatLogHeader(header, 44, &start));
-    EXPECT_STREQ("", header);
-}
-
 TEST(DriverPaths, SourceDirectoryFromTheModuleName)
 {
     struct { const char *module, *expected; } cases[] = {
@@ -121,22 +95,6 @@ TEST(DriverPaths, TemporaryDirectoryWithoutItsLastCharacter)
         DeriveTempDir(temp, sizeof temp, c.length, "C:\\WINDOWS");
         EXPECT_STREQ(c.expected, temp);
     }
-}
-
-TEST(Progress, BoundDoesNotWrapAndStatusLineIsCut)
-{
-    EXPECT_EQ(10u, ProgressUpperBound(0));
-    EXPECT_EQ(10u, ProgressUpperBound(-5));
-    EXPECT_EQ(65530u, ProgressUpperBound(6552));
-    EXPECT_EQ(65540u, ProgressUpperBound(6553));
-    EXPECT_GT(ProgressUpperBound(0x7FFFFFFF), 65540u);
-    EXPECT_LE(ProgressUpperBound(0x7FFFFFFF), 0x7FFFFFFFu);
-
-    std::string status(300, 'p');
-    char line[260];
-    FormatStatusLine(line, sizeof line, status.c_str());
-    EXPECT_EQ(260 - 1, strlen(line));
-    EXPECT_EQ(0, strncmp(line, "Copy file : ppp", 15));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // message drain, the welcome page run modally, and the templates as linked.
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <dde.h>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,7 @@
 
 namespace {
 
-const UINT DdeAck = 0x03E4;
+const UINT DdeAck = WM_DDE_ACK;
 // A fixed label's ID as the template stores it.
 const WORD FixedLabelId = (WORD)IDC_STATIC;
 

@@ -12,6 +12,8 @@
 #include "engine/script.h"
 #include "engine/setup_state.h"
 #include "support.h"
+#include "ui/dde_client.h"
+#include "ui/dialogs.h"
 
 namespace {
 
@@ -160,6 +162,7 @@ TEST_F(Group, TextStaysWithinTheBlockWithManyItems)
 struct FakeServer {
     HWND Window = 0;
     bool Silent = false;
+    UINT_PTR Status = DdeAckPositive;  // of the execute's acknowledgement
     std::vector<UINT> Messages;
     std::vector<HWND> Senders;
     std::string Received;
@@ -199,7 +202,7 @@ LRESULT CALLBACK FakeServerProc(HWND window, UINT message, WPARAM wParam, LPARAM
         GlobalUnlock((HGLOBAL)lParam);
         if (!server->Silent)
             PostMessageA((HWND)wParam, WM_DDE_ACK, (WPARAM)window,
-                         PackDDElParam(WM_DDE_ACK, 0x8000, (UINT_PTR)lParam));
+                         PackDDElParam(WM_DDE_ACK, server->Status, (UINT_PTR)lParam));
         break;
     }
     }
@@ -315,6 +318,48 @@ TEST_F(Conversation, AServerThatNeverAcknowledgesCostsTheBoundedWait)
     EXPECT_LT(took, (DWORD)DdeExecuteTimeoutMs + 3000);
     std::vector<UINT> expected = {WM_DDE_INITIATE, WM_DDE_EXECUTE, WM_DDE_TERMINATE};
     EXPECT_EQ(expected, first.Messages);
+}
+
+// A conversation that asks for the answer (the uninstaller's) starts from no
+// partner and reads the fAck bit of the partner's acknowledgement, whatever
+// the server's own return code.
+TEST_F(Conversation, AnAskedAnswerIsTheAcknowledgementsFlag)
+{
+    Start(first);
+    struct {
+        const char *name;
+        UINT_PTR status;
+        DdeAnswer expected;
+    } cases[] = {
+        {"done", DdeAckPositive, DdeDone},
+        {"done with a return code", DdeAckPositive | 0x12, DdeDone},
+        {"refused", 0, DdeRefused},
+        {"refused with a return code", 0x12, DdeRefused},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        first.Status = c.status;
+        first.Messages.clear();
+        HWND dialog = CreateDialogParamA(::Setup.Instance, MAKEINTRESOURCEA(WaitDialogTemplate),
+                                         0, DlgViewSetup, 0);
+        ASSERT_TRUE(dialog != 0);
+        ::Setup.DdePartner = dialog;  // a partner of an earlier run is forgotten
+        ::Setup.DdeWaiting = 1;
+        HGLOBAL commands = GlobalAlloc(GMEM_DDESHARE, 64);
+        strcpy((char *)GlobalLock(commands), "[DeleteGroup(\"My Group\")]\n");
+        GlobalUnlock(commands);
+        DdeAnswer answer = DdeNoAnswer;
+        HoldDdeConversation(dialog, commands, &answer);
+        Deliver();
+        EXPECT_EQ(c.expected, answer);
+        EXPECT_EQ(first.Window, ::Setup.DdePartner);
+        EXPECT_EQ(0, ::Setup.DdeWaiting);
+        std::vector<UINT> expected = {WM_DDE_INITIATE, WM_DDE_EXECUTE, WM_DDE_TERMINATE};
+        EXPECT_EQ(expected, first.Messages);
+        EXPECT_EQ("[DeleteGroup(\"My Group\")]\n", first.Received);
+        GlobalFree(commands);
+        DestroyWindow(dialog);
+    }
 }
 
 }  // namespace

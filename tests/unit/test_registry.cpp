@@ -197,11 +197,30 @@ TEST_F(Registry, NoEntriesStillShowStatusComputeShortFormAndStep)
         EXPECT_EQ(1, SendMessageA(::Setup.ProgressBar, PBM_GETPOS, 0, 0)) << script;
     }
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\SetupTest\\Neg"));
-    // And without a dialog or bar nothing breaks.
+    // And without a dialog or bar the entries are written all the same.
     ::Setup.ProgressBar = 0;
     DestroyWindow(::Setup.CurrentDialog);
     ::Setup.CurrentDialog = 0;
+    UseScript("[Register]\r\nNumberReg=2\r\n"
+              "regKey1=1,Software\\SetupTest\\NoDialog\r\nregVal1=Dir,#s\\bin\r\n"
+              "regKey2=1,Software\\SetupTest\\NoDialog\r\nregVal2=Plain,text\r\n");
+    ::Setup.InstallLog = log;
     WriteRegistryEntries();
+    ::Setup.InstallLog = 0;
+    std::string shortDir = ShortForm(dir);
+    EXPECT_EQ(shortDir, ::Setup.EditText);
+    struct { const char *name; std::string data; } written[] = {
+        {"Dir", shortDir + "\\bin"}, {"Plain", "text"}};
+    for (auto &w : written) {
+        Stored stored = ReadValue(HKEY_CURRENT_USER, "Software\\SetupTest\\NoDialog", w.name);
+        EXPECT_EQ((DWORD)REG_SZ, stored.Type) << w.name;
+        EXPECT_EQ(w.data, stored.Data) << w.name;
+    }
+    EXPECT_EQ("RegDB Key: Software\\SetupTest\\NoDialog\nRegDB Val: " + shortDir +
+                  "\\bin\nRegDB Name: Dir\nRegDB Root: 1\n"
+                  "RegDB Key: Software\\SetupTest\\NoDialog\nRegDB Val: text\nRegDB Name: Plain\n"
+                  "RegDB Root: 1\n",
+              Log());
 }
 
 TEST_F(Registry, WinIniEntriesGetTheLongInstallDir)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <commctrl.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include <functional>
@@ -199,6 +200,71 @@ TEST_F(Transfer, DirectoriesLogOnlyWhatTheyMake)
     EXPECT_FALSE(CreateInstallDirectories());
     EXPECT_EQ("", CloseLog());
     EXPECT_FALSE(FileExists(root + "\\missing"));
+
+    // A new install directory is logged first, and becomes the current one.
+    std::string fresh = root + "\\fresh";
+    strcpy(InstallPath, fresh.c_str());
+    SubDirCount = 1;
+    OpenLog();
+    EXPECT_TRUE(CreateInstallDirectories());
+    EXPECT_EQ("Made Dir: " + fresh + "\n" + "Made Dir: " + fresh + "\\old\n", CloseLog());
+    char current[MAX_PATH];
+    GetCurrentDirectoryA(sizeof current, current);
+    EXPECT_STRCASEEQ((fresh + "\\old").c_str(), current);
+}
+
+// The file operations report what happened; the transfer writes the log line:
+// one "File Copy" line for a file that is whole in place, none for any other
+// result, and none for a raw copy into the temporary directory.
+TEST_F(Transfer, OnlyFilesWrittenWholeAreLogged)
+{
+    const char *data = getenv("TEST_DATA_DIR");
+    std::string packed = std::string("Z:") + (data ? data : "") + "/multiblock.bi_";
+    for (char &c : packed)
+        if (c == '/') c = '\\';
+    std::string longDir = inst + "\\" + std::string(130, 'd');
+    CreateDirectoryA(longDir.c_str(), 0);
+    WriteWholeFile(src + "\\plain", "plain");
+    WriteWholeFile(tmp + "\\staged", "staged");
+    // The header promises 16 bytes; none follow.
+    WriteWholeFile(src + "\\cut.tx_", std::string("SZDD\x88\xf0\x27\x33" "A\0\x10\0\0\0", 14));
+    std::string locked = inst + "\\locked";
+    WriteWholeFile(locked, "old");
+    SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_READONLY);
+    struct {
+        const char *name;
+        EntryOperation operation;
+        std::string source, destination;
+        FileResult result;
+        bool logged;
+    } cases[] = {
+        {"compressed source", EntryExpand, packed, inst + "\\multiblock.bin", FileWritten, true},
+        {"plain source", EntryExpand, src + "\\plain", inst + "\\plain", FileWritten, true},
+        {"path past 128 characters", EntryExpand, src + "\\plain", longDir + "\\plain",
+         FileWritten, true},
+        {"from the temporary directory", EntryExpandFromTemp, tmp + "\\staged",
+         inst + "\\staged", FileWritten, true},
+        {"raw copy", EntryCopyRaw, src + "\\plain", tmp + "\\raw", FileWritten, false},
+        {"missing source", EntryExpand, src + "\\absent", inst + "\\absent", FileNoSource, false},
+        {"damaged source", EntryExpand, src + "\\cut.tx_", inst + "\\cut", FileDamaged, false},
+        {"read-only destination", EntryExpand, src + "\\plain", locked, FileDenied, false},
+        {"same file", EntryExpand, src + "\\plain", src + "\\PLAIN", FileSkipped, false},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EntryPlan plan;
+        memset(&plan, 0, sizeof plan);
+        plan.Operation = c.operation;
+        plan.ShowsProgress = true;
+        strcpy(plan.Source, c.source.c_str());
+        strcpy(plan.Destination, c.destination.c_str());
+        FileResult result = FileWritten;
+        OpenLog();
+        RunEntryPlan(plan, &result);
+        EXPECT_EQ(c.result, result);
+        EXPECT_EQ(c.logged ? "File Copy: " + c.destination + "\n" : "", CloseLog());
+    }
+    SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
 
 TEST_F(Transfer, TypesReplaceOrKeepAndMoveThroughTemp)

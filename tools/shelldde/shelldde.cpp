@@ -24,6 +24,7 @@
 #include <string.h>
 
 #include "commands.h"
+#include "../../ui/dde_client.h"  // the acknowledgement's fAck bit
 
 static const char ServerClass[] = "ShellDdeServer";
 static const char ApplicationName[] = "Shell";
@@ -189,7 +190,7 @@ static void OnExecute(HWND window, HWND client, LPARAM lParam)
         GlobalUnlock(commands);
     }
     if (!Silent) {
-        WORD status = done ? 0x8000 : 0;  // fAck
+        WORD status = done ? DdeAckPositive : 0;
         LPARAM ack = PackDDElParam(WM_DDE_ACK, status, (UINT_PTR)commands);
         if (!PostMessageA(client, WM_DDE_ACK, (WPARAM)window, ack))
             FreeDDElParam(WM_DDE_ACK, ack);

@@ -1,0 +1,18 @@
+#include "system_dirs.h"
+
+#include <windows.h>
+
+#include "paths.h"
+#include "setup_state.h"
+#include "text.h"
+
+bool FindSystemDirectories()
+{
+    GetWindowsDirectoryA(WindowsDir, sizeof WindowsDir);
+    GetSystemDirectoryA(SystemDir, sizeof SystemDir);
+    char temp[MAX_PATH];
+    unsigned returned = GetTempPathA(sizeof temp, temp);
+    CopyText(TempDir, sizeof TempDir, returned && returned < TempPathLimit ? temp : "");
+    DeriveTempDir(TempDir, sizeof TempDir, returned, WindowsDir);
+    return returned < TempPathLimit;
+}

@@ -1,0 +1,28 @@
+// The windows that SETUP.EXE and UNINST.EXE both run under: the start-up of
+// the background window's class, the title font and the common controls,
+// the progress dialog, and the teardown.
+#pragma once
+
+#include <windows.h>
+
+// Sets Instance, registers the background window's class (ending the process
+// when it cannot), makes the title font and readies the common controls. The
+// background window itself is made later by CreateBackgroundWindow.
+void StartProgramWindows(HINSTANCE instance);
+
+// Creates the progress dialog (modeless, owned by the
+// background window, procedure DlgViewSetup, EditText as its first status
+// line) as CurrentDialog, with its bar as ProgressBar (none without the
+// dialog) ranged from 0 to upper.
+void OpenProgressDialog(unsigned long upper);
+
+// The bar's range: PBM_SETRANGE while upper fits 16 bits, PBM_SETRANGE32
+// above, so that the bar never wraps.
+void SetProgressRange(unsigned long upper);
+
+// Destroys CurrentDialog, if any; no current dialog or bar afterwards.
+void CloseCurrentDialog();
+
+// Destroys the current dialog and the background window and frees the title
+// font.
+void CloseProgramWindows();

@@ -1,0 +1,70 @@
+#include "log_text.h"
+
+#include <windows.h>
+#include <stdlib.h>
+
+#include "remover_paths.h"
+#include "report.h"
+#include "uninstall.h"
+
+// The whole of install.log in memory, or null.
+static char *ReadLog(size_t *length)
+{
+    HANDLE file = CreateFileA(LogPath, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, 0);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    DWORD size = GetFileSize(file, 0);
+    char *text = 0;
+    DWORD got = 0;
+    if (size != INVALID_FILE_SIZE && size <= LogSizeLimit) {
+        text = (char *)malloc(size + 1);
+        if (text && !ReadFile(file, text, size, &got, 0)) got = 0;
+    }
+    CloseHandle(file);
+    if (!text) return 0;
+    text[got] = 0;
+    *length = got;
+    return text;
+}
+
+char *LoadLog(size_t *length)
+{
+    if (GetFileAttributesA(LogPath) == INVALID_FILE_ATTRIBUTES) {
+        ShowMessage(NoLogText, MB_ICONSTOP);
+        return 0;
+    }
+    char *text = ReadLog(length);
+    if (!text || !IsInstallLog(text, *length)) {
+        free(text);
+        ShowMessage(NotLogText, MB_ICONSTOP);
+        return 0;
+    }
+    return text;
+}
+
+bool IndexLog(LogText *log)
+{
+    LogCursor cursor = {log->Text, log->Length, 0};
+    LogRecord *record = (LogRecord *)malloc(sizeof(LogRecord));
+    if (!record) return false;
+    size_t start;
+    int count = 0;
+    while (NextLogRecord(&cursor, record, &start)) ++count;
+    log->Starts = (size_t *)malloc(sizeof(size_t) * (count ? count : 1));
+    if (!log->Starts) {
+        free(record);
+        return false;
+    }
+    cursor.At = 0;
+    log->Count = 0;
+    while (log->Count < count && NextLogRecord(&cursor, record, &start))
+        log->Starts[log->Count++] = start;
+    free(record);
+    return true;
+}
+
+void RecordAt(const LogText *log, int index, LogRecord *record)
+{
+    LogCursor cursor = {log->Text, log->Length, log->Starts[index]};
+    NextLogRecord(&cursor, record, 0);
+}

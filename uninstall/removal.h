@@ -1,0 +1,30 @@
+// The removal steps: each takes away what one kind of log record names, and
+// only when it is still as the setup left it, and notes in the report what
+// became of it. RemoveAll runs them in order.
+#pragma once
+
+#include "log_text.h"
+
+// The program groups, then win.ini entries, registry values and files in
+// reverse log order, then install.log and UNINST.EXE, then the directories,
+// deepest first.
+void RemoveAll(const LogText *log);
+
+// remove_group.cpp: the groups of the "Icon" records, in one conversation
+// with the shell.
+void RemoveGroups(const LogText *log);
+// remove_ini.cpp: a win.ini entry whose value is still the logged one.
+void RemoveIniEntry(const LogRecord *record);
+// remove_registry.cpp: a registry value whose data is still the logged one,
+// and its key when nothing else is left in it.
+void RemoveRegistryValue(const LogRecord *record);
+// remove_files.cpp: a file inside the install directory; the directories the
+// setup made, when empty; install.log and UNINST.EXE.
+void RemoveFile(const char *logged);
+void RemoveDirectories(const LogText *log, LogRecord *record);
+void RemoveOwnFiles();
+
+// The progress dialog: one step of the bar, and the status line; each
+// drains the message queue.
+void StepProgress();
+void ShowStatus(const char *text);

@@ -1,0 +1,92 @@
+#include "report.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "uninstall.h"
+#include "engine/setup_state.h"
+#include "engine/text.h"
+
+// The report, in three parts, and how many entries each has.
+static char Removed[ReportSize], Left[ReportSize], Gone[ReportSize];
+static int RemovedCount, LeftCount, GoneCount;
+
+static void Note(char *part, int *count, const char *format, va_list args)
+{
+    char line[1024];
+    vsnprintf(line, sizeof line, format, args);
+    AppendText(part, ReportSize, "  ");
+    AppendText(part, ReportSize, line);
+    AppendText(part, ReportSize, "\n");
+    ++*count;
+}
+
+void NoteRemoved(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    Note(Removed, &RemovedCount, format, args);
+    va_end(args);
+}
+
+void NoteLeft(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    Note(Left, &LeftCount, format, args);
+    va_end(args);
+}
+
+void NoteGone(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    Note(Gone, &GoneCount, format, args);
+    va_end(args);
+}
+
+void ShowMessage(const char *text, UINT icon)
+{
+    MessageBoxA(Setup.BackgroundWindow, text, UninstallCaption, MB_OK | icon);
+}
+
+void WriteReport(char *text, size_t capacity)
+{
+    FormatText(text, capacity, "Uninstall of %s: %d removed, %d left in place.\n",
+               Setup.ProductTitle, RemovedCount, LeftCount);
+    if (LeftCount) {
+        AppendText(text, capacity, "\nLeft in place:\n");
+        AppendText(text, capacity, Left);
+    }
+    if (RemovedCount) {
+        AppendText(text, capacity, "\nRemoved:\n");
+        AppendText(text, capacity, Removed);
+    }
+    if (GoneCount) {
+        AppendText(text, capacity, "\nAlready gone before the removal:\n");
+        AppendText(text, capacity, Gone);
+    }
+}
+
+void ShowReport()
+{
+    static char text[3 * ReportSize + 256];
+    WriteReport(text, sizeof text);
+    char path[MAX_PATH] = "";
+    if (JoinPath(path, sizeof path, TempDir, UninstallLogName)) {
+        FILE *file = fopen(path, "wt");
+        if (file) {
+            fputs(text, file);
+            fclose(file);
+        }
+    }
+    if (strlen(text) > MessageTextLimit) {
+        text[MessageTextLimit] = 0;
+        char *lineEnd = strrchr(text, '\n');
+        if (lineEnd) lineEnd[1] = 0;
+        AppendText(text, sizeof text, "...\nThe whole list is in ");
+        AppendText(text, sizeof text, path);
+    }
+    ShowMessage(text, MB_ICONINFORMATION);
+}

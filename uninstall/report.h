@@ -1,0 +1,20 @@
+// The uninstaller's report: what was removed, what was left in place and
+// why, and what was already gone. Written whole to uninstall.log in the
+// temporary directory and shown, cut to fit, in the final message.
+#pragma once
+
+#include <windows.h>
+#include <stddef.h>
+
+// One line in a part of the report.
+void NoteRemoved(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void NoteLeft(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void NoteGone(const char *format, ...) __attribute__((format(printf, 1, 2)));
+
+// The summary line and the parts that have entries, cut to capacity.
+void WriteReport(char *text, size_t capacity);
+// Writes the report to uninstall.log and shows it.
+void ShowReport();
+
+// A message box with the uninstaller's caption over the background window.
+void ShowMessage(const char *text, UINT icon);
