@@ -3,7 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "text.h"
+#include "core/text.h"
 
 // Whether line starts with the key "file" in any case.
 static bool StartsWithFileKey(const char *line)

@@ -6,8 +6,8 @@
 #include <string.h>
 
 #include "install_log.h"
-#include "log_format.h"
-#include "text.h"
+#include "core/log_format.h"
+#include "core/text.h"
 
 static bool IsLongPath(const char *path) { return strlen(path) >= OFS_MAXPATHNAME; }
 

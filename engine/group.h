@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <stdio.h>
 
-#include "group_text.h"
+#include "core/group_text.h"
 
 enum {
     WaitDialogTemplate = 6,

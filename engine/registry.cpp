@@ -5,10 +5,10 @@
 #include <string.h>
 
 #include "install_log.h"
-#include "log_format.h"
+#include "core/log_format.h"
 #include "script.h"
 #include "setup_state.h"
-#include "text.h"
+#include "core/text.h"
 
 enum { ShortPathLimit = 250, StatusTextId = 11 };
 

@@ -3,7 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "text.h"
+#include "core/text.h"
 
 const ScriptStringKey KeyInstalDir = {SectionTitle, "InstalDir", InstalDirLimit};
 const ScriptStringKey KeyDlgTitle = {SectionTitle, "DlgTitle", DlgTitleLimit};

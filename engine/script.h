@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "entries.h"
+#include "core/entries.h"
 #include "setup_state.h"
 
 // Sections and keys, written as the script names them.

@@ -9,7 +9,7 @@
 #include "disk_entries.h"
 #include "fileops.h"
 #include "script.h"
-#include "text.h"
+#include "core/text.h"
 #include "../ui/dialogs.h"
 
 bool CreateInstallDirectories()

@@ -2,7 +2,7 @@
 
 #include "../engine/ctl3d.h"
 #include "../engine/setup_state.h"
-#include "../engine/text.h"
+#include "../core/text.h"
 
 extern "C" INT_PTR CALLBACK MainDlgFunc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

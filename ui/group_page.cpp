@@ -7,7 +7,7 @@
 #include "dialogs.h"
 #include "display_path.h"
 #include "../engine/setup_state.h"
-#include "../engine/text.h"
+#include "../core/text.h"
 
 enum { GroupReadLimit = 250, ShortPathLimit = 250 };
 

@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "engine/text.h"
+#include "core/text.h"
 
 static char Fold(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
 static bool IsSeparator(char c) { return c == '\\' || c == '/'; }

@@ -1,7 +1,7 @@
 // Names from the script that are joined to a directory must stay inside it.
 #include <gtest/gtest.h>
 
-#include "engine/entries.h"
+#include "core/entries.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include <map>
 #include <memory>
 
-#include "engine/entries.h"
+#include "core/entries.h"
 #include "tools/setupkit/authoring.h"
 #include "tools/setupkit/commands.h"
 #include "tools/setupkit/error.h"
