@@ -21,6 +21,7 @@
 #include "tools/setupkit/error.h"
 #include "tools/setupkit/fileio.h"
 #include "tools/setupkit/lz.h"
+#include "tools/setupkit/product_path.h"
 
 extern char **environ;
 
@@ -335,7 +336,7 @@ private:
         if (index == uninstallerIndex_) return path;
         std::string relative = path;
         std::replace(relative.begin(), relative.end(), '\\', '/');
-        if (!StaysInside(relative)) Fail("product path '" + path + "' leaves the product folder", line);
+        if (!ProductPathStaysInside(relative)) Fail("product path '" + path + "' leaves the product folder", line);
         return options_.ProductDir + "/" + relative;
     }
 
