@@ -3,7 +3,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "text.h"
+#include "core/profile_value.h"
+#include "core/text.h"
 
 // Whether line starts with the key "file" in any case.
 static bool StartsWithFileKey(const char *line)
@@ -39,11 +40,9 @@ void CopyProfileValue(const char *value, char *dest, size_t capacity)
 {
     if (capacity == 0) return;
     if (!value) value = "";
-    size_t length = strlen(value);
-    if (length >= 2 && (value[0] == '"' || value[0] == '\'') && value[length - 1] == value[0]) {
-        ++value;
-        length -= 2;
-    }
+    const char *end = value + strlen(value);
+    StripProfileQuotes(&value, &end);
+    size_t length = (size_t)(end - value);
     if (length > capacity - 1) length = capacity - 1;
     memcpy(dest, value, length);
     dest[length] = 0;

@@ -14,7 +14,7 @@
 #include "script.h"
 #include "setup_state.h"
 #include "system_dirs.h"
-#include "text.h"
+#include "core/text.h"
 #include "transfer.h"
 #include "../ui/background.h"
 #include "../ui/dialogs.h"

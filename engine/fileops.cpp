@@ -5,7 +5,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "text.h"
+#include "core/lz_header.h"
+#include "core/text.h"
 
 static bool IsLongPath(const char *path) { return strlen(path) >= OFS_MAXPATHNAME; }
 
@@ -158,22 +159,16 @@ static FileResult FinishStaging(HANDLE file, const char *staging, const char *de
 // compressed format's signature must expand to the length its header gives.
 static bool SignatureWithoutExpansion(const char *path, LONG length)
 {
-    static const unsigned char signature[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
-    enum { MethodOffset = 8, LengthOffset = 10, HeaderSize = 14 };
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
     if (file == INVALID_HANDLE_VALUE) return false;
-    unsigned char header[HeaderSize];
+    unsigned char header[LzHeaderSize];
     DWORD got = 0;
     BOOL read = ReadFile(file, header, sizeof header, &got, 0);
     CloseHandle(file);
-    if (!read || got < sizeof signature || memcmp(header, signature, sizeof signature) != 0)
-        return false;
-    if (got < HeaderSize || header[MethodOffset] != 'A') return true;
-    unsigned long promised = header[LengthOffset] | (header[LengthOffset + 1] << 8) |
-                             ((unsigned long)header[LengthOffset + 2] << 16) |
-                             ((unsigned long)header[LengthOffset + 3] << 24);
-    return promised != (unsigned long)length;
+    if (!read || !HasLzSignature(header, got)) return false;
+    if (got < LzHeaderSize || header[LzMethodOffset] != LzMethodA) return true;
+    return LzExpandedLength(header) != (unsigned long)length;
 }
 
 static FileResult ExpandInto(INT source, const char *sourcePath, const char *destination)

@@ -3,11 +3,11 @@
 #include <string.h>
 
 #include "install_log.h"
-#include "log_format.h"
+#include "core/log_format.h"
 #include "registry.h"
 #include "script.h"
 #include "setup_state.h"
-#include "text.h"
+#include "core/text.h"
 #include "../ui/dde_client.h"
 #include "../ui/dialogs.h"
 

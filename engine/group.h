@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <stdio.h>
 
-#include "group_text.h"
+#include "core/group_text.h"
 
 
 // Builds the command text for group name and the [WinGroup] items of the

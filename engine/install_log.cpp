@@ -4,8 +4,8 @@
 #include <stdarg.h>
 
 #include "fileops.h"
-#include "log_format.h"
-#include "text.h"
+#include "core/log_format.h"
+#include "core/text.h"
 
 enum { LogHeaderSize = 120 };
 

@@ -5,7 +5,7 @@
 #include <stdio.h>
 #include <time.h>
 
-#include "log_header.h"
+#include "core/log_header.h"
 
 #define InstallLogName "install.log"
 

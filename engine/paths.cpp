@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "text.h"
+#include "core/text.h"
 
 void DeriveSourceDir(char *moduleName)
 {

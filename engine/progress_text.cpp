@@ -2,7 +2,7 @@
 
 #include <limits.h>
 
-#include "text.h"
+#include "core/text.h"
 
 unsigned long ProgressUpperBound(long entries)
 {

@@ -7,10 +7,10 @@
 #include "../res/resource.h"
 
 #include "install_log.h"
-#include "log_format.h"
+#include "core/log_format.h"
 #include "script.h"
 #include "setup_state.h"
-#include "text.h"
+#include "core/text.h"
 
 #define RegisterStatusText "Register data base..."
 

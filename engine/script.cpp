@@ -3,11 +3,11 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "text.h"
+#include "core/text.h"
 
-const ScriptStringKey KeyInstalDir = {SectionTitle, "InstalDir", InstalDirLimit};
-const ScriptStringKey KeyDlgTitle = {SectionTitle, "DlgTitle", DlgTitleLimit};
-const ScriptStringKey KeyGroupTitle = {SectionWinGroup, "GroupTitle", GroupTitleLimit};
+const ScriptStringKey KeyInstalDir = {SectionTitle, KeyNameInstalDir, InstalDirLimit};
+const ScriptStringKey KeyDlgTitle = {SectionTitle, KeyNameDlgTitle, DlgTitleLimit};
+const ScriptStringKey KeyGroupTitle = {SectionWinGroup, KeyNameGroupTitle, GroupTitleLimit};
 const ScriptStringKey KeyDir = {SectionSubDir, DirKeyFormat, DirNameLimit};
 const ScriptStringKey KeyFile = {DiskNameFormat, FileKeyFormat, FileEntryLimit};
 const ScriptStringKey KeyRegKey = {SectionRegister, RegKeyFormat, RegKeyLimit};
@@ -15,13 +15,13 @@ const ScriptStringKey KeyRegVal = {SectionRegister, RegValFormat, RegValLimit};
 const ScriptStringKey KeyIniKey = {SectionWinIni, IniKeyFormat, IniKeyLimit};
 const ScriptStringKey KeyItem = {SectionWinGroup, ItemKeyFormat, ItemLimit};
 
-const ScriptIntKey KeySizeInst = {SectionTitle, "SizeInst", 0, 0};
-const ScriptIntKey KeyNumberDisk = {SectionTitle, "NumberDisk", 1, MaxNumberDisk};
-const ScriptIntKey KeyNumberDirs = {SectionSubDir, "NumberDirs", 0, MaxNumberDirs};
-const ScriptIntKey KeyNumberFiles = {DiskNameFormat, "NumberFiles", 0, MaxNumberFiles};
-const ScriptIntKey KeyNumberReg = {SectionRegister, "NumberReg", 0, MaxNumberReg};
-const ScriptIntKey KeyNumberIni = {SectionWinIni, "NumberIni", 0, MaxNumberIni};
-const ScriptIntKey KeyNumberItem = {SectionWinGroup, "NumberItem", 0, MaxNumberItem};
+const ScriptIntKey KeySizeInst = {SectionTitle, KeyNameSizeInst, 0, 0};
+const ScriptIntKey KeyNumberDisk = {SectionTitle, KeyNameNumberDisk, 1, MaxNumberDisk};
+const ScriptIntKey KeyNumberDirs = {SectionSubDir, KeyNameNumberDirs, 0, MaxNumberDirs};
+const ScriptIntKey KeyNumberFiles = {DiskNameFormat, KeyNameNumberFiles, 0, MaxNumberFiles};
+const ScriptIntKey KeyNumberReg = {SectionRegister, KeyNameNumberReg, 0, MaxNumberReg};
+const ScriptIntKey KeyNumberIni = {SectionWinIni, KeyNameNumberIni, 0, MaxNumberIni};
+const ScriptIntKey KeyNumberItem = {SectionWinGroup, KeyNameNumberItem, 0, MaxNumberItem};
 
 int ReadScriptInt(const char *section, const char *key, int defaultValue)
 {

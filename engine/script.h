@@ -1,30 +1,13 @@
-// Access to the expanded setup script (an INI file read through the profile
-// functions) and the splitting of its compound values. The split functions
-// take a text and return its parts, or false for a malformed entry; they do
-// not touch the platform and can be tested and fuzzed on their own.
+// Access to the expanded setup script, an INI file read through the profile
+// functions. Its names are in core/script_keys.h, the splits of its compound
+// values in core/entries.h.
 #pragma once
 
 #include <windows.h>
 
-#include "entries.h"
+#include "core/entries.h"
+#include "core/script_keys.h"
 #include "setup_state.h"
-
-// Sections and keys, written as the script names them.
-#define SectionTitle "Title"
-#define SectionSubDir "SubDir"
-#define SectionRegister "Register"
-#define SectionWinIni "WinIni"
-#define SectionWinGroup "WinGroup"
-
-// Formats of the numbered names: the number in decimal, from 1.
-#define DiskNameFormat "Disk%d"
-#define DirKeyFormat "Dir%d"
-#define FileKeyFormat "file%d"
-#define RegKeyFormat "regKey%d"
-#define RegValFormat "regVal%d"
-#define IniKeyFormat "IniKey%d"
-#define ItemKeyFormat "item%d"
-
 
 struct ScriptStringKey {
     const char *Section;
@@ -37,18 +20,6 @@ struct ScriptIntKey {
     const char *Key;
     int Default;
     int Maximum;  // a larger value reads as this; 0 for no bound
-};
-
-// The largest counts a script can give; a larger count is read as the
-// maximum, so that every loop over numbered keys ends and no counter or sum
-// overflows. Negative counts stay as they are (their loops do not run).
-enum {
-    MaxNumberDisk = 255,
-    MaxNumberDirs = 1000,
-    MaxNumberFiles = 10000,  // per disk
-    MaxNumberReg = 1000,
-    MaxNumberIni = 1000,
-    MaxNumberItem = 1000     // more than the 10000-byte command text can hold
 };
 
 // String keys (default: empty).

@@ -7,7 +7,7 @@
 #include <stdio.h>
 #include <time.h>
 
-#include "entries.h"
+#include "core/entries.h"
 
 // What the driver learns from a page or a status dialog.
 enum PageResultValue {

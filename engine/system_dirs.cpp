@@ -4,7 +4,7 @@
 
 #include "paths.h"
 #include "setup_state.h"
-#include "text.h"
+#include "core/text.h"
 
 bool FindSystemDirectories()
 {

@@ -9,9 +9,9 @@
 #include "disk_entries.h"
 #include "fileops.h"
 #include "install_log.h"
-#include "log_format.h"
+#include "core/log_format.h"
 #include "script.h"
-#include "text.h"
+#include "core/text.h"
 #include "../ui/dialogs.h"
 #include "../ui/program_windows.h"
 

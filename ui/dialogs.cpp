@@ -5,7 +5,7 @@
 #include "dde_client.h"
 #include "../engine/ctl3d.h"
 #include "../engine/setup_state.h"
-#include "../engine/text.h"
+#include "../core/text.h"
 
 extern "C" INT_PTR CALLBACK MainDlgFunc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {

@@ -6,7 +6,7 @@
 #include "dialogs.h"
 #include "display_path.h"
 #include "../engine/setup_state.h"
-#include "../engine/text.h"
+#include "../core/text.h"
 
 // What the user may type and what "Next >" reads back: at most 249 characters.
 enum { EditReadLimit = 250, SelectLimit = 255 };

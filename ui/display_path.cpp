@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "../engine/text.h"
+#include "../core/text.h"
 
 bool MakeDisplayPathWith(char *path, ComponentNamer namer, void *context)
 {

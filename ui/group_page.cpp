@@ -8,7 +8,7 @@
 #include "display_path.h"
 #include "../engine/paths.h"
 #include "../engine/setup_state.h"
-#include "../engine/text.h"
+#include "../core/text.h"
 
 enum { GroupReadLimit = 250 };
 

@@ -4,7 +4,7 @@
 
 #include <stddef.h>
 
-#include "engine/log_reader.h"
+#include "core/log_reader.h"
 
 struct LogText {
     char *Text;

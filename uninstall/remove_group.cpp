@@ -8,7 +8,7 @@
 #include "report.h"
 #include "uninstall.h"
 #include "uninstall_text.h"
-#include "engine/group_text.h"
+#include "core/group_text.h"
 #include "engine/setup_state.h"
 #include "ui/dde_client.h"
 

@@ -5,7 +5,7 @@
 #include "engine/install_log.h"
 #include "engine/setup_state.h"
 #include "engine/system_dirs.h"
-#include "engine/text.h"
+#include "core/text.h"
 
 char SelfPath[MAX_PATH];
 char OriginalPath[MAX_PATH];

@@ -6,7 +6,7 @@
 
 #include "uninstall.h"
 #include "engine/setup_state.h"
-#include "engine/text.h"
+#include "core/text.h"
 
 // The report, in three parts, and how many entries each has.
 static char Removed[ReportSize], Left[ReportSize], Gone[ReportSize];

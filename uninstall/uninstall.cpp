@@ -14,7 +14,7 @@
 #include "report.h"
 #include "uninstall_text.h"
 #include "engine/setup_state.h"
-#include "engine/text.h"
+#include "core/text.h"
 #include "engine/transfer.h"
 #include "ui/background.h"
 #include "ui/dialogs.h"

@@ -4,7 +4,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "engine/text.h"
+#include "core/group_commands.h"
+#include "core/profile_value.h"
+#include "core/text.h"
 
 static char Fold(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
 static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
@@ -82,10 +84,7 @@ void ProfileValueForm(const char *value, char *dest, size_t capacity)
     while (*begin == ' ' || *begin == '\t') ++begin;
     const char *end = begin + strlen(begin);
     while (end > begin && (end[-1] == ' ' || end[-1] == '\t')) --end;
-    if (end - begin >= 2 && (*begin == '"' || *begin == '\'') && end[-1] == *begin) {
-        ++begin;
-        --end;
-    }
+    StripProfileQuotes(&begin, &end);
     size_t size = (size_t)(end - begin);
     if (size >= capacity) size = capacity - 1;
     memcpy(dest, begin, size);
@@ -103,14 +102,14 @@ bool BuildGroupRemovalText(const LogRecord *icons, int count, char *dest, size_t
         bool seen = false;
         for (int j = 0; j < i && !seen; ++j) seen = strcmp(icons[j].Text, group) == 0;
         if (seen) continue;
-        fits = FormatText(line, sizeof line, "[ShowGroup(\"%s\",0)]\n", group) &&
+        fits = FormatText(line, sizeof line, ShowGroupFormat, group, GroupShowHide) &&
                AppendText(dest, capacity, line);
         for (int j = i; j < count && fits; ++j) {
             if (strcmp(icons[j].Text, group) != 0) continue;
-            fits = FormatText(line, sizeof line, "[DeleteItem(\"%s\")]\n", icons[j].Name) &&
+            fits = FormatText(line, sizeof line, DeleteItemFormat, icons[j].Name) &&
                    AppendText(dest, capacity, line);
         }
-        fits = fits && FormatText(line, sizeof line, "[DeleteGroup(\"%s\")]\n", group) &&
+        fits = fits && FormatText(line, sizeof line, DeleteGroupFormat, group) &&
                AppendText(dest, capacity, line);
     }
     if (!fits) dest[0] = 0;

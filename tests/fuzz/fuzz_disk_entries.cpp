@@ -7,7 +7,7 @@
 #include <string.h>
 
 #include "engine/disk_entries.h"
-#include "engine/entries.h"
+#include "core/entries.h"
 
 static bool IsKeyOf(const char *line, int n)
 {

@@ -4,7 +4,7 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "engine/entries.h"
+#include "core/entries.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

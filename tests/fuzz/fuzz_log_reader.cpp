@@ -5,7 +5,7 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "engine/log_reader.h"
+#include "core/log_reader.h"
 #include "uninstall/uninstall_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

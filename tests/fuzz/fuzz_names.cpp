@@ -5,7 +5,7 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "engine/entries.h"
+#include "core/names.h"
 
 // Whether the platform could read the component [begin, end) as "..":
 // two dots or more, with blanks, and nothing else.

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "engine/log_header.h"
+#include "core/log_header.h"
 #include "engine/paths.h"
 #include "engine/progress_text.h"
 

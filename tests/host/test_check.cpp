@@ -8,9 +8,11 @@
 #include <fstream>
 #include <string>
 
+#include "core/names.h"
 #include "tools/setupkit/check.h"
 #include "tools/setupkit/fileio.h"
 #include "tools/setupkit/lz.h"
+#include "tools/setupkit/product_path.h"
 
 using namespace setupkit;
 
@@ -172,13 +174,68 @@ TEST(Check, SizeInstAgainstTheDisks)
     std::filesystem::remove_all(dir);
 }
 
-TEST(Check, StaysInside)
+// The product paths of an authoring file (paths on this machine below the
+// product folder) keep a rule of their own.
+TEST(ProductPath, StaysInside)
 {
     struct {
         const char *Name;
         bool Inside;
     } cases[] = {{"a.txt", true}, {"docs\\a.txt", true}, {"a..b", true}, {"", false},
                  {"..", false},   {"a\\..\\b", false},  {"\\a", false}, {"/a", false},
-                 {"C:a", false},  {"a\\\\b", false}};
-    for (const auto &c : cases) EXPECT_EQ(StaysInside(c.Name), c.Inside) << c.Name;
+                 {"C:a", false},  {"a\\\\b", false},    {"docs/a.txt", true}, {"a/ .. /b", false}};
+    for (const auto &c : cases) EXPECT_EQ(ProductPathStaysInside(c.Name), c.Inside) << c.Name;
+}
+
+// check refuses exactly the names SETUP.EXE refuses, as a destination, a
+// source, a sub-directory and a command file.
+TEST(Check, JudgesNamesAsTheProgramDoes)
+{
+    struct {
+        const char *Name;
+        bool Contained;
+    } cases[] = {
+        {"a.txt", true},       {"docs\\a.txt", true},  {"a..b", true},
+        {"a\\\\b", true},      {"a//b", true},         {"docs\\", true},
+        {"...\\x", false},     {". .\\x", false},      {"..", false},
+        {"a\\..\\b", false},   {"\\a", false},         {"/a", false},
+        {"C:a", false},        {"sub\\... \\x", false},
+        {"NUL", false},        {"LPT1.TXT", false},    {"docs\\con", false},
+        {"com1 .log", false},  {"NULL", true},         {"COM10", true},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Name);
+        EXPECT_EQ(c.Contained, IsContainedName(c.Name));
+        const std::string name = c.Name;
+        const std::string script = "[Title]\nNumberDisk=1\n"                  // 1-2
+                                   "[SubDir]\nNumberDirs=1\nDir1=" + name + "\n"  // 3-5
+                                   "[Disk1]\nNumberFiles=2\n"                  // 6-7
+                                   "file1=3,A.TX_," + name + "\n"              // 8
+                                   "file2=3," + name + ",b.txt\n"              // 9
+                                   "[WinGroup]\nNumberItem=1\n"                // 10-11
+                                   "item1=" + name + ",Item\n";                // 12
+        std::vector<Diagnostic> found = CheckScript(script);
+        for (int line : {5, 8, 9, 12}) {
+            SCOPED_TRACE(line);
+            bool refused = false;
+            for (const Diagnostic &d : found)
+                refused |= d.Line == line && d.IsError &&
+                           (d.Message.find("leaves") != std::string::npos ||
+                            d.Message.find("names a device") != std::string::npos);
+            EXPECT_EQ(!c.Contained, refused) << Describe(found);
+        }
+    }
+}
+
+TEST(Check, ReportsDeviceNames)
+{
+    const std::string script = "[Title]\nNumberDisk=1\n"
+                               "[SubDir]\nNumberDirs=1\nDir1=AUX\n"
+                               "[Disk1]\nNumberFiles=2\n"
+                               "file1=3,A.TX_,lpt1.txt\n"
+                               "file2=6,ru.tx_,CON,b.txt\n";
+    EXPECT_EQ(Describe(CheckScript(script)),
+              "s:5: error: Dir1 'AUX' names a device, not a file\n"
+              "s:8: error: file1 destination 'lpt1.txt' names a device, not a file\n"
+              "s:9: error: file2 source names a device, not a file\n");
 }

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "engine/entries.h"
+#include "core/entries.h"
 
 namespace {
 

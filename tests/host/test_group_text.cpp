@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/group_text.h"
+#include "core/group_text.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "engine/log_header.h"
+#include "core/log_header.h"
 
 namespace {
 

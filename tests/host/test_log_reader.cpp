@@ -5,8 +5,8 @@
 #include <stdio.h>
 #include <string>
 
-#include "engine/log_format.h"
-#include "engine/log_reader.h"
+#include "core/log_format.h"
+#include "core/log_reader.h"
 
 namespace {
 

@@ -1,7 +1,8 @@
-// Names from the script that are joined to a directory must stay inside it.
+// Names from the script that are joined to a directory must stay inside it
+// and name a file there.
 #include <gtest/gtest.h>
 
-#include "engine/entries.h"
+#include "core/names.h"
 
 namespace {
 
@@ -34,6 +35,55 @@ TEST(IsContainedName, Table)
         {"C:\\a.txt", false},
         {"C:a.txt", false},
         {"a.txt:stream", false},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.contained, IsContainedName(c.name));
+    }
+}
+
+// Before Windows 11 a device name is the device in every directory, with
+// any extension, in any case, and with the dots and blanks the platform
+// trims; the name is refused in any component.
+TEST(IsContainedName, DeviceNames)
+{
+    struct { const char *name; bool contained; } cases[] = {
+        {"NUL", false},
+        {"nul", false},
+        {"Con", false},
+        {"PRN", false},
+        {"aux", false},
+        {"COM1", false},
+        {"com9", false},
+        {"LPT1", false},
+        {"lpt9", false},
+        {"LPT1.TXT", false},
+        {"con.tar.gz", false},
+        {"NUL.", false},
+        {"NUL...", false},
+        {"NUL ", false},
+        {"nul .txt", false},
+        {"AUX . txt", false},
+        {"sub\\NUL", false},
+        {"NUL\\a.txt", false},
+        {"a/b/com3.log", false},
+        {"sub\\\\prn", false},
+        {"CONIN$", false},
+        {"conout$.txt", false},
+        {"COM0", false},
+        {"LPT\xB9", false},        // the superscript one of the ANSI code page
+        // Look-alikes are names.
+        {"NULL", true},
+        {"CONSOLE", true},
+        {"COM10", true},
+        {"LPT", true},
+        {"COMA", true},
+        {"a.nul", true},
+        {"nul_", true},
+        {"_nul.txt", true},
+        {"xcon\\a", true},
+        {"AUXI.TXT", true},
+        {"CONIN", true},
     };
     for (auto &c : cases) {
         SCOPED_TRACE(c.name);

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "engine/text.h"
+#include "core/text.h"
 
 TEST(Text, CopyAndAppendAtExactFitAndOneTooSmall)
 {

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/setup_state.h"
-#include "engine/text.h"
+#include "core/text.h"
 #include "res/resource.h"
 #include "ui/background.h"
 #include "ui/dialogs.h"

@@ -12,7 +12,7 @@
 
 #include "support.h"
 #include "engine/setup_state.h"
-#include "engine/text.h"
+#include "core/text.h"
 #include "ui/dialogs.h"
 #include "ui/directory_page.h"
 #include "ui/group_page.h"

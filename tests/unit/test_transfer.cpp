@@ -135,6 +135,57 @@ TEST_F(Transfer, PlanPerEntryType)
     }
 }
 
+// A device name (in any component, any case, with an extension or the dots
+// and blanks the platform trims) names the device, not a file: such an
+// entry plans nothing, as a name that leaves its directory does.
+TEST_F(Transfer, DeviceNamesAreRefused)
+{
+    SetLocale(0);
+    struct {
+        const char *text;
+        bool planned;
+    } cases[] = {
+        {"3,a.tx_,NUL", false},
+        {"3,a.tx_,con", false},
+        {"3,a.tx_,Prn.txt", false},
+        {"3,a.tx_,AUX.", false},
+        {"3,a.tx_,com1", false},
+        {"3,a.tx_,COM9.log", false},
+        {"3,a.tx_,LPT1.TXT", false},
+        {"3,a.tx_,lpt9 .txt", false},
+        {"3,a.tx_,nul ", false},
+        {"3,a.tx_,sub\\NUL\\a.txt", false},
+        {"3,a.tx_,sub/con", false},
+        {"1,a.dl_,CON.dll", false},
+        {"2,a.dl_,sys\\aux", false},
+        {"4,a.dl_,NUL.dl_", false},
+        {"5,NUL,a.dll", false},      // the staged source is deleted afterwards
+        {"6,a,b,LPT2.TXT", false},
+        // Names that only look alike are files.
+        {"3,a.tx_,CONSOLE.TXT", true},
+        {"3,a.tx_,NULL", true},
+        {"3,a.tx_,COM10", true},
+        {"3,a.tx_,LPT", true},
+        {"3,a.tx_,a.con", true},
+        {"3,a.tx_,conin\\a.txt", true},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        EntryPlan plan;
+        bool planned = PlanFileEntry(c.text, &plan);
+        EXPECT_EQ(c.planned, planned);
+    }
+}
+
+TEST_F(Transfer, DeviceDirectoriesAreNotMade)
+{
+    UseScript("[SubDir]\r\nNumberDirs=3\r\nDir1=NUL\r\nDir2=docs\r\nDir3=docs\\LPT1.TXT\r\n");
+    SubDirCount = 3;
+    OpenLog();
+    EXPECT_TRUE(CreateInstallDirectories());
+    EXPECT_EQ("Made Dir: " + inst + "\\docs\n", CloseLog());
+}
+
 TEST_F(Transfer, LocaleChoosesTheSource)
 {
     struct { const char *stored; const char *source; } cases[] = {

@@ -2,6 +2,8 @@
 
 #include <cctype>
 
+#include "core/script_keys.h"
+
 #include "tools/setupkit/error.h"
 #include "tools/setupkit/fileio.h"
 
@@ -42,13 +44,14 @@ bool IsOneOf(const std::string &key, std::initializer_list<const char *> names)
 // A counted or numbered key of the final script: NumberDirs, Dir3, file1 ...
 bool IsGeneratedKey(const std::string &key)
 {
-    if (IsOneOf(key, {"NumberDisk", "NumberDirs", "NumberFiles", "NumberReg", "NumberIni",
-                      "NumberItem"}))
+    if (IsOneOf(key, {KeyNameNumberDisk, KeyNameNumberDirs, KeyNameNumberFiles, KeyNameNumberReg,
+                      KeyNameNumberIni, KeyNameNumberItem}))
         return true;
     size_t digits = key.size();
     while (digits > 0 && isdigit((unsigned char)key[digits - 1])) --digits;
     return digits < key.size() &&
-           IsOneOf(key.substr(0, digits), {"Dir", "file", "regKey", "regVal", "IniKey", "item"});
+           IsOneOf(key.substr(0, digits), {DirKeyPrefix, FileKeyPrefix, RegKeyPrefix, RegValPrefix,
+                                           IniKeyPrefix, ItemKeyPrefix});
 }
 
 class Reader {

@@ -10,7 +10,11 @@
 #include <map>
 #include <memory>
 
-#include "engine/entries.h"
+#include "core/entries.h"
+#include "core/lz_header.h"
+#include "core/names.h"
+#include "core/profile_value.h"
+#include "core/script_keys.h"
 #include "tools/setupkit/authoring.h"
 #include "tools/setupkit/commands.h"
 #include "tools/setupkit/error.h"
@@ -71,10 +75,10 @@ public:
             }
             size_t equals = content.find('=');
             if (sections_.empty() || equals == std::string::npos) continue;
-            std::string value = Trim(content.substr(equals + 1));
-            if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') &&
-                value.back() == value[0])
-                value = value.substr(1, value.size() - 2);
+            std::string trimmed = Trim(content.substr(equals + 1));
+            const char *valueBegin = trimmed.c_str(), *valueEnd = valueBegin + trimmed.size();
+            StripProfileQuotes(&valueBegin, &valueEnd);
+            std::string value(valueBegin, valueEnd);
             sections_.back().Keys.push_back({Trim(content.substr(0, equals)), value, line});
         }
         lines_ = line;
@@ -121,6 +125,13 @@ std::string Lower(std::string text)
     return text;
 }
 
+// Why SETUP.EXE refuses a name it would join to a directory: a device
+// name, or a name that reaches outside.
+std::string Refusal(const char *name, const char *outside)
+{
+    return HasDeviceComponent(name) ? "names a device, not a file" : outside;
+}
+
 // A file's expanded size: the length in an LZ header, or its own size.
 bool ExpandedSize(const std::string &path, uint64_t *size)
 {
@@ -128,10 +139,10 @@ bool ExpandedSize(const std::string &path, uint64_t *size)
     if (stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
     *size = (uint64_t)info.st_size;
     std::unique_ptr<FILE, int (*)(FILE *)> file(fopen(path.c_str(), "rb"), fclose);
-    unsigned char header[14];
+    unsigned char header[LzHeaderSize];
     if (file && fread(header, 1, sizeof header, file.get()) == sizeof header &&
-        !memcmp(header, "SZDD\x88\xF0\x27\x33", 8))
-        *size = header[10] | header[11] << 8 | header[12] << 16 | (uint64_t)header[13] << 24;
+        HasLzSignature(header, sizeof header))
+        *size = LzExpandedLength(header);
     return true;
 }
 
@@ -268,19 +279,20 @@ private:
 
     void CheckTitle()
     {
-        if (const ProfileKey *key = profile_.Key("Title", "DlgTitle")) Read(*key, DlgTitleLimit, "DlgTitle");
-        if (const ProfileKey *key = profile_.Key("Title", "InstalDir"))
-            installDir_ = Read(*key, InstalDirLimit, "InstalDir");
-        if (const ProfileKey *key = profile_.Key("WinGroup", "GroupTitle"))
-            Read(*key, GroupTitleLimit, "GroupTitle");
+        if (const ProfileKey *key = profile_.Key(SectionTitle, KeyNameDlgTitle))
+            Read(*key, DlgTitleLimit, KeyNameDlgTitle);
+        if (const ProfileKey *key = profile_.Key(SectionTitle, KeyNameInstalDir))
+            installDir_ = Read(*key, InstalDirLimit, KeyNameInstalDir);
+        if (const ProfileKey *key = profile_.Key(SectionWinGroup, KeyNameGroupTitle))
+            Read(*key, GroupTitleLimit, KeyNameGroupTitle);
     }
 
     void CheckSubDirs()
     {
         int line;
-        long count = Count("SubDir", "NumberDirs", 0, &line);
+        long count = Count(SectionSubDir, KeyNameNumberDirs, 0, &line);
         std::vector<std::string> made;
-        ForEachNumbered("SubDir", "Dir", count, line, "NumberDirs",
+        ForEachNumbered(SectionSubDir, DirKeyPrefix, count, line, KeyNameNumberDirs,
                         [&](const ProfileKey &key, long) {
                             // read with limit 100 into a buffer of DirNameLimit
                             std::string name = Read(key, 100, key.Name);
@@ -291,9 +303,10 @@ private:
                                            std::to_string(DirNameMax));
                                 return;
                             }
-                            if (!StaysInside(name)) {
+                            if (!IsContainedName(name.c_str())) {
                                 Report(key.Line, true,
-                                       key.Name + " '" + name + "' leaves the install directory");
+                                       key.Name + " '" + name + "' " +
+                                           Refusal(name.c_str(), "leaves the install directory"));
                                 return;
                             }
                             size_t slash = name.find_last_of("\\/");
@@ -320,18 +333,18 @@ private:
     void CheckDisks()
     {
         int diskLine;
-        long disks = Count("Title", "NumberDisk", 1, &diskLine);
-        if (disks > 255) {
+        long disks = Count(SectionTitle, KeyNameNumberDisk, 1, &diskLine);
+        if (disks > MaxNumberDisk) {
             Report(diskLine, true, "NumberDisk=" + std::to_string(disks) + " is not a disk count");
             return;
         }
         numberDisk_ = (int)disks;
         std::vector<std::string> staged;  // type-4 destinations so far
         for (int disk = 1; disk <= numberDisk_; ++disk) {
-            std::string section = "Disk" + std::to_string(disk);
+            std::string section = DiskNamePrefix + std::to_string(disk);
             int line;
-            long files = Count(section, "NumberFiles", 0, &line);
-            ForEachNumbered(section, "file", files, line, "NumberFiles",
+            long files = Count(section, KeyNameNumberFiles, 0, &line);
+            ForEachNumbered(section, FileKeyPrefix, files, line, KeyNameNumberFiles,
                             [&](const ProfileKey &key, long) {
                                 CheckFileEntry(key, disk, &staged);
                             });
@@ -360,12 +373,16 @@ private:
             return;
         }
         int type = digit < 0 ? FileToSystem : digit;
-        if (!StaysInside(entry.Destination))
+        if (!IsContainedName(entry.Destination))
             Report(key.Line, true,
-                   key.Name + " destination '" + std::string(entry.Destination) +
-                       "' leaves its directory");
-        if (!StaysInside(entry.Source) || (type == FileByLocale && !StaysInside(entry.OtherSource)))
-            Report(key.Line, true, key.Name + " source leaves its directory");
+                   key.Name + " destination '" + std::string(entry.Destination) + "' " +
+                       Refusal(entry.Destination, "leaves its directory"));
+        if (!IsContainedName(entry.Source) ||
+            (type == FileByLocale && !IsContainedName(entry.OtherSource)))
+            Report(key.Line, true,
+                   key.Name + " source " +
+                       Refusal(IsContainedName(entry.Source) ? entry.OtherSource : entry.Source,
+                               "leaves its directory"));
         if (strpbrk(entry.Destination, "<>:\"|?*"))
             Report(key.Line, true,
                    key.Name + " destination '" + std::string(entry.Destination) +
@@ -393,8 +410,8 @@ private:
     void CheckRegistry()
     {
         int line;
-        long count = Count("Register", "NumberReg", 0, &line);
-        ForEachNumbered("Register", "regKey", count, line, "NumberReg",
+        long count = Count(SectionRegister, KeyNameNumberReg, 0, &line);
+        ForEachNumbered(SectionRegister, RegKeyPrefix, count, line, KeyNameNumberReg,
                         [&](const ProfileKey &key, long) {
                             std::string text = Read(key, RegKeyLimit, key.Name);
                             RegKeyEntry entry;
@@ -403,7 +420,7 @@ private:
                                        key.Name + " needs a root from 0 to 3, a separator and "
                                                   "a subkey");
                         });
-        ForEachNumbered("Register", "regVal", count, line, "NumberReg",
+        ForEachNumbered(SectionRegister, RegValPrefix, count, line, KeyNameNumberReg,
                         [&](const ProfileKey &key, long) {
                             std::string text = Read(key, RegValLimit, key.Name);
                             RegValEntry entry;
@@ -419,8 +436,8 @@ private:
     void CheckWinIni()
     {
         int line;
-        long count = Count("WinIni", "NumberIni", 0, &line);
-        ForEachNumbered("WinIni", "IniKey", count, line, "NumberIni",
+        long count = Count(SectionWinIni, KeyNameNumberIni, 0, &line);
+        ForEachNumbered(SectionWinIni, IniKeyPrefix, count, line, KeyNameNumberIni,
                         [&](const ProfileKey &key, long) {
                             std::string text = Read(key, IniKeyLimit, key.Name);
                             IniEntry entry;
@@ -436,8 +453,8 @@ private:
     void CheckGroup()
     {
         int line;
-        long count = Count("WinGroup", "NumberItem", 0, &line);
-        ForEachNumbered("WinGroup", "item", count, line, "NumberItem",
+        long count = Count(SectionWinGroup, KeyNameNumberItem, 0, &line);
+        ForEachNumbered(SectionWinGroup, ItemKeyPrefix, count, line, KeyNameNumberItem,
                         [&](const ProfileKey &key, long) {
                             std::string text = Read(key, ItemLimit, key.Name);
                             ItemEntry entry;
@@ -445,9 +462,11 @@ private:
                                 Report(key.Line, true, key.Name + " needs command-file,name");
                                 return;
                             }
-                            if (!StaysInside(entry.CommandFile))
+                            if (!IsContainedName(entry.CommandFile))
                                 Report(key.Line, true,
-                                       key.Name + " command file leaves the install directory");
+                                       key.Name + " command file " +
+                                           Refusal(entry.CommandFile,
+                                                   "leaves the install directory"));
                             // [AddItem(dir\file,"name")] and its line end
                             size_t length = 13 + installDir_.size() + strlen(entry.CommandFile) +
                                             strlen(entry.Name);
@@ -524,11 +543,11 @@ private:
         if (!found) return;  // no disks beside the script
         for (const auto &gone : missing)
             Report(gone.first, false, "source '" + gone.second + "' is not on its disk");
-        const ProfileKey *key = profile_.Key("Title", "SizeInst");
+        const ProfileKey *key = profile_.Key(SectionTitle, KeyNameSizeInst);
         long sizeInst = key ? ProfileInt(key->Value) : 0;
         uint64_t needKb = RequiredKilobytes(need);
         if ((uint64_t)std::max(sizeInst, 0L) < needKb)
-            Report(key ? key->Line : SectionLine("Title"), true,
+            Report(key ? key->Line : SectionLine(SectionTitle), true,
                    "SizeInst=" + std::to_string(sizeInst) + " but the files for the install "
                    "directory need " + std::to_string(needKb) + " KB");
     }
@@ -548,21 +567,6 @@ private:
 };
 
 }  // namespace
-
-bool StaysInside(const std::string &name)
-{
-    if (name.empty() || name[0] == '\\' || name[0] == '/') return false;
-    if (name.find(':') != std::string::npos) return false;
-    size_t start = 0;
-    while (start <= name.size()) {
-        size_t end = name.find_first_of("\\/", start);
-        if (end == std::string::npos) end = name.size();
-        std::string part = Trim(name.substr(start, end - start));
-        if (part == ".." || part.empty()) return false;
-        start = end + 1;
-    }
-    return true;
-}
 
 uint64_t RequiredKilobytes(uint64_t bytes, uint64_t marginKb)
 {

@@ -26,8 +26,4 @@ std::string FormatDiagnostic(const std::string &file, const Diagnostic &diagnost
 // kilobytes, plus the margin.
 uint64_t RequiredKilobytes(uint64_t bytes, uint64_t marginKb = 0);
 
-// True when a relative name stays inside the directory it is joined to: no
-// ".." component, no drive, no leading backslash or slash, not empty.
-bool StaysInside(const std::string &name);
-
 }  // namespace setupkit

@@ -3,11 +3,12 @@
 #include <algorithm>
 #include <cctype>
 
-#include "engine/entries.h"
+#include "core/entries.h"
 #include "tools/setupkit/check.h"
 #include "tools/setupkit/error.h"
 #include "tools/setupkit/lz.h"
 #include "tools/setupkit/posix.h"
+#include "tools/setupkit/product_path.h"
 
 namespace setupkit {
 
@@ -52,7 +53,7 @@ std::vector<PackEntry> CollectEntries(const Authoring &authoring, const std::str
         if (index == uninstallerIndex) return path;
         std::string relative = path;
         std::replace(relative.begin(), relative.end(), '\\', '/');
-        if (!StaysInside(relative))
+        if (!ProductPathStaysInside(relative))
             throw FileError(authoring.Name, "product path '" + path + "' leaves the product folder", line);
         return productDir + "/" + relative;
     };

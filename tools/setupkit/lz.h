@@ -7,11 +7,10 @@
 
 #include <string>
 
+#include "core/lz_header.h"
 #include "tools/setupkit/fileio.h"
 
 namespace setupkit {
-
-enum { LzHeaderSize = 14 };
 
 // The compressed form of data; replacedChar is the last character of the
 // original name, which the compressed name replaces with '_'.

@@ -203,7 +203,7 @@ int RunExpand(const Arguments &args)
         Bytes header = ReadFileHead(input, LzHeaderSize);
         if (header.size() < LzHeaderSize) throw FileError(input, "not an LZ-compressed file (too short)");
         std::string name = fs::path(input).filename().string();
-        outputs.push_back(OutputPath(options, input, ExpandedName(name, (char)header[9], input)));
+        outputs.push_back(OutputPath(options, input, ExpandedName(name, (char)header[LzReplacedCharOffset], input)));
     }
     CheckDistinct(options.Inputs, outputs);
     PrepareOutputDirectory(options);

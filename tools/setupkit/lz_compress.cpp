@@ -32,8 +32,6 @@ enum {
     MatchBits = 17,
 };
 
-const uint8_t Magic[8] = {'S', 'Z', 'D', 'D', 0x88, 0xF0, 0x27, 0x33};
-
 uint32_t Hash3(const uint8_t *p)
 {
     uint32_t v = p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16;
@@ -218,10 +216,8 @@ Bytes CompressLz(const Bytes &data, char replacedChar)
     Parse parse = FindCheapestSteps(text, n);
     TraceBack(parse, n);
 
-    Bytes out(Magic, Magic + sizeof Magic);
-    out.push_back('A');
-    out.push_back((uint8_t)replacedChar);
-    for (int i = 0; i < 4; ++i) out.push_back((uint8_t)(n >> (8 * i)));
+    Bytes out(LzHeaderSize);
+    WriteLzHeader(out.data(), replacedChar, (unsigned long)n);
     out.reserve(LzHeaderSize + n / 8 * 9 + 9);
     ItemWriter writer(out);
     for (size_t i = 0; i < n; i += parse.Length[i]) {

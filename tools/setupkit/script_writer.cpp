@@ -1,6 +1,6 @@
 #include "tools/setupkit/script_writer.h"
 
-#include "engine/entries.h"
+#include "core/entries.h"
 #include "tools/setupkit/check.h"
 #include "tools/setupkit/error.h"
 #include "tools/setupkit/posix.h"

@@ -4,6 +4,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "core/group_commands.h"
+
 size_t NextCommandLine(const char *text, size_t length, size_t at, char *line,
                        size_t capacity)
 {
@@ -137,46 +139,32 @@ bool ParseGroupCommand(const char *line, GroupCommand *command)
     const char *args = open + 1;
     size_t argsSize = (size_t)(line + size - 2 - args);
 
-    if (NameIs(name, nameSize, "CreateGroup")) {
+    if (NameIs(name, nameSize, GroupCommandCreateGroup)) {
         command->Kind = CommandCreateGroup;
         return ParseName(args, argsSize, command);
     }
     // The two removals name what they remove; an empty name names nothing.
-    if (NameIs(name, nameSize, "DeleteGroup")) {
+    if (NameIs(name, nameSize, GroupCommandDeleteGroup)) {
         command->Kind = CommandDeleteGroup;
         return ParseName(args, argsSize, command) && command->Name[0];
     }
-    if (NameIs(name, nameSize, "DeleteItem")) {
+    if (NameIs(name, nameSize, GroupCommandDeleteItem)) {
         command->Kind = CommandDeleteItem;
         return ParseName(args, argsSize, command) && command->Name[0];
     }
-    if (NameIs(name, nameSize, "ShowGroup")) {
+    if (NameIs(name, nameSize, GroupCommandShowGroup)) {
         command->Kind = CommandShowGroup;
         return ParseShowGroup(args, argsSize, command);
     }
-    if (NameIs(name, nameSize, "AddItem")) {
+    if (NameIs(name, nameSize, GroupCommandAddItem)) {
         command->Kind = CommandAddItem;
         return ParseAddItem(args, argsSize, command);
     }
-    if (NameIs(name, nameSize, "ExitServer")) {
+    if (NameIs(name, nameSize, GroupCommandExitServer)) {
         command->Kind = CommandExitServer;
         return argsSize == 0;
     }
     return false;
-}
-
-bool IsDeviceName(const char *name)
-{
-    size_t stem = strcspn(name, ".");
-    while (stem > 0 && name[stem - 1] == ' ') --stem;
-    static const char *const plain[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
-    for (const char *device : plain)
-        if (NameIs(name, stem, device)) return true;
-    // COM and LPT with one digit, the superscript digits of the ANSI code
-    // page included.
-    if (stem != 4 || !(NameIs(name, 3, "COM") || NameIs(name, 3, "LPT"))) return false;
-    unsigned char digit = (unsigned char)name[3];
-    return (digit >= '0' && digit <= '9') || digit == 0xB9 || digit == 0xB2 || digit == 0xB3;
 }
 
 bool MakeFileName(const char *name, char *dest, size_t capacity)

@@ -6,6 +6,8 @@
 
 #include <stddef.h>
 
+#include "core/names.h"  // IsDeviceName
+
 enum { CommandLineSize = 1024 };
 
 enum GroupCommandKind {
@@ -39,10 +41,6 @@ bool ParseGroupCommand(const char *line, GroupCommand *command);
 // would name the device instead of a file. False for an empty name or one
 // that does not fit.
 bool MakeFileName(const char *name, char *dest, size_t capacity);
-
-// Whether a file name's part before its first dot, trailing blanks ignored,
-// is a device name of the platform, in any case.
-bool IsDeviceName(const char *name);
 
 // The working directory of an item's command: the command up to its last
 // backslash, empty without one. False, workDir empty, when the command does

@@ -20,29 +20,6 @@ void ApplyNullRule(char *field)
     if (strcmp(field, "NULL") == 0) field[0] = 0;
 }
 
-bool IsContainedName(const char *name)
-{
-    if (!name[0] || name[0] == '\\' || name[0] == '/') return false;
-    if (strchr(name, ':')) return false;
-    const char *component = name;
-    for (;;) {
-        // Trailing dots and blanks are dropped from a component when a path
-        // is opened, so ". ." and "..." reach the parent as ".." does.
-        size_t dots = 0;
-        bool onlyDots = true;
-        const char *p = component;
-        for (; *p && *p != '\\' && *p != '/'; ++p) {
-            if (*p == '.')
-                ++dots;
-            else if (*p != ' ')
-                onlyDots = false;
-        }
-        if (onlyDots && dots >= 2) return false;
-        if (!*p) return true;
-        component = p + 1;
-    }
-}
-
 // Copies the characters [begin, end) into dest of the given capacity.
 static bool CopyRange(char *dest, size_t capacity, const char *begin, const char *end)
 {

@@ -5,6 +5,8 @@
 
 #include <stddef.h>
 
+#include "names.h"
+
 enum { RegistryRootCount = 4 };
 
 // Read limits, terminator included: a value read with limit L keeps at most
@@ -44,11 +46,7 @@ struct FileEntry {
     char Destination[FileEntryLimit];
 };
 
-// True for a relative name that stays inside the directory it is joined to:
-// not empty, no leading backslash or slash, no colon (a drive, or a stream),
-// and no component between backslashes or slashes that is "..", or that the
-// platform would read as ".." (dots and blanks only, two dots or more).
-bool IsContainedName(const char *name);
+// The names the entries give are judged by IsContainedName (names.h).
 
 // type, separator, source, comma, destination (type 6: two sources).
 // False for an entry shorter than three characters, without the comma its

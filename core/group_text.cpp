@@ -2,12 +2,8 @@
 
 #include <string.h>
 
+#include "group_commands.h"
 #include "text.h"
-
-#define CreateGroupFormat "[CreateGroup(\"%s\")]\n"
-#define ShowGroupOpenFormat "[ShowGroup(\"%s\",1)]\n"
-#define AddItemFormat "[AddItem(%s\\%s,\"%s\")]\n"
-#define ShowGroupLastFormat "[ShowGroup(\"%s\",6)]\n"
 
 enum {
     // The longest group command, "[ShowGroup(\"\",1)]\n", has 20 characters
@@ -25,12 +21,12 @@ void BuildGroupText(char *dest, size_t capacity, const char *groupName,
     CopyText(name, sizeof name, groupName);
 
     char line[GroupCommandLineSize], last[GroupCommandLineSize];
-    FormatText(last, sizeof last, ShowGroupLastFormat, name);
+    FormatText(last, sizeof last, ShowGroupFormat, name, GroupShowMinimized);
     size_t used = 0;
     if (count != 0) {
         FormatText(line, sizeof line, CreateGroupFormat, name);
         AppendText(dest, capacity, line);
-        FormatText(line, sizeof line, ShowGroupOpenFormat, name);
+        FormatText(line, sizeof line, ShowGroupFormat, name, GroupShowNormal);
         AppendText(dest, capacity, line);
         used = strnlen(dest, capacity);
     }
