@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "core/group_text.h"
 #include "core/names.h"
 #include "tools/setupkit/check.h"
 #include "tools/setupkit/fileio.h"
@@ -238,4 +239,32 @@ TEST(Check, ReportsDeviceNames)
               "s:5: error: Dir1 'AUX' names a device, not a file\n"
               "s:8: error: file1 destination 'lpt1.txt' names a device, not a file\n"
               "s:9: error: file2 source names a device, not a file\n");
+}
+
+// check warns of an item exactly when SETUP.EXE leaves it out of the group
+// commands: the same line format on both sides, at the boundary.
+TEST(Check, ItemLineLengthAgreesWithTheProgram)
+{
+    const std::string installDir = "C:\\" + std::string(96, 'p');
+    const std::string commandFile(70, 'c');
+    struct Context {
+        std::string Item;
+        bool Added;
+    };
+    for (size_t nameLength = 66; nameLength <= 74; ++nameLength) {
+        Context context = {commandFile + "," + std::string(nameLength, 'n'), false};
+        std::vector<Diagnostic> found = CheckScript(
+            Script("InstalDir=" + installDir + "\n[WinGroup]\nNumberItem=1\nitem1=" +
+                   context.Item + "\n"));
+        bool warned = Describe(found).find("group command longer") != std::string::npos;
+        char text[GroupCommandTextSize];
+        BuildGroupText(
+            text, sizeof text, "G", installDir.c_str(), 1,
+            [](void *c, int, char *dest) {
+                snprintf(dest, ItemLimit, "%s", static_cast<Context *>(c)->Item.c_str());
+            },
+            [](void *c, const char *, const ItemEntry &) { static_cast<Context *>(c)->Added = true; },
+            &context);
+        EXPECT_NE(warned, context.Added) << "name of " << nameLength << " characters";
+    }
 }

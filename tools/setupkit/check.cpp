@@ -11,6 +11,8 @@
 #include <memory>
 
 #include "core/entries.h"
+#include "core/group_commands.h"
+#include "core/group_text.h"
 #include "core/lz_header.h"
 #include "core/names.h"
 #include "core/profile_value.h"
@@ -26,7 +28,7 @@ namespace {
 
 // The install path buffer, and one line of the group commands, as the
 // program sizes them.
-enum { InstallPathSize = 256, GroupLineSize = 256, DirNameMax = DirNameLimit - 1 };
+enum { InstallPathSize = 256, DirNameMax = DirNameLimit - 1 };
 // Beyond this many missing or stray entries in one list the rest are summed up.
 enum { ListedProblemsMax = 5 };
 
@@ -467,13 +469,13 @@ private:
                                        key.Name + " command file " +
                                            Refusal(entry.CommandFile,
                                                    "leaves the install directory"));
-                            // [AddItem(dir\file,"name")] and its line end
-                            size_t length = 13 + installDir_.size() + strlen(entry.CommandFile) +
-                                            strlen(entry.Name);
-                            if (length >= GroupLineSize)
+                            // The AddItem line exactly as SETUP.EXE formats it, line end included.
+                            int length = snprintf(nullptr, 0, AddItemFormat, installDir_.c_str(),
+                                                  entry.CommandFile, entry.Name);
+                            if (length < 0 || (size_t)length >= GroupCommandLineSize)
                                 Report(key.Line, true,
                                        key.Name + " makes a group command longer than " +
-                                           std::to_string(GroupLineSize - 1) +
+                                           std::to_string(GroupCommandLineSize - 1) +
                                            " characters; SETUP.EXE leaves it out");
                         });
     }
