@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "engine/install_log.h"
+#include "engine/platform.h"
 #include "engine/setup_state.h"
 #include "engine/system_dirs.h"
 #include "core/text.h"
@@ -14,13 +15,89 @@ char LogPath[MAX_PATH];
 char LongWindowsDir[MAX_PATH];
 char LongSystemDir[MAX_PATH];
 
+namespace {
+
+typedef DWORD(WINAPI *LongPathNameProc)(LPCSTR, LPSTR, DWORD);
+
+// GetLongPathNameA where the system has it (Windows 98 and 2000 on); none on
+// Windows 95 and NT 4.0, whose KERNEL32 lacks it, and none on the rest of the
+// 95 family, so that one way is taken on all three.
+LongPathNameProc SystemLongPathName()
+{
+    static bool asked = false;
+    static LongPathNameProc proc = 0;
+    if (!asked) {
+        asked = true;
+        HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+        if (kernel && !IsWindows95Family())
+            proc = (LongPathNameProc)(void (*)())GetProcAddress(kernel, "GetLongPathNameA");
+    }
+    return proc;
+}
+
+// Length of the prefix that names the root: "C:\" or "\\server\share\".
+// 0 when the full path has neither form.
+size_t RootLength(const char *full)
+{
+    if (full[0] && full[1] == ':' && full[2] == '\\') return 3;
+    if (full[0] != '\\' || full[1] != '\\') return 0;
+    const char *server = strchr(full + 2, '\\');
+    if (!server || server == full + 2) return 0;
+    const char *share = strchr(server + 1, '\\');
+    if (!share) return strlen(full);
+    return share == server + 1 ? 0 : (size_t)(share - full) + 1;
+}
+
+}  // namespace
+
+bool LongFormByFind(const char *full, char *dest, size_t capacity)
+{
+    if (capacity == 0) return false;
+    dest[0] = 0;
+    size_t root = RootLength(full);
+    if (root == 0 || root >= capacity || strpbrk(full, "*?")) return false;
+    char result[MAX_PATH];
+    memcpy(result, full, root);
+    result[root] = 0;
+    const char *at = full + root;
+    while (*at) {
+        const char *end = strchr(at, '\\');
+        size_t size = end ? (size_t)(end - at) : strlen(at);
+        if (size == 0) {  // a doubled or trailing backslash
+            at += 1;
+            continue;
+        }
+        size_t used = strlen(result);
+        if (used + size + 1 >= sizeof result) return false;
+        memcpy(result + used, at, size);
+        result[used + size] = 0;
+        // The directory entry's own name is the long one.
+        WIN32_FIND_DATAA found;
+        HANDLE search = FindFirstFileA(result, &found);
+        if (search == INVALID_HANDLE_VALUE) return false;
+        FindClose(search);
+        result[used] = 0;
+        if (!AppendText(result, sizeof result, found.cFileName)) return false;
+        if (end && !AppendText(result, sizeof result, "\\")) return false;
+        at = end ? end + 1 : at + size;
+    }
+    if (CopyText(dest, capacity, result)) return true;
+    dest[0] = 0;
+    return false;
+}
+
 void LongForm(const char *path, char *dest, size_t capacity)
 {
     char full[MAX_PATH];
     DWORD length = GetFullPathNameA(path, sizeof full, full, 0);
     if (length == 0 || length >= sizeof full) CopyText(full, sizeof full, path);
-    length = GetLongPathNameA(full, dest, (DWORD)capacity);
-    if (length == 0 || length >= capacity) CopyText(dest, capacity, full);
+    LongPathNameProc longPathName = SystemLongPathName();
+    if (longPathName) {
+        length = longPathName(full, dest, (DWORD)capacity);
+        if (length == 0 || length >= capacity) CopyText(dest, capacity, full);
+    } else if (!LongFormByFind(full, dest, capacity)) {
+        CopyText(dest, capacity, full);
+    }
 }
 
 void DirectoryOf(const char *path, char *dest, size_t capacity)

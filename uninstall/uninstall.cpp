@@ -13,6 +13,8 @@
 #include "remover_paths.h"
 #include "report.h"
 #include "uninstall_text.h"
+#include "wininit_text.h"
+#include "engine/platform.h"
 #include "engine/setup_state.h"
 #include "core/text.h"
 #include "engine/transfer.h"
@@ -103,6 +105,57 @@ bool StartRemover()
     return true;
 }
 
+// Adds the deletion of path (in its short form, which the system's start-up
+// reads) to WININIT.INI in the Windows directory, keeping what is there.
+bool AddToWininit(const char *path)
+{
+    char shortPath[MAX_PATH], wininit[MAX_PATH];
+    DWORD length = GetShortPathNameA(path, shortPath, sizeof shortPath);
+    if (length == 0 || length >= sizeof shortPath ||
+        !JoinPath(wininit, sizeof wininit, WindowsDir, WininitFileName))
+        return false;
+    DWORD size = 0;
+    HANDLE file = CreateFileA(wininit, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, 0);
+    if (file != INVALID_HANDLE_VALUE) {
+        size = GetFileSize(file, 0);
+        if (size == INVALID_FILE_SIZE || size > WininitSizeLimit) {
+            CloseHandle(file);
+            return false;
+        }
+    } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+        return false;
+    }
+    size_t capacity = size + WininitDeletionGrowth(shortPath) + 1;
+    char *text = (char *)malloc(size + 1);
+    char *edited = (char *)malloc(capacity);
+    DWORD read = 0;
+    bool ok = text && edited &&
+              (file == INVALID_HANDLE_VALUE ||
+               (ReadFile(file, text, size, &read, 0) && read == size));
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    size_t editedSize = ok ? AddWininitDeletion(text, size, shortPath, edited, capacity) : 0;
+    ok = editedSize > 0;
+    if (ok) {
+        file = CreateFileA(wininit, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
+        DWORD written = 0;
+        ok = file != INVALID_HANDLE_VALUE &&
+             WriteFile(file, edited, (DWORD)editedSize, &written, 0) && written == editedSize;
+        if (file != INVALID_HANDLE_VALUE) ok = CloseHandle(file) && ok;
+    }
+    free(text);
+    free(edited);
+    return ok;
+}
+
+// Has the file deleted when the system next starts: the 95 family through
+// WININIT.INI (it has no MoveFileExA), the NT family through MoveFileExA.
+bool RemoveAtNextStart(const char *path)
+{
+    if (IsWindows95Family()) return AddToWininit(path);
+    return MoveFileExA(path, 0, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
 }  // namespace
 
 int RunUninstall(HINSTANCE instance, const char *commandLine)
@@ -128,7 +181,7 @@ int RunUninstall(HINSTANCE instance, const char *commandLine)
         UseOriginal(original);
         SetCurrentDirectoryA(TempDir);
         int status = Remove(instance);
-        if (!SamePath(SelfPath, OriginalPath)) MoveFileExA(SelfPath, 0, MOVEFILE_DELAY_UNTIL_REBOOT);
+        if (!SamePath(SelfPath, OriginalPath)) RemoveAtNextStart(SelfPath);
         return status;
     }
     UseOriginal(SelfPath);

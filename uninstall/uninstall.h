@@ -16,6 +16,7 @@
     "win.ini entries and program group that the setup installed. Files added and "      \
     "settings changed since then stay."
 #define ConfirmButtonText "Remove"
+#define WininitFileName "WININIT.INI"
 #define NoLogText "There is no installation log (install.log) beside the uninstaller, so nothing was removed."
 #define NotLogText "The file install.log beside the uninstaller is no installation log, so nothing was removed."
 
@@ -24,7 +25,8 @@ enum {
     LogSizeLimit = 4 << 20,  // a longer install.log is refused
     ReportSize = 32768,      // each part of the report
     MessageTextLimit = 1500, // what the final message box shows of it (fits a 768-line screen)
-    MaxIcons = 512           // group items taken away in one conversation
+    MaxIcons = 512,          // group items taken away in one conversation
+    WininitSizeLimit = 1 << 20  // a longer WININIT.INI is left alone
 };
 
 // Exit status: 0 removed (or the remover started), 1 nothing removed.

@@ -11,6 +11,7 @@
 //   key enter|esc   click-background   expect-focus <page>
 //   pixel <x> <y>   rect background|<page>   maximised   sleep <ms>
 //   close-background   hold <path> <ms>   hang <ms>
+//   profile <section> <key>         prints the win.ini value (profile API)
 //
 // Faults: close-background posts WM_CLOSE to the background window (the
 // taskbar's Close); hold keeps a file open without sharing for ms; hang
@@ -559,6 +560,18 @@ static bool StepSleep(int count, char **args)
     return true;
 }
 
+// The value the profile functions read from win.ini, which Wine may keep in
+// the registry rather than in the file; "(none)" when the key is missing.
+static bool StepProfile(int count, char **args)
+{
+    if (count != 3) return Fail("needs a section and a key");
+    char value[512];
+    const char missing[] = "\x01";
+    GetProfileStringA(args[1], args[2], missing, value, sizeof value);
+    printf("%s\n", strcmp(value, missing) == 0 ? "(none)" : value);
+    return true;
+}
+
 static bool StepCloseBackground(int count, char **args)
 {
     if (count != 1) return Fail("takes no arguments");
@@ -619,6 +632,7 @@ static bool RunStep(int count, char **args)
     if (strcmp(name, "maximised") == 0) return StepMaximised(count, args);
     if (strcmp(name, "sleep") == 0) return StepSleep(count, args);
     if (strcmp(name, "close-background") == 0) return StepCloseBackground(count, args);
+    if (strcmp(name, "profile") == 0) return StepProfile(count, args);
     if (strcmp(name, "hold") == 0) return StepHold(count, args);
     if (strcmp(name, "hang") == 0) return StepHang(count, args);
     return Fail("unknown step");
