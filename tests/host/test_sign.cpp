@@ -256,7 +256,18 @@ TEST(Sign, SignedProgramsVerifyAndRepeat)
     EXPECT_NE(verified.find("Signature verification: ok"), std::string::npos) << verified;
     EXPECT_NE(verified.find("Tiny Setup"), std::string::npos) << verified;
 
-    // The local authority stamps the signing time (within its certificate's days).
+    // Not a program: osslsigncode's refusal names it.
+    try {
+        SignProgram(Bytes(100, 'x'), "notes.txt", "", Pem("code.pem", "code.key"));
+        FAIL() << "signed a text file";
+    } catch (const Error &error) {
+        EXPECT_EQ(std::string(error.what()).rfind("notes.txt: cannot sign it", 0), 0u) << error.what();
+    }
+
+    // The local authority stamps the signing time (within its certificate's
+    // days). Debian 12's osslsigncode 2.5 has no local authority; 2.6 on has.
+    if (Capture("osslsigncode sign --help").find("-TSA-certs") == std::string::npos)
+        GTEST_SKIP() << "this osslsigncode has no local timestamping authority (-TSA-certs)";
     options.TsaCert = keys["tsa.pem"], options.TsaKey = keys["tsa.key"];
     options.Time = (int64_t)time(nullptr) / 60 * 60 + 60;
     WriteFileAtomic(keys["stamped.exe"], SignProgram(program, "tiny.exe", "", options));
@@ -267,14 +278,6 @@ TEST(Sign, SignedProgramsVerifyAndRepeat)
     char expected[64];
     strftime(expected, sizeof expected, "Timestamp time: %b %e %H:%M:%S %Y", gmtime(&stamp));
     EXPECT_NE(verified.find(expected), std::string::npos) << expected << "\n" << verified;
-
-    // Not a program: osslsigncode's refusal names it.
-    try {
-        SignProgram(Bytes(100, 'x'), "notes.txt", "", Pem("code.pem", "code.key"));
-        FAIL() << "signed a text file";
-    } catch (const Error &error) {
-        EXPECT_EQ(std::string(error.what()).rfind("notes.txt: cannot sign it", 0), 0u) << error.what();
-    }
 }
 
 // `setupkit sign` signs everything or changes nothing.
