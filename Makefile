@@ -4,7 +4,7 @@ CMAKE_FLAGS ?=
 PACKAGES = cmake ninja-build g++-mingw-w64-i686 wine wine32:i386 xvfb xauth \
   mscompress imagemagick fonts-liberation liblnk-utils file clang libclang-rt-14-dev \
   googletest pkg-config libmspack-dev mtools \
-  wine64 g++-mingw-w64-x86-64-posix
+  wine64 g++-mingw-w64-x86-64-posix osslsigncode openssl libssl-dev xorriso
 # The host builds: setupkit for Linux, and the sanitizer build of the pure code
 # with its unit tests and fuzz targets.
 HOST_BUILD = $(BUILD)/host

@@ -2,7 +2,9 @@
 # setupkit pack against mscompress: the benchmark product (the files of
 # make-product.py) packed onto 1.44M disks by one `setupkit pack`, against
 # compressing the same files one by one with mscompress, as a vendor did
-# before. Prints wall time and total compressed bytes of each. Host only.
+# before. Prints wall time and total compressed bytes of each; then the same
+# pack onto one CD with its ISO image, and what signing SETUP.EXE and
+# UNINST.EXE adds (a throwaway certificate made here). Host only.
 #
 # usage: bench/bench-pack.sh BUILD_DIR PRODUCT_DATA_DIR
 #   PRODUCT_DATA_DIR: make-product.py's output (with listing.txt)
@@ -38,6 +40,43 @@ pack_time="$(echo "$(now) - $start" | bc)"
 pack_bytes="$(cat "$work"/disks/disk*/*_ | wc -c)"
 disks="$(ls -d "$work"/disks/disk* | wc -l)"
 
+start="$(now)"
+"$setupkit" pack "$work/bench.auth" "$data" -o "$work/cd" --media cd --images >"$work/cd.out" || {
+  cat "$work/cd.out"; exit 1; }
+cd_time="$(echo "$(now) - $start" | bc)"
+cd_bytes="$(stat -c %s "$work/cd/disk1.iso")"
+
+# Signing: a throwaway CA and code-signing certificate, then the same floppy
+# pack signed, and the two programs signed alone.
+sign_time="-" signed_pack_time="-"
+if command -v openssl >/dev/null && command -v osslsigncode >/dev/null; then
+  mkdir -p "$work/keys"
+  (
+    cd "$work/keys" &&
+      printf '%s\n' '[req]' 'distinguished_name=dn' '[dn]' '[ca]' 'basicConstraints=critical,CA:true' \
+        '[code]' 'basicConstraints=CA:false' 'keyUsage=critical,digitalSignature' \
+        'extendedKeyUsage=codeSigning' >ext.cnf &&
+      openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 1 \
+        -subj /CN=Bench-CA -config ext.cnf -extensions ca &&
+      openssl req -newkey rsa:2048 -nodes -keyout code.key -out code.csr -subj /CN=Bench &&
+      openssl x509 -req -in code.csr -CA ca.pem -CAkey ca.key -set_serial 1 -days 1 -out code.pem \
+        -extfile ext.cnf -extensions code
+  ) >"$work/keys.log" 2>&1 || { cat "$work/keys.log"; exit 1; }
+  signing=(--sign-cert "$work/keys/code.pem" --sign-key "$work/keys/code.key")
+  start="$(now)"
+  "$setupkit" pack "$work/bench.auth" "$data" -o "$work/signed" --uninstaller "${signing[@]}" \
+    >"$work/signed.out" || { cat "$work/signed.out"; exit 1; }
+  signed_pack_time="$(echo "$(now) - $start" | bc)"
+  start="$(now)"
+  "$setupkit" pack "$work/bench.auth" "$data" -o "$work/unsigned" --uninstaller >/dev/null || exit 1
+  unsigned_pack_time="$(echo "$(now) - $start" | bc)"
+  cp "$BUILD_DIR/SETUP.EXE" "$BUILD_DIR/UNINST.EXE" "$work/keys/"
+  start="$(now)"
+  "$setupkit" sign "$work/keys/SETUP.EXE" "$work/keys/UNINST.EXE" "${signing[@]/--sign-/--}" >/dev/null ||
+    exit 1
+  sign_time="$(echo "$(now) - $start" | bc)"
+fi
+
 ms_time="-" ms_bytes="-"
 if command -v mscompress >/dev/null; then
   start="$(now)"
@@ -54,6 +93,14 @@ fi
 echo "== setupkit pack vs mscompress one by one ($files files, $expanded bytes expanded)"
 printf '   %-34s %10s %14s\n' "" "seconds" "compressed"
 printf '   %-34s %10.2f %14s\n' "setupkit pack ($disks disks, 1.44M)" "$pack_time" "$pack_bytes"
+printf '   %-34s %10.2f %14s\n' "pack --media cd --images (1 disc)" "$cd_time" "$cd_bytes (image)"
+if [ "$sign_time" != "-" ]; then
+  printf '   %-34s %10.2f\n' "pack --uninstaller, unsigned" "$unsigned_pack_time"
+  printf '   %-34s %10.2f\n' "pack --uninstaller, signed" "$signed_pack_time"
+  printf '   %-34s %10.2f\n' "sign SETUP.EXE and UNINST.EXE alone" "$sign_time"
+else
+  echo "   (signing not timed: openssl or osslsigncode is missing)"
+fi
 if [ "$ms_time" != "-" ]; then
   printf '   %-34s %10.2f %14s\n' "mscompress, file by file" "$ms_time" "$ms_bytes"
   awk -v p="$pack_time" -v m="$ms_time" -v pb="$pack_bytes" -v mb="$ms_bytes" 'BEGIN {

@@ -61,6 +61,26 @@ start_display || die "could not start Xvfb"
 say "Making a Wine prefix in $WINEPREFIX ..."
 start_wine || die "could not make the Wine prefix"
 
+# A throwaway certificate authority and a code-signing certificate from it,
+# made for this run only: the programs are signed as a vendor's would be, but
+# no Windows trusts this authority.
+keys="$DEMO/keys"
+make_demo_keys() {
+  mkdir -p "$keys" && cd "$keys" || return 1
+  printf '%s\n' '[req]' 'distinguished_name=dn' '[dn]' '[ca]' 'basicConstraints=critical,CA:true' \
+    'keyUsage=critical,keyCertSign' '[code]' 'basicConstraints=CA:false' \
+    'keyUsage=critical,digitalSignature' 'extendedKeyUsage=codeSigning' >ext.cnf
+  openssl req -x509 -newkey rsa:2048 -nodes -keyout ca.key -out ca.pem -days 1 \
+    -subj "/CN=Demo Throwaway CA" -config ext.cnf -extensions ca &&
+    openssl req -newkey rsa:2048 -nodes -keyout code.key -out code.csr -subj "/CN=Demo Vendor" &&
+    openssl x509 -req -in code.csr -CA ca.pem -CAkey ca.key -set_serial 1 -days 1 -out code.pem \
+      -extfile ext.cnf -extensions code
+}
+signed=0
+if command -v openssl >/dev/null && command -v osslsigncode >/dev/null; then
+  (make_demo_keys) >"$DEMO/keys.log" 2>&1 && signed=1
+fi
+
 # The disks, made by setupkit from demo/product and its authoring file:
 # disk1/ (SETUP.EXE, setup.in_, Disk1 and the first files), disk2/, and a
 # floppy image of each. With UNINST.EXE built, the product gets its
@@ -68,6 +88,13 @@ start_wine || die "could not make the Wine prefix"
 packed="$DEMO/disks"
 pack_args=(--images --setup-exe "$BUILD/SETUP.EXE")
 [ -f "$BUILD/UNINST.EXE" ] && pack_args+=(--uninstaller --uninst-exe "$BUILD/UNINST.EXE")
+if [ "$signed" = 1 ]; then
+  say "Signing SETUP.EXE and UNINST.EXE with a throwaway certificate (CN=Demo Vendor, issued by"
+  say "CN=Demo Throwaway CA, made in $keys for this demo only; no Windows trusts it)."
+  pack_args+=(--sign-cert "$keys/code.pem" --sign-key "$keys/code.key")
+else
+  say "The programs are not signed: openssl or osslsigncode is missing (make deps installs them)."
+fi
 say "Packing $product with setupkit pack ${pack_args[*]} ..."
 "$BUILD/setupkit" pack "$product/setup.auth" "$product" -o "$packed" "${pack_args[@]}" |
   sed 's/^/  /'
@@ -76,6 +103,12 @@ for image in "$packed"/disk*.img; do
   say "  $(basename "$image"):"
   MTOOLS_SKIP_CHECK=1 mdir -i "$image" :: 2>/dev/null | sed -n 's/^/    /;/^    Directory/d;/^ *$/d;p'
 done
+if [ "$signed" = 1 ]; then
+  say "  The signature of disk1/SETUP.EXE (osslsigncode verify, trusting the throwaway CA):"
+  osslsigncode verify -CAfile "$keys/ca.pem" -in "$packed/disk1/SETUP.EXE" 2>&1 |
+    grep -E 'Subject:|Text description|Signing time|Signature verification' | awk '!seen[$0]++' |
+    sed 's/^[[:space:]]*/    /'
+fi
 
 # All disks share the program's directory, as on a drive: disk 1 is put
 # in now; disk 2 is "inserted" by copying its files (and its tag) over.
@@ -193,6 +226,11 @@ done
 say ""
 say "Commands the shell server received ($server_log):"
 sed 's/^/  /' "$server_log"
+if [ "$signed" = 1 ] && [ -f "$inst/UNINST.EXE" ]; then
+  say ""
+  say "The installed UNINST.EXE carries its signature: $(osslsigncode verify -CAfile "$keys/ca.pem" \
+    -in "$inst/UNINST.EXE" 2>&1 | grep -m 1 'Signature verification' | sed 's/^[[:space:]]*//')"
+fi
 # A product packed with its uninstaller is then removed again.
 [ -f "$inst/UNINST.EXE" ] &&
   DEMO_INTERACTIVE=$interactive "$here/run-uninstall-demo.sh" "$BUILD" "Demo Product" "$inst"

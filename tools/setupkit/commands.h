@@ -14,5 +14,6 @@ int RunCompress(const Arguments &args);
 int RunExpand(const Arguments &args);
 int RunPack(const Arguments &args);
 int RunCheck(const Arguments &args);
+int RunSign(const Arguments &args);
 
 }  // namespace setupkit

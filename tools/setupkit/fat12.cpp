@@ -132,11 +132,11 @@ void WriteFloppyImage(const std::string &imagePath, const DiskGeometry &geometry
                        std::to_string(geometry.FatSectors)});
     }
     format.push_back("::");
-    RunProgram(format, env);
+    RunProgram(format, env, "mtools");
     std::vector<std::string> copy = {"mcopy", "-m", "-i", imagePath};
     copy.insert(copy.end(), contents.Files.begin(), contents.Files.end());
     copy.push_back("::/");
-    RunProgram(copy, env);
+    RunProgram(copy, env, "mtools");
     SetFileTime(imagePath, contents.Time);
 }
 

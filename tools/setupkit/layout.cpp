@@ -4,6 +4,7 @@
 #include <cctype>
 
 #include "core/entries.h"
+#include "tools/setupkit/cdrom.h"
 #include "tools/setupkit/check.h"
 #include "tools/setupkit/error.h"
 #include "tools/setupkit/lz.h"
@@ -22,10 +23,11 @@ std::string Upper(std::string text)
     return text;
 }
 
-bool IsReservedName(const std::string &name)
+bool IsReservedName(const std::string &name, DiskNameRule rule)
 {
     std::string upper = Upper(name);
     if (upper == "SETUP.EXE" || upper == "SETUP.IN_" || upper == "SETUP.INF") return true;
+    if (rule == DiskNameRule::IsoLevel1 && upper == "AUTORUN.INF") return true;
     return upper.size() > 4 && upper.compare(0, 4, "DISK") == 0 &&
            upper.find_first_not_of("0123456789", 4) == std::string::npos;
 }
@@ -34,11 +36,12 @@ bool IsReservedName(const std::string &name)
 
 std::string DiskNames::Unique(const std::string &wanted)
 {
-    std::string name = wanted;
-    size_t dot = wanted.rfind('.');
-    std::string stem = wanted.substr(0, dot), ext = dot == std::string::npos ? "" : wanted.substr(dot);
-    for (int n = 1; used_.count(Upper(name)) || IsReservedName(name); ++n) {
-        std::string suffix = "~" + std::to_string(n);
+    const bool iso = rule_ == DiskNameRule::IsoLevel1;
+    std::string name = iso ? IsoLevel1Name(wanted) : wanted;
+    size_t dot = name.rfind('.');
+    std::string stem = name.substr(0, dot), ext = dot == std::string::npos ? "" : name.substr(dot);
+    for (int n = 1; used_.count(Upper(name)) || IsReservedName(name, rule_); ++n) {
+        std::string suffix = (iso ? "_" : "~") + std::to_string(n);
         size_t room = ShortStemChars - suffix.size();
         name = stem.substr(0, std::min(stem.size(), room)) + suffix + ext;
     }
@@ -47,7 +50,7 @@ std::string DiskNames::Unique(const std::string &wanted)
 }
 
 std::vector<PackEntry> CollectEntries(const Authoring &authoring, const std::string &productDir,
-                                      size_t uninstallerIndex)
+                                      size_t uninstallerIndex, DiskNameRule rule)
 {
     auto productFile = [&](const std::string &path, size_t index, int line) {
         if (index == uninstallerIndex) return path;
@@ -57,7 +60,7 @@ std::vector<PackEntry> CollectEntries(const Authoring &authoring, const std::str
             throw FileError(authoring.Name, "product path '" + path + "' leaves the product folder", line);
         return productDir + "/" + relative;
     };
-    DiskNames names;
+    DiskNames names(rule);
     std::vector<PackEntry> entries;
     const auto &files = authoring.Files;
     for (size_t i = 0; i < files.size(); ++i) {
@@ -76,6 +79,7 @@ std::vector<PackEntry> CollectEntries(const Authoring &authoring, const std::str
             for (const std::string &path : paths) {
                 DiskFile part;
                 part.SourcePath = productFile(path, i, files[i].Line);
+                part.ProductPath = path;
                 std::string base = i == uninstallerIndex ? "UNINST.EXE" : Upper(BaseName(path));
                 if (!base.empty()) part.LastChar = base.back();
                 part.Compressed = compressed;

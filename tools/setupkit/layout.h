@@ -18,6 +18,8 @@ namespace setupkit {
 // One file of the product as it goes on a disk.
 struct DiskFile {
     std::string SourcePath;  // in the product folder
+    std::string ProductPath;  // as the authoring file gives it
+    bool Loaded = false;      // Stored already holds the file (a signed program)
     std::string DiskName;
     bool Compressed = false;
     char LastChar = '_';  // of the original name, kept in the LZ header
@@ -32,14 +34,22 @@ struct PackEntry {
     int Disk = 0;
 };
 
+// How names on the disks are made: FAT keeps long names (with their
+// long-name entries); a CD takes ISO 9660 level-1 names (IsoLevel1Name).
+enum class DiskNameRule { Fat, IsoLevel1 };
+
 // Names for files on one set of disks: unique whatever their case, and
 // never one of the names pack writes itself (SETUP.EXE, setup.in_,
-// setup.inf, Disk<n>). A taken README.TX_ becomes README~1.TX_, then ~2...
+// setup.inf, Disk<n>; AUTORUN.INF on a CD). A taken README.TX_ becomes
+// README~1.TX_, then ~2... (on a CD README_1.TX_, as '~' is no level-1
+// character).
 class DiskNames {
 public:
+    explicit DiskNames(DiskNameRule rule = DiskNameRule::Fat) : rule_(rule) {}
     std::string Unique(const std::string &wanted);
 
 private:
+    DiskNameRule rule_;
     std::set<std::string> used_;  // upper case
 };
 
@@ -51,7 +61,8 @@ inline constexpr size_t NoUninstaller = static_cast<size_t>(-1);
 // only when a later type-5 entry expands it. Throws an Error at the
 // authoring line of a product path that leaves the product folder.
 std::vector<PackEntry> CollectEntries(const Authoring &authoring, const std::string &productDir,
-                                      size_t uninstallerIndex = NoUninstaller);
+                                      size_t uninstallerIndex = NoUninstaller,
+                                      DiskNameRule rule = DiskNameRule::Fat);
 
 // One thing to put on the disks, in list order; its files stay together.
 struct LayoutItem {

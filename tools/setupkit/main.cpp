@@ -19,6 +19,7 @@ const Subcommand Subcommands[] = {
     {"expand", setupkit::RunExpand, "expand LZ-compressed files"},
     {"pack", setupkit::RunPack, "make the distribution disks of a product"},
     {"check", setupkit::RunCheck, "find what SETUP.EXE cannot handle in a setup script"},
+    {"sign", setupkit::RunSign, "sign programs with Authenticode (osslsigncode)"},
 };
 
 void Usage(FILE *out)

@@ -5,17 +5,22 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <ctime>
 #include <mutex>
 #include <thread>
 
 #include "tools/setupkit/authoring.h"
+#include "tools/setupkit/cdrom.h"
+#include "tools/setupkit/check.h"
 #include "tools/setupkit/commands.h"
 #include "tools/setupkit/error.h"
 #include "tools/setupkit/fat12.h"
 #include "tools/setupkit/fileio.h"
 #include "tools/setupkit/layout.h"
 #include "tools/setupkit/lz.h"
+#include "tools/setupkit/pack_list.h"
 #include "tools/setupkit/posix.h"
+#include "tools/setupkit/product_path.h"
 #include "tools/setupkit/script_writer.h"
 
 namespace setupkit {
@@ -23,50 +28,107 @@ namespace setupkit {
 namespace {
 
 constexpr int64_t FatFirstDay = 315532800;  // 1980-01-01, the earliest time FAT keeps
-
-// What pack writes into OUT_DIR: setup.inf, disk<n> and disk<n>.img.
-bool IsPackOutput(const std::string &name)
-{
-    if (name == "setup.inf") return true;
-    if (name.compare(0, 4, "disk") != 0) return false;
-    std::string rest = name.substr(4);
-    if (rest.size() > 4 && rest.compare(rest.size() - 4, 4, ".img") == 0) rest.resize(rest.size() - 4);
-    return !rest.empty() && rest.find_first_not_of("0123456789") == std::string::npos;
-}
+// The files of the first disk besides the product's.
+const char SetupExeName[] = "SETUP.EXE";
+const char AutorunName[] = "AUTORUN.INF";
 
 class Packer {
 public:
-    explicit Packer(const PackOptions &options)
-        : options_(options), geometry_(ParseDiskSize(options.DiskSize))
+    explicit Packer(const PackOptions &options) : options_(options), cd_(options.Media == PackOptions::Cd)
     {
+        diskSize_ = !options.DiskSize.empty() ? options.DiskSize : cd_ ? "74min" : "1.44M";
+        if (cd_)
+            cdSectors_ = ParseCdSize(diskSize_);
+        else
+            geometry_ = ParseDiskSize(diskSize_);
     }
 
     PackResult Run()
     {
         authoring_ = ReadAuthoring(options_.AuthoringPath);
-        size_t uninstaller =
+        const SigningOptions &signing = options_.Signing;
+        if (signing.Enabled()) {
+            CheckSigningOptions(signing);
+            CheckSigningKey(signing, options_.Now >= 0 ? options_.Now : (int64_t)time(nullptr));
+        }
+        uninstaller_ =
             options_.Uninstaller ? AddUninstaller(authoring_, options_.UninstExe) : NoUninstaller;
-        entries_ = CollectEntries(authoring_, options_.ProductDir, uninstaller);
-        CompressAll();
+        entries_ = CollectEntries(authoring_, options_.ProductDir, uninstaller_,
+                                  cd_ ? DiskNameRule::IsoLevel1 : DiskNameRule::Fat);
+        if (cd_) PrepareDisc();
+        CheckInputs();
         setupExe_ = ReadFileBytes(options_.SetupExe);
+        if (signing.Enabled()) SignPrograms();
+        CompressAll();
         LayOut();
         return Write();
     }
 
 private:
+    std::string Title() const
+    {
+        const AuthoredValue *title = authoring_.TitleValue("DlgTitle");
+        return title ? title->Value : "";
+    }
+
+    // One disc: no new disks, and the room the disc's file system leaves.
+    void PrepareDisc()
+    {
+        size_t files = 4;  // SETUP.EXE, the script, the tag, AUTORUN.INF
+        for (PackEntry &entry : entries_) {
+            if (entry.File.NewDisk)
+                warnings_.push_back(FormatDiagnostic(
+                    options_.AuthoringPath,
+                    {entry.File.Line, false, "the \"newdisk\" before this file is ignored: a CD is one disc"}));
+            entry.File.NewDisk = false;
+            files += entry.Parts.size();
+        }
+        geometry_ = CdGeometry(cdSectors_, files);
+        autorun_ = AutorunText(Title());
+    }
+
+    // Every product file is a regular file whose real path stays in the
+    // product folder (a link out of it is refused at its line); what is read
+    // later is that real path.
+    void CheckInputs()
+    {
+        const std::string productDir = RealFolder(options_.ProductDir);
+        for (size_t i = 0; i < entries_.size(); ++i)
+            for (DiskFile &part : entries_[i].Parts) {
+                if (i == uninstaller_) {
+                    if (!IsRegularFile(part.SourcePath))
+                        throw FileError(part.SourcePath, "no such file (--uninst-exe)");
+                } else {
+                    ProductFile file = ResolveProductFile(productDir, part.SourcePath);
+                    if (!file.Problem.empty())
+                        throw FileError(options_.AuthoringPath, file.Problem, entries_[i].File.Line);
+                    part.SourcePath = file.RealPath;
+                }
+                newest_ = std::max(newest_, ModifiedTime(part.SourcePath));
+            }
+    }
+
+    // SETUP.EXE and UNINST.EXE are signed before they are compressed, so the
+    // installed UNINST.EXE carries its signature too.
+    void SignPrograms()
+    {
+        SigningOptions signing = options_.Signing;
+        signing.Time = FileTime();
+        std::string title = Title();
+        setupExe_ = SignProgram(setupExe_, options_.SetupExe, title.empty() ? "" : title + " Setup",
+                                signing);
+        if (uninstaller_ == NoUninstaller) return;
+        DiskFile &part = entries_[uninstaller_].Parts[0];
+        part.Stored = SignProgram(ReadFileBytes(part.SourcePath), part.SourcePath,
+                                  "Uninstall " + title, signing);
+        part.Loaded = true;
+    }
+
     void CompressAll()
     {
         std::vector<DiskFile *> parts;
         for (PackEntry &entry : entries_)
             for (DiskFile &part : entry.Parts) parts.push_back(&part);
-        // Checked in order first: a missing file is reported by its line.
-        for (PackEntry &entry : entries_)
-            for (DiskFile &part : entry.Parts) {
-                if (!IsRegularFile(part.SourcePath))
-                    throw FileError(options_.AuthoringPath, "no product file " + part.SourcePath,
-                                    entry.File.Line);
-                newest_ = std::max(newest_, ModifiedTime(part.SourcePath));
-            }
         std::atomic<size_t> next{0}, done{0};
         std::vector<std::string> failures(parts.size());
         std::mutex progressLock;
@@ -74,7 +136,7 @@ private:
             for (size_t i; (i = next++) < parts.size();) {
                 DiskFile &part = *parts[i];
                 try {
-                    Bytes data = ReadFileBytes(part.SourcePath);
+                    Bytes data = part.Loaded ? std::move(part.Stored) : ReadFileBytes(part.SourcePath);
                     part.ExpandedSize = data.size();
                     part.Stored = part.Compressed
                                       ? CompressLzChecked(data, part.LastChar, part.SourcePath)
@@ -102,6 +164,10 @@ private:
             if (!failure.empty()) throw Error(failure);
     }
 
+    // The names pack gives its own files: level-1 upper case on a CD.
+    std::string ScriptName() const { return cd_ ? "SETUP.IN_" : "setup.in_"; }
+    std::string TagName(int disk) const { return (cd_ ? "DISK" : "Disk") + std::to_string(disk); }
+
     // Lays the files out, with room on disk 1 for the script, whose
     // compressed size depends on the layout: repeated until it fits.
     void LayOut()
@@ -109,10 +175,15 @@ private:
         uint64_t reserved = 0;
         for (int round = 0;; ++round) {
             LayoutItem first;
-            first.Label = "SETUP.EXE and setup.in_";
+            first.Label = "SETUP.EXE and " + ScriptName();
             first.FileSizes = {setupExe_.size(), reserved, 0};
-            first.FileNames = {"SETUP.EXE", "setup.in_", "Disk1"};
+            first.FileNames = {SetupExeName, ScriptName(), TagName(1)};
+            if (cd_) {
+                first.FileSizes.push_back(autorun_.size());
+                first.FileNames.push_back(AutorunName);
+            }
             numberDisk_ = AssignDisks(entries_, first, geometry_);
+            if (cd_ && numberDisk_ > 1) throw DiscTooSmall(first);
             sizeInst_ = DecideSizeInst(entries_, authoring_, options_.MarginKb);
             script_ = WriteScript(authoring_, entries_, numberDisk_, sizeInst_);
             std::string text = script_.Text();
@@ -121,6 +192,17 @@ private:
             if (round == 8) throw Error("the disk layout does not settle");
             reserved = setupIn_.size();
         }
+    }
+
+    Error DiscTooSmall(const LayoutItem &first) const
+    {
+        uint64_t sectors = 0;
+        for (uint64_t size : first.FileSizes) sectors += geometry_.ClustersFor(size);
+        for (const PackEntry &entry : entries_)
+            for (const DiskFile &part : entry.Parts) sectors += geometry_.ClustersFor(part.Stored.size());
+        return Error("the files take " + std::to_string(sectors * CdSectorBytes) +
+                     " bytes on a disc, more than a " + diskSize_ + " CD holds (" +
+                     std::to_string(geometry_.Capacity()) + " bytes for files)");
     }
 
     // The one time of every file written: SOURCE_DATE_EPOCH, else the newest source's.
@@ -138,10 +220,12 @@ private:
     {
         PackResult result;
         result.SizeInst = sizeInst_.Kilobytes;
+        result.DiskSize = diskSize_;
+        result.Warnings = warnings_;
         const int64_t time = FileTime();
         std::string out = options_.OutDir;
         while (out.size() > 1 && out.back() == '/') out.pop_back();
-        CheckReplaceable(out, IsPackOutput);
+        CheckReplaceable(out);
         StagingDirectory staging(out);
         const std::string &dir = staging.Path();
         for (int disk = 1; disk <= numberDisk_; ++disk) {
@@ -156,25 +240,34 @@ private:
                 used += geometry_.ClustersFor(data.size());
             };
             if (disk == 1) {
-                put("SETUP.EXE", setupExe_);
-                put("setup.in_", setupIn_);
+                put(SetupExeName, setupExe_);
+                put(ScriptName(), setupIn_);
+                if (cd_) put(AutorunName, Bytes(autorun_.begin(), autorun_.end()));
             }
-            put("Disk" + std::to_string(disk), Bytes());
+            put(TagName(disk), Bytes());
             for (const PackEntry &entry : entries_)
                 if (entry.Disk == disk)
                     for (const DiskFile &part : entry.Parts) put(part.DiskName, part.Stored);
             packed.FreeBytes = (geometry_.Clusters - used) * geometry_.ClusterBytes();
             for (const std::string &name : packed.Files) SetFileTime(diskDir + "/" + name, time);
+            SetFileTime(diskDir, time);
             result.Disks.push_back(packed);
         }
         std::string text = script_.Text();
         WriteFileAtomic(dir + "/setup.inf", Bytes(text.begin(), text.end()));
-        result.Warnings = CheckWrittenScript(script_, dir, options_.AuthoringPath, out + "/setup.inf");
+        std::vector<std::string> checked =
+            CheckWrittenScript(script_, dir, options_.AuthoringPath, out + "/setup.inf");
+        result.Warnings.insert(result.Warnings.end(), checked.begin(), checked.end());
 
-        if (options_.Images) MakeImages(dir, result, time, text);
+        if (options_.Images) {
+            if (cd_)
+                MakeDiscImage(dir, time);
+            else
+                MakeImages(dir, result, time, text);
+        }
         SetFileTime(dir + "/setup.inf", time);
-        for (int disk = 1; disk <= numberDisk_; ++disk)
-            SetFileTime(dir + "/disk" + std::to_string(disk), time);
+        WritePackList(dir);
+        SetFileTime(dir + "/" + PackListName, time);
         staging.Commit();
         return result;
     }
@@ -194,11 +287,29 @@ private:
         }
     }
 
+    // disk1.iso, checked against the disc's capacity (the layout's estimate
+    // of the file system is generous, this is the proof).
+    void MakeDiscImage(const std::string &dir, int64_t time) const
+    {
+        std::string image = dir + "/disk1.iso";
+        WriteIsoImage(image, dir + "/disk1", IsoVolumeLabel(Title()), time);
+        uint64_t bytes = ReadFileBytes(image).size();
+        if (bytes > cdSectors_ * CdSectorBytes)
+            throw Error("the image is " + std::to_string(bytes) + " bytes, more than a " + diskSize_ +
+                        " CD holds");
+    }
+
     PackOptions options_;
+    bool cd_;
+    std::string diskSize_;
+    uint64_t cdSectors_ = 0;
     DiskGeometry geometry_;
     Authoring authoring_;
+    size_t uninstaller_ = NoUninstaller;
     std::vector<PackEntry> entries_;
+    std::vector<std::string> warnings_;
     Bytes setupExe_, setupIn_;
+    std::string autorun_;
     Script script_;
     SizeInst sizeInst_;
     int numberDisk_ = 1;
@@ -209,13 +320,24 @@ const char PackUsage[] =
     "usage: setupkit pack AUTHORING PRODUCT_DIR -o OUT_DIR [options]\n\n"
     "Makes the distribution disks OUT_DIR/disk1, disk2, ... and the plain\n"
     "OUT_DIR/setup.inf from an authoring file and the product folder.\n\n"
-    "  --disk-size S    360K, 720K, 1.2M, 1.44M (default), 2.88M or a number of bytes\n"
+    "  --media M        floppy (default) or cd: one disc with AUTORUN.INF\n"
+    "  --disk-size S    floppy: 360K, 720K, 1.2M, 1.44M (default), 2.88M or a number\n"
+    "                   of bytes; cd: 74min (default, 650 MB) or 80min (700 MB)\n"
     "  --margin KB      kilobytes added to the computed SizeInst\n"
-    "  --images         also write OUT_DIR/disk<n>.img, FAT12 floppy images (mtools)\n"
+    "  --images         also write OUT_DIR/disk<n>.img, FAT12 floppy images (mtools),\n"
+    "                   or OUT_DIR/disk1.iso, an ISO 9660 image of the CD (xorriso)\n"
     "  --uninstaller    add UNINST.EXE, its group item and its Uninstall registry key\n"
     "  --setup-exe P    SETUP.EXE to put on disk 1 (default: beside setupkit)\n"
     "  --uninst-exe P   UNINST.EXE for --uninstaller (default: beside setupkit)\n\n"
-    "File times are SOURCE_DATE_EPOCH when set, else the newest source's time.\n";
+    "Signing SETUP.EXE and UNINST.EXE (Authenticode SHA-256, osslsigncode):\n"
+    "  --sign-cert CERT      the code-signing certificate, PEM, or PKCS#12 with its key\n"
+    "  --sign-key KEY        the PEM private key of a PEM certificate\n"
+    "  --sign-pass-file F    the password of the key or PKCS#12 file (its first line)\n"
+    "  --timestamp URL       an RFC 3161 timestamp server\n"
+    "  --tsa-cert C --tsa-key K  a local timestamping authority instead (tests)\n\n"
+    "File times and the signing time are SOURCE_DATE_EPOCH when set, else the\n"
+    "newest source's time. An existing OUT_DIR is replaced only when it holds\n"
+    "nothing but what its pack-list.txt names.\n";
 
 }  // namespace
 
@@ -237,8 +359,13 @@ int RunPack(const Arguments &args)
         if (arg == "--help" || arg == "-h") {
             fputs(PackUsage, stdout);
             return 0;
+        } else if (TakeSigningOption(args, i, options.Signing, false)) {
         } else if (arg == "-o") {
             options.OutDir = value();
+        } else if (arg == "--media") {
+            const std::string &media = value();
+            if (media != "floppy" && media != "cd") throw Error("--media: floppy or cd, not '" + media + "'");
+            options.Media = media == "cd" ? PackOptions::Cd : PackOptions::Floppy;
         } else if (arg == "--disk-size") {
             options.DiskSize = value();
         } else if (arg == "--margin") {
@@ -265,26 +392,25 @@ int RunPack(const Arguments &args)
     options.ProductDir = positional[1];
     if (options.SetupExe.empty()) options.SetupExe = BesideExecutable("SETUP.EXE");
     if (options.UninstExe.empty()) options.UninstExe = BesideExecutable("UNINST.EXE");
-    if (const char *epoch = getenv("SOURCE_DATE_EPOCH")) {
-        std::string text = epoch;
-        if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos)
-            throw Error("SOURCE_DATE_EPOCH is not a number of seconds");
-        options.FixedTime = std::stoll(text);
-    }
+    options.FixedTime = SourceDateEpoch();
     if (isatty(STDOUT_FILENO)) options.Progress = stdout;
 
     PackResult result = Pack(options);
+    const bool cd = options.Media == PackOptions::Cd;
     for (const std::string &warning : result.Warnings) fprintf(stderr, "%s\n", warning.c_str());
     for (size_t i = 0; i < result.Disks.size(); ++i) {
         const PackedDisk &disk = result.Disks[i];
+        std::string image = " (image disk" + std::to_string(i + 1) + (cd ? ".iso)" : ".img)");
         printf("%s/disk%zu: %zu files, %llu bytes, %llu bytes free%s\n", options.OutDir.c_str(), i + 1,
                disk.Files.size(), (unsigned long long)disk.Bytes,
-               (unsigned long long)disk.FreeBytes,
-               options.Images ? (" (image disk" + std::to_string(i + 1) + ".img)").c_str() : "");
+               (unsigned long long)disk.FreeBytes, options.Images ? image.c_str() : "");
     }
-    printf("%s/setup.inf: SizeInst=%llu, %zu disk%s of %s\n", options.OutDir.c_str(),
-           (unsigned long long)result.SizeInst, result.Disks.size(),
-           result.Disks.size() == 1 ? "" : "s", options.DiskSize.c_str());
+    printf("%s/setup.inf: SizeInst=%llu, %zu %s%s of %s%s\n", options.OutDir.c_str(),
+           (unsigned long long)result.SizeInst, result.Disks.size(), cd ? "disc" : "disk",
+           result.Disks.size() == 1 ? "" : "s", result.DiskSize.c_str(),
+           !options.Signing.Enabled() ? ""
+           : options.Uninstaller    ? ", SETUP.EXE and UNINST.EXE signed"
+                                    : ", SETUP.EXE signed");
     return 0;
 }
 

@@ -1,7 +1,10 @@
 // setupkit pack: an authoring file and a product folder become finished
 // distribution disks (disk1/, disk2/, ..., the plain setup.inf, optionally a
-// FAT12 image per disk). The parts: fat12.h (floppies), layout.h (the files
-// and their disks), script_writer.h (setup.inf), posix.h (the file system).
+// FAT12 image per disk), or one CD-ROM (disk1/ with AUTORUN.INF, optionally
+// its ISO 9660 image). The parts: fat12.h (floppies), cdrom.h (the disc),
+// layout.h (the files and their disks), script_writer.h (setup.inf),
+// signing.h (the programs' signatures), pack_list.h (what pack made),
+// posix.h (the file system).
 #pragma once
 
 #include <cstdint>
@@ -9,19 +12,25 @@
 #include <string>
 #include <vector>
 
+#include "tools/setupkit/signing.h"
+
 namespace setupkit {
 
 struct PackOptions {
     std::string AuthoringPath;
     std::string ProductDir;
     std::string OutDir;
-    std::string DiskSize = "1.44M";
+    enum MediaKind { Floppy, Cd };
+    MediaKind Media = Floppy;
+    std::string DiskSize;  // empty: 1.44M floppies, or a 74-minute CD
     uint64_t MarginKb = 0;
     bool Images = false;
     bool Uninstaller = false;
     std::string SetupExe;
     std::string UninstExe;
     int64_t FixedTime = -1;  // seconds since 1970 for every file time; -1: the sources' newest
+    SigningOptions Signing;  // signs SETUP.EXE and UNINST.EXE when enabled
+    int64_t Now = -1;        // for the certificate's validity; -1: the clock
     FILE *Progress = nullptr;  // a terminal for the progress line, or null
 };
 
@@ -35,10 +44,13 @@ struct PackResult {
     std::vector<PackedDisk> Disks;
     std::vector<std::string> Warnings;  // check's warnings on the written script
     uint64_t SizeInst = 0;
+    std::string DiskSize;  // the size used, "1.44M" or "74min"...
 };
 
 // Builds everything in a temporary directory beside OutDir and renames it
 // into place at the end; throws an Error, leaving nothing behind, on failure.
+// An existing OutDir is replaced only when it holds nothing but what its
+// pack list names.
 PackResult Pack(const PackOptions &options);
 
 }  // namespace setupkit

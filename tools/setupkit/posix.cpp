@@ -1,12 +1,15 @@
 #include "tools/setupkit/posix.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -45,6 +48,16 @@ void SetFileTime(const std::string &path, int64_t seconds)
         throw FileError(path, std::string("cannot set its time: ") + strerror(errno));
 }
 
+int64_t SourceDateEpoch()
+{
+    const char *epoch = getenv("SOURCE_DATE_EPOCH");
+    if (!epoch) return -1;
+    std::string text = epoch;
+    if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos)
+        throw Error("SOURCE_DATE_EPOCH is not a number of seconds");
+    return std::stoll(text);
+}
+
 void MakeDirectory(const std::string &path)
 {
     if (mkdir(path.c_str(), 0755) != 0) throw FileError(path, strerror(errno));
@@ -57,7 +70,8 @@ std::string BesideExecutable(const std::string &name)
     return error ? name : (self.parent_path() / name).string();
 }
 
-void RunProgram(const std::vector<std::string> &argv, const std::vector<std::string> &extraEnv)
+std::string RunProgram(const std::vector<std::string> &argv, const std::vector<std::string> &extraEnv,
+                       const std::string &package)
 {
     std::vector<std::string> env;
     for (char **e = environ; *e; ++e) env.push_back(*e);
@@ -67,30 +81,97 @@ void RunProgram(const std::vector<std::string> &argv, const std::vector<std::str
     args.push_back(nullptr);
     for (const std::string &entry : env) envp.push_back(const_cast<char *>(entry.c_str()));
     envp.push_back(nullptr);
+
+    int pipeEnds[2];
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) throw Error(std::string("cannot make a pipe: ") + strerror(errno));
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDOUT_FILENO);
+    posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], STDERR_FILENO);
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
     pid_t pid;
-    if (posix_spawnp(&pid, args[0], nullptr, nullptr, args.data(), envp.data()) != 0)
-        throw Error("cannot run " + argv[0] + " (is mtools installed?)");
+    int spawned = posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeEnds[1]);
+    if (spawned != 0) {
+        close(pipeEnds[0]);
+        throw Error("cannot run " + argv[0] + " (is " + package + " installed?)");
+    }
+    std::string output;
+    char buffer[4096];
+    for (ssize_t got; (got = read(pipeEnds[0], buffer, sizeof buffer)) != 0;) {
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) break;
+        output.append(buffer, (size_t)got);
+    }
+    close(pipeEnds[0]);
     int status = 0;
     while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
     }
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
         std::string command;
         for (const std::string &arg : argv) command += (command.empty() ? "" : " ") + arg;
-        throw Error("failed: " + command);
+        while (!output.empty() && output.back() == '\n') output.pop_back();
+        throw Error("failed: " + command + (output.empty() ? "" : "\n" + output));
+    }
+    return output;
+}
+
+namespace {
+
+void ListInto(const std::string &root, const std::string &relative, std::vector<TreeEntry> &entries)
+{
+    std::string dir = relative.empty() ? root : root + "/" + relative;
+    DIR *handle = opendir(dir.c_str());
+    if (!handle) throw FileError(dir, std::string("cannot read it: ") + strerror(errno));
+    std::vector<std::string> names;
+    errno = 0;
+    while (const dirent *entry = readdir(handle)) {
+        std::string name = entry->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+        errno = 0;
+    }
+    int cause = errno;
+    closedir(handle);
+    if (cause != 0) throw FileError(dir, std::string("cannot read it: ") + strerror(cause));
+    std::sort(names.begin(), names.end());
+    for (const std::string &name : names) {
+        std::string path = relative.empty() ? name : relative + "/" + name;
+        struct stat info;
+        if (lstat((root + "/" + path).c_str(), &info) != 0)
+            throw FileError(root + "/" + path, strerror(errno));
+        TreeEntry::Kind kind = S_ISREG(info.st_mode)   ? TreeEntry::File
+                               : S_ISDIR(info.st_mode) ? TreeEntry::Folder
+                                                       : TreeEntry::Other;
+        entries.push_back({path, kind});
+        if (kind == TreeEntry::Folder) ListInto(root, path, entries);
     }
 }
 
-void CheckReplaceable(const std::string &dir, bool (*isOurs)(const std::string &name))
+}  // namespace
+
+std::vector<TreeEntry> ListTree(const std::string &dir)
 {
-    std::error_code error;
-    if (!fs::exists(dir, error)) return;
-    if (!fs::is_directory(dir, error)) throw FileError(dir, "exists and is not a directory");
-    for (const fs::directory_entry &entry : fs::directory_iterator(dir, error)) {
-        std::string name = entry.path().filename().string();
-        if (!isOurs(name))
-            throw FileError(dir, "exists and holds '" + name +
-                                     "', which pack did not write; remove it or pick another -o");
-    }
+    std::vector<TreeEntry> entries;
+    ListInto(dir, "", entries);
+    return entries;
+}
+
+TemporaryDirectory::TemporaryDirectory()
+{
+    const char *base = getenv("TMPDIR");
+    std::string pattern = std::string(base && *base ? base : "/tmp") + "/setupkit-XXXXXX";
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back(0);
+    if (!mkdtemp(buffer.data()))
+        throw FileError(pattern, std::string("cannot make a temporary directory: ") + strerror(errno));
+    path_ = buffer.data();
+}
+
+TemporaryDirectory::~TemporaryDirectory()
+{
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
 }
 
 StagingDirectory::StagingDirectory(const std::string &target) : target_(target)

@@ -18,6 +18,10 @@ bool IsRegularFile(const std::string &path);
 // Sets both times of path; throws an Error naming it on failure.
 void SetFileTime(const std::string &path, int64_t seconds);
 
+// SOURCE_DATE_EPOCH in seconds, -1 when it is not set; an Error when it
+// is not a number.
+int64_t SourceDateEpoch();
+
 // mkdir with mode 0755; throws an Error naming path on failure.
 void MakeDirectory(const std::string &path);
 
@@ -25,12 +29,37 @@ void MakeDirectory(const std::string &path);
 std::string BesideExecutable(const std::string &name);
 
 // Runs a program (no shell, found on PATH) with extraEnv added to the
-// environment; throws an Error unless it exits 0.
-void RunProgram(const std::vector<std::string> &argv, const std::vector<std::string> &extraEnv);
+// environment and returns what it printed (stdout and stderr together);
+// throws an Error with that output unless it exits 0. package names the
+// Debian package that brings the program, for the message when it is missing.
+std::string RunProgram(const std::vector<std::string> &argv, const std::vector<std::string> &extraEnv,
+                       const std::string &package);
 
-// Throws an Error unless dir is absent, or a folder all of whose entries
-// isOurs accepts: a mistyped output folder is never replaced.
-void CheckReplaceable(const std::string &dir, bool (*isOurs)(const std::string &name));
+// One thing below a folder, by its path relative to it ('/'-separated).
+struct TreeEntry {
+    enum Kind { File, Folder, Other };  // Other: a link, a device, a pipe...
+    std::string Path;
+    Kind Type = File;
+};
+
+// Everything below dir, depth first, names sorted, links not followed.
+// Throws an Error naming a folder it cannot read: nothing unreadable is
+// taken for empty.
+std::vector<TreeEntry> ListTree(const std::string &dir);
+
+// A private folder for temporary files (in TMPDIR), removed with all it
+// holds when the object goes.
+class TemporaryDirectory {
+public:
+    TemporaryDirectory();
+    ~TemporaryDirectory();
+    TemporaryDirectory(const TemporaryDirectory &) = delete;
+    TemporaryDirectory &operator=(const TemporaryDirectory &) = delete;
+    const std::string &Path() const { return path_; }
+
+private:
+    std::string path_;
+};
 
 // A new folder made beside target (target.tmp-XXXXXX), put in target's place
 // by Commit(); until then the destructor removes it with all it holds.

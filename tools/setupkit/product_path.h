@@ -12,4 +12,18 @@ namespace setupkit {
 // component that is empty or "..", blanks around it ignored.
 bool ProductPathStaysInside(const std::string &path);
 
+// The real path of a folder (links resolved); throws an Error naming it.
+std::string RealFolder(const std::string &dir);
+
+// A product file as pack reads it: its real path, or why it cannot be read.
+struct ProductFile {
+    std::string RealPath;
+    std::string Problem;  // empty when the file may be read
+};
+
+// Resolves path (productDir joined with a product path) and judges it:
+// missing, not a regular file (a folder, a pipe, a device), or a real path
+// outside realProductDir (a link out of the product folder) is a problem.
+ProductFile ResolveProductFile(const std::string &realProductDir, const std::string &path);
+
 }  // namespace setupkit
