@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "core/crc32.h"
 #include "core/lz_header.h"
 #include "core/text.h"
 
@@ -103,6 +104,24 @@ static FileResult WriteFailure(DWORD error) { return IsAccessError(error) ? File
 // unusable name, unless the drive is full.
 static FileResult MakeFailure(DWORD error) { return IsRoomError(error) ? FileNoRoom : FileDenied; }
 
+// Writes one block and counts it into placed.
+static FileResult WriteBlock(HANDLE output, const char *data, DWORD size, FilePlaced *placed)
+{
+    DWORD written = 0;
+    if (!WriteFile(output, data, size, &written, 0)) return WriteFailure(GetLastError());
+    if (written != size) return FileNoRoom;
+    placed->Size += size;
+    placed->Crc32 = UpdateCrc32(placed->Crc32, data, size);
+    return FileWritten;
+}
+
+static void StartPlaced(FilePlaced *placed, bool replaced)
+{
+    placed->Replaced = replaced;
+    placed->Size = 0;
+    placed->Crc32 = Crc32Start;
+}
+
 // An existing destination must be replaceable: no directory, not read-only,
 // not held open by a program that forbids its deletion (which a rename over
 // it needs).
@@ -171,30 +190,47 @@ static bool SignatureWithoutExpansion(const char *path, LONG length)
     return LzExpandedLength(header) != (unsigned long)length;
 }
 
-static FileResult ExpandInto(INT source, const char *sourcePath, const char *destination)
+static FileResult ExpandInto(INT source, const char *sourcePath, const char *destination,
+                             FilePlaced *placed)
 {
     // The length the header promises (the file's size for a plain source);
     // LZCopy reports no error for a truncated source, only a shorter count.
     LONG length = LZSeek(source, 0, 2);
     if (length < 0 || LZSeek(source, 0, 0) != 0) return FileDamaged;
     if (SignatureWithoutExpansion(sourcePath, length)) return FileDamaged;
+    placed->Replaced = GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES;
     FileResult result = CheckReplaceable(destination);
     if (result != FileWritten) return result;
+    char *buffer = (char *)malloc(CopyBlockSize);
+    if (!buffer) return FileNoRoom;
     char staging[MAX_PATH];
     HANDLE output = CreateStagingFile(destination, staging, &result);
-    if (output == INVALID_HANDLE_VALUE) return result;
-    SetLastError(0);
-    LONG copied = LZCopy(source, (HFILE)(INT_PTR)output);
-    DWORD error = GetLastError();
-    if (copied == LZERROR_WRITE)
-        result = WriteFailure(error);
-    else if (copied != length)
-        result = FileDamaged;  // a read error, or fewer bytes than promised
+    if (output == INVALID_HANDLE_VALUE) {
+        free(buffer);
+        return result;
+    }
+    // Expanded block by block so the CRC is taken from the bytes written.
+    for (;;) {
+        INT got = LZRead(source, buffer, CopyBlockSize);
+        if (got < 0) {
+            result = FileDamaged;
+            break;
+        }
+        if (got == 0) break;
+        result = WriteBlock(output, buffer, (DWORD)got, placed);
+        if (result != FileWritten) break;
+    }
+    free(buffer);
+    // A read error, or fewer bytes than the header promised.
+    if (result == FileWritten && placed->Size != (unsigned long)length) result = FileDamaged;
     return FinishStaging(output, staging, destination, result);
 }
 
-FileResult ExpandFile(const char *source, const char *destination)
+FileResult ExpandFile(const char *source, const char *destination, FilePlaced *placed)
 {
+    FilePlaced own;
+    if (!placed) placed = &own;
+    StartPlaced(placed, false);
     OFSTRUCT record;
     // The source first: a source that cannot be read leaves the destination
     // alone, so a missing optional file costs nothing.
@@ -202,13 +238,14 @@ FileResult ExpandFile(const char *source, const char *destination)
     if (sourceFile < 0) return FileIsPresent(source) ? FileDamaged : FileNoSource;
     // Writing a file over itself would empty it before it is read.
     FileResult result = IsSameFile(source, destination) ? FileSkipped
-                                                        : ExpandInto(sourceFile, source, destination);
+                                                        : ExpandInto(sourceFile, source, destination, placed);
     LZClose(sourceFile);
     return result;
 }
 
-static FileResult CopyInto(HANDLE input, const char *destination)
+static FileResult CopyInto(HANDLE input, const char *destination, FilePlaced *placed)
 {
+    placed->Replaced = GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES;
     FileResult result = CheckReplaceable(destination);
     if (result != FileWritten) return result;
     char *buffer = (char *)malloc(CopyBlockSize);
@@ -220,32 +257,29 @@ static FileResult CopyInto(HANDLE input, const char *destination)
         return result;
     }
     for (;;) {
-        DWORD got = 0, written = 0;
+        DWORD got = 0;
         if (!ReadFile(input, buffer, CopyBlockSize, &got, 0)) {
             result = FileDamaged;
             break;
         }
         if (got == 0) break;
-        if (!WriteFile(output, buffer, got, &written, 0)) {
-            result = WriteFailure(GetLastError());
-            break;
-        }
-        if (written != got) {
-            result = FileNoRoom;
-            break;
-        }
+        result = WriteBlock(output, buffer, got, placed);
+        if (result != FileWritten) break;
     }
     free(buffer);
     return FinishStaging(output, staging, destination, result);
 }
 
-FileResult CopyRawFile(const char *source, const char *destination)
+FileResult CopyRawFile(const char *source, const char *destination, FilePlaced *placed)
 {
+    FilePlaced own;
+    if (!placed) placed = &own;
+    StartPlaced(placed, false);
     HANDLE input = CreateFileA(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
     if (input == INVALID_HANDLE_VALUE)
         return FileIsPresent(source) ? FileDamaged : FileNoSource;
-    FileResult result = IsSameFile(source, destination) ? FileSkipped : CopyInto(input, destination);
+    FileResult result = IsSameFile(source, destination) ? FileSkipped : CopyInto(input, destination, placed);
     CloseHandle(input);
     return result;
 }

@@ -22,10 +22,19 @@ inline bool FileFailed(FileResult result) { return result >= FileNoRoom; }
 // current directory.
 bool MakeDirectory(const char *path, bool *created = 0);
 
+// What an expansion or copy found and wrote.
+struct FilePlaced {
+    bool Replaced;          // a file stood at the destination before
+    unsigned long Size;     // bytes written
+    unsigned long Crc32;    // CRC-32 (core/crc32.h) of the bytes written
+};
+
 // LZ-expands source into destination (an uncompressed source is copied
 // unchanged) through a temporary file beside the destination, which replaces
-// the destination only when all of it was written (FileWritten).
-FileResult ExpandFile(const char *source, const char *destination);
+// the destination only when all of it was written (FileWritten). placed,
+// when given, is filled on FileWritten (Replaced also on other results when
+// known).
+FileResult ExpandFile(const char *source, const char *destination, FilePlaced *placed = 0);
 
 // OpenFile and the LZ library's open refuse paths of OFS_MAXPATHNAME (128)
 // characters or more. The operations here take any path that fits the
@@ -39,4 +48,4 @@ bool IsSameFile(const char *first, const char *second);
 unsigned long long FileSizeOf(const char *path);
 
 // Byte-for-byte copy, whole or nothing like ExpandFile. No log line.
-FileResult CopyRawFile(const char *source, const char *destination);
+FileResult CopyRawFile(const char *source, const char *destination, FilePlaced *placed = 0);

@@ -6,6 +6,7 @@
 
 #include <functional>
 
+#include "core/crc32.h"
 #include "engine/fileops.h"
 #include "support.h"
 
@@ -91,6 +92,49 @@ TEST(ExpandFile, MissingSourceLeavesDestinationAlone)
     EXPECT_EQ(FileNoSource, ExpandFile((dir + "\\nothing.dl_").c_str(), absent.c_str()));
     EXPECT_EQ("installed content", ReadWholeFile(existing));
     EXPECT_FALSE(FileExists(absent));
+}
+
+unsigned long CrcOf(const std::string &data) { return UpdateCrc32(Crc32Start, data.data(), data.size()); }
+
+// What each placement reports: whether a file stood there, and the size and
+// CRC-32 of the bytes written, for both operations and sources of every size.
+TEST(FilePlaced, ReportsWhatWasFoundAndWritten)
+{
+    std::string dir = ScratchDir("file_placed");
+    std::string destination = dir + "\\placed.bin", source = dir + "\\source.bi_";
+    struct {
+        const char *name;
+        std::string data;
+        bool compressed, raw, standing;
+    } cases[] = {
+        {"empty, fresh, expanded", "", true, false, false},
+        {"tiny, replacing, expanded", "x", true, false, true},
+        {"multi-block, fresh, expanded", Pattern(70000), true, false, false},
+        {"plain source, replacing, expanded", Pattern(CopyBlockSize), false, false, true},
+        {"raw copy, fresh", Pattern(40000), false, true, false},
+        {"raw copy, replacing", "abc", false, true, true},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileA(destination.c_str());
+        if (c.standing) WriteWholeFile(destination, std::string(90000, 'o'));
+        std::string written = c.compressed ? Compressed(c.data) : c.data;
+        WriteWholeFile(source, written);
+        FilePlaced placed = {!c.standing, 12345, 678};
+        FileResult result = c.raw ? CopyRawFile(source.c_str(), destination.c_str(), &placed)
+                                  : ExpandFile(source.c_str(), destination.c_str(), &placed);
+        ASSERT_EQ(FileWritten, result);
+        EXPECT_EQ(c.standing, placed.Replaced);
+        EXPECT_EQ(c.data.size(), placed.Size);
+        EXPECT_EQ(CrcOf(c.data), placed.Crc32);
+        EXPECT_TRUE(ReadWholeFile(destination) == c.data);
+    }
+    // The mscompress sample: the CRC of what the file now holds.
+    FilePlaced placed;
+    std::string sample = dir + "\\multiblock.bin";
+    ASSERT_EQ(FileWritten, ExpandFile(DataFile("multiblock.bi_").c_str(), sample.c_str(), &placed));
+    EXPECT_FALSE(placed.Replaced);
+    EXPECT_EQ(CrcOf(ReadWholeFile(DataFile("multiblock.bin"))), placed.Crc32);
 }
 
 TEST(CopyRawFile, CopiesWholeFilesOfAnySize)
