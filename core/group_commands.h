@@ -1,7 +1,10 @@
 // The shell's program-group commands, as SETUP.EXE and UNINST.EXE send them
 // and the shell server reads them: one bracketed command per line, a
 // command name, its arguments in parentheses, names between double quotes
-// and not escaped (a name may hold commas and brackets, not a quote).
+// and not escaped (a name may hold commas and brackets, not a quote). The
+// uninstaller sends only names that IsSendableGroupName (group_text.h)
+// accepts; the shell server reads a line whole, from its first parenthesis
+// to its last ")]", so a bracket inside the quotes ends nothing.
 #pragma once
 
 #define GroupCommandCreateGroup "CreateGroup"

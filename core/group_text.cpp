@@ -49,3 +49,11 @@ void BuildGroupText(char *dest, size_t capacity, const char *groupName,
     }
     AppendText(dest, capacity, last);
 }
+
+bool IsSendableGroupName(const char *name)
+{
+    if (!name[0]) return false;
+    for (const unsigned char *at = (const unsigned char *)name; *at; ++at)
+        if (*at == '"' || *at < ' ' || *at == 0x7F) return false;
+    return true;
+}

@@ -28,3 +28,9 @@ typedef void (*GroupItemAdded)(void *context, const char *groupName, const ItemE
 void BuildGroupText(char *dest, size_t capacity, const char *groupName,
                     const char *shortInstallDir, int count, GroupItemReader read,
                     GroupItemAdded added, void *context);
+
+// True when a group or item name can stand between the double quotes of a
+// command without changing the command: not empty, no double quote (which
+// would end the name) and no control character (a line feed would start
+// another command). Brackets, commas and parentheses stay inside the quotes.
+bool IsSendableGroupName(const char *name);

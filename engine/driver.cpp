@@ -11,6 +11,7 @@
 #include "install_log.h"
 #include "paths.h"
 #include "registry.h"
+#include "run_record.h"
 #include "script.h"
 #include "setup_state.h"
 #include "system_dirs.h"
@@ -101,6 +102,7 @@ static void RunSequence()
     CopyText(InstallPath, sizeof InstallPath, Setup.EditText);
 
     Setup.InstallLog = OpenInstallLog(TempDir, &Setup.StartTime, Setup.ProductTitle, SourceDir);
+    OpenRunRecord(TempDir, Setup.ProductTitle);
     if (!CreateInstallDirectories()) return;
     if (TransferFiles() != TransferCompleted) return;
     WriteRegistryEntries();
@@ -119,6 +121,7 @@ static void Cleanup()
     if (Setup.ScriptPath[0]) DeleteFileAt(Setup.ScriptPath);
     CloseInstallLog(Setup.InstallLog, TempDir, InstallPath);
     Setup.InstallLog = 0;
+    CloseRunRecord(TempDir, InstallPath);
     SetCurrentDirectoryA(SourceDir);
     CloseProgramWindows();
     CallCtl3dUnregister(Setup.Instance);

@@ -43,6 +43,16 @@ void CloseInstallLog(FILE *log, const char *tempDir, const char *installPath)
     // An install directory that is the temporary directory (in any spelling)
     // holds the log already: moving it onto itself could only lose it.
     if (IsSameFile(from, to)) return;
-    // Replaces an older log in one step; across drives the file is copied.
-    MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+    // Replaces an older log in one step. Across drives the file is copied
+    // beside the older log first, so that this too is one step: a crash
+    // leaves the older log or the new one, never a part.
+    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING)) return;
+    char copy[MAX_PATH];
+    if (!FormatText(copy, sizeof copy, "%s%s", installPath, "\\~" InstallLogName) ||
+        !CopyFileA(from, copy, FALSE))
+        return;
+    if (MoveFileExA(copy, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        DeleteFileA(from);
+    else
+        DeleteFileA(copy);
 }

@@ -8,16 +8,66 @@
 
 #include "install_log.h"
 #include "core/log_format.h"
+#include "run_record.h"
 #include "script.h"
 #include "setup_state.h"
 #include "core/text.h"
 
 #define RegisterStatusText "Register data base..."
 
+static RecordEntry Prior;
+
+// What stands at the value before it is written, into Prior.
+static void ReadPriorValue(HKEY root, const char *subkey, const char *valueName)
+{
+    HKEY key;
+    Prior.Prior = PriorAbsent;
+    if (RegOpenKeyExA(root, subkey, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return;
+    DWORD type = 0, size = sizeof Prior.PriorData;
+    LONG read = RegQueryValueExA(key, valueName, 0, &type, Prior.PriorData, &size);
+    RegCloseKey(key);
+    if (read == ERROR_FILE_NOT_FOUND) return;
+    if (read != ERROR_SUCCESS || size > sizeof Prior.PriorData) {
+        Prior.Prior = PriorNotKept;
+        return;
+    }
+    Prior.Prior = PriorPresent;
+    Prior.PriorType = type;
+    Prior.PriorSize = size;
+}
+
+// The topmost key of subkey that does not exist yet (what creating subkey
+// makes), into Prior.CreatedKey; empty when subkey exists.
+static void FindKeyToCreate(HKEY root, const char *subkey)
+{
+    Prior.CreatedKey[0] = 0;
+    HKEY key;
+    char path[RecordTextSize];
+    if (!subkey[0] || !CopyText(path, sizeof path, subkey)) return;
+    for (char *at = path;; ++at) {
+        if (*at && *at != '\\') continue;
+        char kept = *at;
+        *at = 0;
+        if (RegOpenKeyExA(root, path, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) {
+            CopyText(Prior.CreatedKey, sizeof Prior.CreatedKey, path);
+            return;
+        }
+        RegCloseKey(key);
+        if (!kept) return;
+        *at = kept;
+    }
+}
+
 bool WriteRegistryString(int root, const char *subkey, const char *valueName,
                          const char *data, FILE *log)
 {
     if (root < 0 || root >= RegistryRootCount) return false;
+    bool recorded = RunRecordOpen();
+    if (recorded) {
+        StartRecordEntry(&Prior, RecordReg);
+        ReadPriorValue(RegistryRoot[root], subkey, valueName);
+        FindKeyToCreate(RegistryRoot[root], subkey);
+    }
     HKEY key;
     DWORD disposition;
     char noClass[] = "";
@@ -32,6 +82,14 @@ bool WriteRegistryString(int root, const char *subkey, const char *valueName,
         LogLine(log, LogRegValFormat, data);
         LogLine(log, LogRegNameFormat, valueName);
         LogLine(log, LogRegRootFormat, root);
+    }
+    // A key that stood when it was opened was made by no one here.
+    if (disposition != REG_CREATED_NEW_KEY) Prior.CreatedKey[0] = 0;
+    if (recorded && set && CopyText(Prior.Text, sizeof Prior.Text, subkey) &&
+        CopyText(Prior.Name, sizeof Prior.Name, valueName) &&
+        CopyText(Prior.Value, sizeof Prior.Value, data)) {
+        Prior.Root = root;
+        RecordEntryOfRun(&Prior);
     }
     return set;
 }
@@ -69,6 +127,27 @@ void WriteRegistryEntries()
     if (Setup.ProgressBar) SendMessageA(Setup.ProgressBar, PBM_STEPIT, 0, 0);
 }
 
+// A control character is no value of a profile: it marks a missing entry.
+#define MissingEntryMark "\x01"
+
+// What stands at a win.ini entry before it is written, into Prior.
+static void ReadPriorEntry(const char *section, const char *key)
+{
+    StartRecordEntry(&Prior, RecordIni);
+    char *text = (char *)Prior.PriorData;
+    DWORD length = GetProfileStringA(section, key, MissingEntryMark, text, sizeof Prior.PriorData);
+    if (strcmp(text, MissingEntryMark) == 0) {
+        Prior.Prior = PriorAbsent;
+        text[0] = 0;
+    } else if (length + 1 >= sizeof Prior.PriorData) {
+        Prior.Prior = PriorNotKept;  // it may have been cut
+        text[0] = 0;
+    } else {
+        Prior.Prior = PriorPresent;
+        Prior.PriorSize = length;
+    }
+}
+
 void WriteWinIniEntries()
 {
     int count = ReadScriptKey(KeyNumberIni);
@@ -80,7 +159,12 @@ void WriteWinIniEntries()
         char value[SubstitutedValueSize];
         CopyText(value, sizeof value, entry.Value);
         SubstituteInstallDir(value, InstallPath);
+        if (RunRecordOpen()) ReadPriorEntry(entry.Section, entry.Key);
         WriteProfileStringA(entry.Section, entry.Key, value);
+        if (RunRecordOpen() && CopyText(Prior.Text, sizeof Prior.Text, entry.Section) &&
+            CopyText(Prior.Name, sizeof Prior.Name, entry.Key) &&
+            CopyText(Prior.Value, sizeof Prior.Value, value))
+            RecordEntryOfRun(&Prior);
         LogLine(Setup.InstallLog, LogIniFileFormat, WindowsDir);
         LogLine(Setup.InstallLog, LogIniSectFormat, entry.Section);
         LogLine(Setup.InstallLog, LogIniItemFormat, entry.Key);

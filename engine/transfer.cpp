@@ -10,6 +10,7 @@
 #include "fileops.h"
 #include "install_log.h"
 #include "core/log_format.h"
+#include "run_record.h"
 #include "script.h"
 #include "core/text.h"
 #include "../ui/dialogs.h"
@@ -22,14 +23,28 @@ static bool MakeLoggedDirectory(const char *path)
     bool created = false;
     bool entered = MakeDirectory(path, &created);
     if (created) LogLine(Setup.InstallLog, LogMadeDirFormat, path);
+    RecordRunDirectory(path, created);
     return entered;
 }
 
 // Only a file that is whole in place is recorded.
 static FileResult ExpandLogged(const char *source, const char *destination)
 {
-    FileResult result = ExpandFile(source, destination);
-    if (result == FileWritten) LogLine(Setup.InstallLog, LogFileCopyFormat, destination);
+    FilePlaced placed;
+    FileResult result = ExpandFile(source, destination, &placed);
+    if (result == FileWritten) {
+        LogLine(Setup.InstallLog, LogFileCopyFormat, destination);
+        RecordRunFile(destination, placed.Replaced, placed.Size, placed.Crc32);
+    }
+    return result;
+}
+
+// A plain copy has no log line, but the record keeps it like any file.
+static FileResult CopyRecorded(const char *source, const char *destination)
+{
+    FilePlaced placed;
+    FileResult result = CopyRawFile(source, destination, &placed);
+    if (result == FileWritten) RecordRunFile(destination, placed.Replaced, placed.Size, placed.Crc32);
     return result;
 }
 
@@ -128,7 +143,7 @@ bool RunEntryPlan(const EntryPlan &plan, FileResult *result)
         shown = done == FileWritten && plan.ShowsProgress;
         break;
     case EntryCopyRaw:
-        done = CopyRawFile(plan.Source, plan.Destination);
+        done = CopyRecorded(plan.Source, plan.Destination);
         shown = done == FileWritten && plan.ShowsProgress;
         break;
     case EntryExpandFromTemp:

@@ -3,6 +3,10 @@
 #include <windows.h>
 #include <stdlib.h>
 
+#include "record_removal.h"
+#include "engine/setup_state.h"
+#include "core/text.h"
+
 #include "remover_paths.h"
 #include "report.h"
 #include "uninstall.h"
@@ -67,4 +71,36 @@ void RecordAt(const LogText *log, int index, LogRecord *record)
 {
     LogCursor cursor = {log->Text, log->Length, log->Starts[index]};
     NextLogRecord(&cursor, record, 0);
+}
+
+bool LoadIndexedLog(LogText *log)
+{
+    log->Text = LoadLog(&log->Length);
+    if (!log->Text) return false;
+    if (!IndexLog(log)) {
+        free(log->Text);
+        log->Text = 0;
+        return false;
+    }
+    LogRecord *record = (LogRecord *)malloc(sizeof(LogRecord));
+    for (int i = 0; record && i < log->Count; ++i) {
+        RecordAt(log, i, record);
+        if (record->Kind != LogRecordTitle) continue;
+        CopyText(Setup.ProductTitle, sizeof Setup.ProductTitle, record->Text);
+        break;
+    }
+    free(record);
+    return true;
+}
+
+bool CheckInstallation()
+{
+    RecordText record;
+    RecordLoad loaded = LoadRecord(&record);
+    FreeRecord(&record);
+    if (loaded != RecordNone) return loaded == RecordUsable;
+    size_t length = 0;
+    char *text = LoadLog(&length);
+    free(text);
+    return text != 0;
 }

@@ -20,3 +20,11 @@ char *LoadLog(size_t *length);
 bool IndexLog(LogText *log);
 // Record index (0 to Count - 1) of the log.
 void RecordAt(const LogText *log, int index, LogRecord *record);
+
+// LoadLog and IndexLog, and the product title from the log into
+// Setup.ProductTitle; false (nothing held) when the log is not fit to use.
+bool LoadIndexedLog(LogText *log);
+// The first process's check before it starts the remover: a record that
+// checks out, or (without a record) a log fit to use. False after telling
+// the user why nothing is removed.
+bool CheckInstallation();

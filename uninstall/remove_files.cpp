@@ -7,6 +7,8 @@
 #include "remover_paths.h"
 #include "report.h"
 #include "uninstall_text.h"
+#include "core/install_record.h"
+#include "core/text.h"
 
 enum FilePlace { FileInside, FileShared, FileOutside };
 
@@ -107,10 +109,16 @@ void RemoveDirectories(const LogText *log, LogRecord *record)
 // install.log and UNINST.EXE, which the removal needed until now.
 void RemoveOwnFiles()
 {
-    if (DeleteFileA(LogPath))
-        NoteRemoved("File %s", LogPath);
-    else
-        NoteLeft("File %s: could not be deleted", LogPath);
+    char record[MAX_PATH] = "";
+    JoinPath(record, sizeof record, InstallDir, InstallRecordName);
+    const char *own[] = {LogPath, record};
+    for (const char *path : own) {
+        if (!path[0] || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) continue;
+        if (DeleteFileA(path))
+            NoteRemoved("File %s", path);
+        else
+            NoteLeft("File %s: could not be deleted", path);
+    }
     if (SamePath(SelfPath, OriginalPath))
         NoteLeft("File %s: the uninstaller could not run from a copy", OriginalPath);
     else if (DeleteFileA(OriginalPath))

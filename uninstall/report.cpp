@@ -9,8 +9,8 @@
 #include "core/text.h"
 
 // The report, in three parts, and how many entries each has.
-static char Removed[ReportSize], Left[ReportSize], Gone[ReportSize];
-static int RemovedCount, LeftCount, GoneCount;
+static char Removed[ReportSize], Restored[ReportSize], Left[ReportSize], Gone[ReportSize];
+static int RemovedCount, RestoredCount, LeftCount, GoneCount;
 
 static void Note(char *part, int *count, const char *format, va_list args)
 {
@@ -38,6 +38,14 @@ void NoteLeft(const char *format, ...)
     va_end(args);
 }
 
+void NoteRestored(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    Note(Restored, &RestoredCount, format, args);
+    va_end(args);
+}
+
 void NoteGone(const char *format, ...)
 {
     va_list args;
@@ -53,8 +61,12 @@ void ShowMessage(const char *text, UINT icon)
 
 void WriteReport(char *text, size_t capacity)
 {
-    FormatText(text, capacity, "Uninstall of %s: %d removed, %d left in place.\n",
-               Setup.ProductTitle, RemovedCount, LeftCount);
+    if (RestoredCount)
+        FormatText(text, capacity, "Uninstall of %s: %d removed, %d restored, %d left in place.\n",
+                   Setup.ProductTitle, RemovedCount, RestoredCount, LeftCount);
+    else
+        FormatText(text, capacity, "Uninstall of %s: %d removed, %d left in place.\n",
+                   Setup.ProductTitle, RemovedCount, LeftCount);
     if (LeftCount) {
         AppendText(text, capacity, "\nLeft in place:\n");
         AppendText(text, capacity, Left);
@@ -62,6 +74,10 @@ void WriteReport(char *text, size_t capacity)
     if (RemovedCount) {
         AppendText(text, capacity, "\nRemoved:\n");
         AppendText(text, capacity, Removed);
+    }
+    if (RestoredCount) {
+        AppendText(text, capacity, "\nPut back as before the installation:\n");
+        AppendText(text, capacity, Restored);
     }
     if (GoneCount) {
         AppendText(text, capacity, "\nAlready gone before the removal:\n");
@@ -71,7 +87,7 @@ void WriteReport(char *text, size_t capacity)
 
 void ShowReport()
 {
-    static char text[3 * ReportSize + 256];
+    static char text[4 * ReportSize + 256];
     WriteReport(text, sizeof text);
     char path[MAX_PATH] = "";
     if (JoinPath(path, sizeof path, TempDir, UninstallLogName)) {

@@ -1,5 +1,6 @@
-// The uninstaller's report: what was removed, what was left in place and
-// why, and what was already gone. Written whole to uninstall.log in the
+// The uninstaller's report: what was removed, what was put back as it stood
+// before the installation, what was left in place and why, and what was
+// already gone. Written whole to uninstall.log in the
 // temporary directory and shown, cut to fit, in the final message.
 #pragma once
 
@@ -9,6 +10,7 @@
 // One line in a part of the report.
 void NoteRemoved(const char *format, ...) __attribute__((format(printf, 1, 2)));
 void NoteLeft(const char *format, ...) __attribute__((format(printf, 1, 2)));
+void NoteRestored(const char *format, ...) __attribute__((format(printf, 1, 2)));
 void NoteGone(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
 // The summary line and the parts that have entries, cut to capacity.

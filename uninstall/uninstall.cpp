@@ -9,6 +9,7 @@
 #include <string.h>
 
 #include "log_text.h"
+#include "record_removal.h"
 #include "removal.h"
 #include "remover_paths.h"
 #include "report.h"
@@ -34,33 +35,30 @@ INT_PTR CALLBACK ConfirmPageProc(HWND window, UINT message, WPARAM wParam, LPARA
 // dialog and the report.
 int Remove(HINSTANCE instance)
 {
+    // The install record decides where there is one; the log only for an
+    // installation made before the record.
+    RecordText installRecord;
+    RecordLoad loaded = LoadRecord(&installRecord);
+    if (loaded == RecordRefused) return 1;
+    bool byRecord = loaded == RecordUsable;
     LogText log = {0, 0, 0, 0};
-    log.Text = LoadLog(&log.Length);
-    if (!log.Text) return 1;
-    if (!IndexLog(&log)) {
-        free(log.Text);
-        return 1;
-    }
-    LogRecord *record = (LogRecord *)malloc(sizeof(LogRecord));
-    for (int i = 0; record && i < log.Count; ++i) {
-        RecordAt(&log, i, record);
-        if (record->Kind != LogRecordTitle) continue;
-        CopyText(Setup.ProductTitle, sizeof Setup.ProductTitle, record->Text);
-        break;
-    }
-    free(record);
+    if (!byRecord && !LoadIndexedLog(&log)) return 1;
 
     StartProgramWindows(instance);
     CreateBackgroundWindow();
     if (Setup.BackgroundWindow) SetWindowTextA(Setup.BackgroundWindow, UninstallCaption);
 
     int status = 1;
-    FormatPageText(Setup.PageText, sizeof Setup.PageText, ConfirmTextFormat, Setup.ProductTitle);
+    FormatPageText(Setup.PageText, sizeof Setup.PageText,
+                   byRecord ? ConfirmTextFormat : UncheckedConfirmTextFormat, Setup.ProductTitle);
     if (RunPage(WelcomePageTemplate, ConfirmPageProc) == PageGoOn) {
         FormatText(Setup.EditText, sizeof Setup.EditText, "Removing %s...", Setup.ProductTitle);
-        OpenProgressDialog((unsigned long)log.Count + 1);
+        OpenProgressDialog(byRecord ? installRecord.Count + 1 : (unsigned long)log.Count + 1);
         if (Setup.ProgressBar) SendMessageA(Setup.ProgressBar, PBM_SETSTEP, 1, 0);
-        RemoveAll(&log);
+        if (byRecord)
+            RemoveByRecord(&installRecord);
+        else
+            RemoveAll(&log);
         CloseCurrentDialog();
         ShowReport();
         status = 0;
@@ -68,6 +66,7 @@ int Remove(HINSTANCE instance)
     CloseProgramWindows();
     free(log.Starts);
     free(log.Text);
+    FreeRecord(&installRecord);
     return status;
 }
 
@@ -185,10 +184,7 @@ int RunUninstall(HINSTANCE instance, const char *commandLine)
         return status;
     }
     UseOriginal(SelfPath);
-    size_t logLength = 0;
-    char *text = LoadLog(&logLength);
-    if (!text) return 1;
-    free(text);
+    if (!CheckInstallation()) return 1;
     if (StartRemover()) return 0;
     // No copy could run: remove in place; this program's file stays.
     SetCurrentDirectoryA(TempDir);

@@ -77,6 +77,11 @@ w="$(winpath "$dir")"
   printf 'File Copy: %s\\b.tx' "$w"
 } >"$dir/install.log"
 start_uninst "$dir"
+# Without an install record the confirmation says that files cannot be
+# checked for changes.
+ui wait-background 20000 -- wait-page welcome 20000 -- expect-text 11 "Remove Log Test?
+
+This installation has no install record, so its files cannot be checked for changes: every file its log names in the install directory goes."
 confirm_uninst
 wait_uninst 30
 report="$(uninstall_report)"

@@ -1,0 +1,266 @@
+#include "run_record.h"
+
+#include <windows.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "core/crc32.h"
+#include "core/text.h"
+
+#define MergedRecordName "~" InstallRecordName
+
+enum { RecordSizeLimit = 64 << 20 };  // a larger install.rec is not taken in
+
+static FILE *RunFile;
+// One entry and one line at a time: each is too large for the stack of a
+// message handler's caller.
+static RecordEntry Entry, Earlier;
+static char Line[RecordLineSize];
+
+bool RunRecordOpen() { return RunFile != 0; }
+
+void RecordEntryOfRun(const RecordEntry *entry)
+{
+    if (!RunFile || !FormatRecordLine(entry, Line, sizeof Line)) return;
+    fputs(Line, RunFile);
+}
+
+void OpenRunRecord(const char *tempDir, const char *productTitle)
+{
+    char path[MAX_PATH];
+    RunFile = 0;
+    if (!JoinPath(path, sizeof path, tempDir, RunRecordName)) return;
+    RunFile = fopen(path, "wb");
+    if (!RunFile || !FormatRecordHeader(Line, sizeof Line)) return;
+    fputs(Line, RunFile);
+    StartRecordEntry(&Entry, RecordTitle);
+    CopyText(Entry.Text, sizeof Entry.Text, productTitle);
+    RecordEntryOfRun(&Entry);
+}
+
+void RecordRunDirectory(const char *path, bool made)
+{
+    if (!RunFile) return;
+    StartRecordEntry(&Entry, RecordDir);
+    Entry.Flag = made;
+    if (CopyText(Entry.Text, sizeof Entry.Text, path)) RecordEntryOfRun(&Entry);
+}
+
+void RecordRunFile(const char *path, bool replaced, unsigned long size, unsigned long crc)
+{
+    if (!RunFile) return;
+    StartRecordEntry(&Entry, RecordFile);
+    Entry.Flag = replaced;
+    Entry.Size = size;
+    Entry.Crc = crc;
+    if (CopyText(Entry.Text, sizeof Entry.Text, path)) RecordEntryOfRun(&Entry);
+}
+
+// ---- the merge at cleanup
+
+// A whole file in memory, terminated; null when it cannot be read or is
+// larger than the limit.
+static char *ReadWholeFile(const char *path, size_t *length)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, 0);
+    if (file == INVALID_HANDLE_VALUE) return 0;
+    DWORD size = GetFileSize(file, 0), got = 0;
+    char *text = 0;
+    if (size != INVALID_FILE_SIZE && size <= RecordSizeLimit) {
+        text = (char *)malloc(size + 1);
+        if (text && (!ReadFile(file, text, size, &got, 0) || got != size)) {
+            free(text);
+            text = 0;
+        }
+    }
+    CloseHandle(file);
+    if (!text) return 0;
+    text[size] = 0;
+    *length = size;
+    return text;
+}
+
+// The merged record's lines: each points into the earlier record's text or,
+// when a later run changed or added it, to a copy of its own.
+struct MergedLines {
+    const char **Lines;
+    size_t *Sizes;
+    bool *Owned;
+    unsigned long Count;
+    unsigned long Capacity;
+    unsigned long *Slots;  // open addressing by subject hash: line index + 1, 0 empty
+    unsigned long SlotCount;
+};
+
+static void FreeMerged(MergedLines *merged)
+{
+    for (unsigned long i = 0; merged->Owned && i < merged->Count; ++i)
+        if (merged->Owned[i]) free((void *)merged->Lines[i]);
+    free(merged->Lines);
+    free(merged->Sizes);
+    free(merged->Owned);
+    free(merged->Slots);
+}
+
+static bool StartMerged(MergedLines *merged, unsigned long capacity)
+{
+    memset(merged, 0, sizeof *merged);
+    merged->Capacity = capacity ? capacity : 1;
+    merged->SlotCount = 1;
+    while (merged->SlotCount < 2 * merged->Capacity) merged->SlotCount *= 2;
+    merged->Lines = (const char **)calloc(merged->Capacity, sizeof *merged->Lines);
+    merged->Sizes = (size_t *)calloc(merged->Capacity, sizeof *merged->Sizes);
+    merged->Owned = (bool *)calloc(merged->Capacity, sizeof *merged->Owned);
+    merged->Slots = (unsigned long *)calloc(merged->SlotCount, sizeof *merged->Slots);
+    return merged->Lines && merged->Sizes && merged->Owned && merged->Slots;
+}
+
+// The slot of entry's subject: the one holding a line about it, or the
+// empty one where it goes.
+static unsigned long *SlotOf(MergedLines *merged, const RecordEntry *entry)
+{
+    unsigned long mask = merged->SlotCount - 1;
+    for (unsigned long slot = RecordSubjectHash(entry) & mask;; slot = (slot + 1) & mask) {
+        unsigned long held = merged->Slots[slot];
+        if (!held) return &merged->Slots[slot];
+        if (ParseRecordLine(merged->Lines[held - 1], merged->Sizes[held - 1], &Earlier) &&
+            SameRecordSubject(&Earlier, entry))
+            return &merged->Slots[slot];
+    }
+}
+
+// A copy of Line without its line end.
+static char *CopyLine(size_t *size)
+{
+    *size = strlen(Line) - 2;
+    char *copy = (char *)malloc(*size + 1);
+    if (copy) memcpy(copy, Line, *size + 1);
+    return copy;
+}
+
+// Adds entry (a later run's) to the merged lines. False when out of memory.
+static bool MergeEntry(MergedLines *merged, const RecordEntry *entry, const char *line,
+                       size_t size, bool owned)
+{
+    unsigned long *slot = SlotOf(merged, entry);
+    if (*slot) {
+        unsigned long index = *slot - 1;
+        MergeRecordEntry(&Earlier, entry);
+        if (!FormatRecordLine(&Earlier, Line, sizeof Line)) return true;  // keeps the earlier
+        size_t copySize;
+        char *copy = CopyLine(&copySize);
+        if (!copy) return false;
+        if (merged->Owned[index]) free((void *)merged->Lines[index]);
+        merged->Lines[index] = copy;
+        merged->Sizes[index] = copySize;
+        merged->Owned[index] = true;
+        return true;
+    }
+    if (merged->Count == merged->Capacity) return false;
+    const char *kept = line;
+    if (owned) {
+        if (!FormatRecordLine(entry, Line, sizeof Line)) return true;
+        kept = CopyLine(&size);
+        if (!kept) return false;
+    }
+    merged->Lines[merged->Count] = kept;
+    merged->Sizes[merged->Count] = size;
+    merged->Owned[merged->Count] = owned;
+    *slot = ++merged->Count;
+    return true;
+}
+
+static unsigned long CountLines(const char *text, size_t length)
+{
+    unsigned long count = 0;
+    for (size_t i = 0; i < length; ++i) count += text[i] == '\n';
+    return count;
+}
+
+// Writes the merged record to path; false (and the file deleted) on any
+// write error.
+static bool WriteMerged(const MergedLines *merged, const char *path)
+{
+    FILE *file = fopen(path, "wb");
+    if (!file) return false;
+    unsigned long crc = Crc32Start;
+    bool written = FormatRecordHeader(Line, sizeof Line);
+    if (written) {
+        fputs(Line, file);
+        crc = UpdateCrc32(crc, Line, strlen(Line));
+    }
+    for (unsigned long i = 0; written && i < merged->Count; ++i) {
+        fwrite(merged->Lines[i], 1, merged->Sizes[i], file);
+        fputs("\r\n", file);
+        crc = UpdateCrc32(crc, merged->Lines[i], merged->Sizes[i]);
+        crc = UpdateCrc32(crc, "\r\n", 2);
+    }
+    written = written && FormatRecordEnd(merged->Count, crc, Line, sizeof Line);
+    if (written) fputs(Line, file);
+    written = written && fflush(file) == 0 && !ferror(file);
+    if (fclose(file) != 0) written = false;
+    if (!written) DeleteFileA(path);
+    return written;
+}
+
+void CloseRunRecord(const char *tempDir, const char *installPath)
+{
+    if (!RunFile) return;
+    fclose(RunFile);
+    RunFile = 0;
+    char runPath[MAX_PATH], recordPath[MAX_PATH], mergedPath[MAX_PATH];
+    if (!JoinPath(runPath, sizeof runPath, tempDir, RunRecordName) ||
+        !JoinPath(recordPath, sizeof recordPath, installPath, InstallRecordName) ||
+        !JoinPath(mergedPath, sizeof mergedPath, installPath, MergedRecordName))
+        return;
+    // No install directory: the run's record stays in the temporary
+    // directory, as the log does.
+    DWORD attributes = GetFileAttributesA(installPath);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+
+    size_t earlierLength = 0, runLength = 0;
+    char *earlier = 0;
+    if (GetFileAttributesA(recordPath) != INVALID_FILE_ATTRIBUTES) {
+        earlier = ReadWholeFile(recordPath, &earlierLength);
+        // A record that cannot be read or does not check out is left as it
+        // is: the uninstaller refuses it rather than forget what it held.
+        unsigned long count;
+        if (!earlier || CheckRecord(earlier, earlierLength, &count) != RecordIntact) {
+            free(earlier);
+            return;
+        }
+    }
+    char *run = ReadWholeFile(runPath, &runLength);
+    if (!run) {
+        free(earlier);
+        return;
+    }
+    MergedLines merged;
+    bool ok = StartMerged(&merged, CountLines(earlier ? earlier : "", earlierLength) +
+                                       CountLines(run, runLength));
+    RecordCursor cursor;
+    const char *line;
+    size_t size;
+    if (earlier) {
+        StartRecordCursor(&cursor, earlier, earlierLength);
+        while (ok && NextRecordLine(&cursor, &line, &size, 0))
+            ok = ParseRecordLine(line, size, &Entry) && MergeEntry(&merged, &Entry, line, size, false);
+    }
+    // The run's file has no end line: every complete line that reads as an
+    // entry counts (a line cut by a crash does not).
+    StartRecordCursor(&cursor, run, runLength);
+    while (ok && NextRecordLine(&cursor, &line, &size, 0))
+        if (ParseRecordLine(line, size, &Entry)) ok = MergeEntry(&merged, &Entry, line, size, true);
+
+    if (ok && WriteMerged(&merged, mergedPath)) {
+        if (MoveFileExA(mergedPath, recordPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            DeleteFileA(runPath);
+        else
+            DeleteFileA(mergedPath);
+    }
+    FreeMerged(&merged);
+    free(run);
+    free(earlier);
+}

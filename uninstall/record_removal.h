@@ -1,0 +1,41 @@
+// Removal from the install record (install.rec beside the uninstaller): what
+// the installation created goes when it is still as the installation left
+// it, what stood before comes back, everything else stays and is reported.
+#pragma once
+
+#include <stddef.h>
+
+#define RecordDamagedText                                                               \
+    "The install record (install.rec) beside the uninstaller is damaged or was changed, " \
+    "so the uninstaller cannot tell what the installation found and did. Nothing was removed."
+#define RecordTooNewText                                                             \
+    "The install record (install.rec) beside the uninstaller was written by a later " \
+    "version of the setup program. Nothing was removed."
+// The confirmation for an installation without a record (made before the
+// record existed): only its log is there to go by.
+#define UncheckedConfirmTextFormat                                                     \
+    "Remove %s?\n\nThis installation has no install record, so its files cannot be " \
+    "checked for changes: every file its log names in the install directory goes."
+
+struct RecordText {
+    char *Text;
+    size_t Length;
+    size_t *Starts;  // where each entry line begins, in record order
+    unsigned long Count;
+};
+
+enum RecordLoad {
+    RecordNone,     // no install.rec: the log decides, as before the record
+    RecordUsable,   // loaded and checked
+    RecordRefused   // damaged or unreadable: the user was told, nothing goes
+};
+
+// Loads and checks install.rec beside the uninstaller; a refused one is
+// shown to the user here. The product title goes to Setup.ProductTitle.
+RecordLoad LoadRecord(RecordText *record);
+void FreeRecord(RecordText *record);
+
+// The program groups, then win.ini entries, registry values and files in
+// reverse record order, then the uninstaller's own files, then the
+// directories the installation made, deepest first.
+void RemoveByRecord(const RecordText *record);
