@@ -129,10 +129,12 @@ for mode in $MODES; do
   export WINEDEBUG=-all
   confirm_uninst
   wait_uninst 60
-  # The install directory was there before: it stays, empty.
-  for path in "$inst/app.txt" "$inst/UNINST.EXE" "$inst/install.log" "$programs/Matrix Product"; do
+  # What the installation made goes; the file that stood there before and
+  # the install directory, which was there too, stay.
+  for path in "$inst/UNINST.EXE" "$inst/install.log" "$inst/install.rec" "$programs/Matrix Product"; do
     [ -e "$path" ] && fail "still there after the removal: $path ($(uninstall_report))"
   done
+  [ -f "$inst/app.txt" ] || fail "the file that stood there before was removed"
   [ -d "$inst" ] || fail "the install directory that was there before was removed"
   reg_key_exists 'HKCU\Software\MatrixE2E' && fail "registry key left"
   expect_eq "(none)" "$(ui profile MatrixE2E Dir)" "win.ini entry after the removal"
