@@ -43,6 +43,7 @@ void CloseInstallLog(FILE *log, const char *tempDir, const char *installPath)
     // An install directory that is the temporary directory (in any spelling)
     // holds the log already: moving it onto itself could only lose it.
     if (IsSameFile(from, to)) return;
-    // Replaces an older log in one step; across drives the file is copied.
-    MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED);
+    // Replaces an older log (in one step on the NT family, through a
+    // set-aside name on the 95 family); across drives the file is copied.
+    MoveReplacing(from, to);
 }
