@@ -1,8 +1,16 @@
 #!/usr/bin/env bash
 # Benchmarks. The LZ one (bench/bench-lz.sh): setupkit compress and expand
 # against mscompress, msexpand and lz32. The transfer one: SETUP.EXE installs a product of 1000 LZ-compressed files
-# (50 MB expanded, mixed content, two disks, ten sub-directories) under Wine,
-# and a bare program expands the same files with LZOpenFileA/LZCopy alone.
+# (50 MB expanded, mixed content, two disks) under Wine, and a bare program
+# expands the same files with LZOpenFileA/LZCopy alone. Two layouts (the
+# files spread over ten sub-directories, and all in one directory) and two
+# cases each: a fresh install, and an install over the same installation
+# (every file replaced) against a bare loop that overwrites the same files.
+# For each, the file-system calls per file are counted from Wine's relay
+# trace (RelayInclude limited to the kernel32/kernelbase file functions,
+# calls from kernel32 included, as the LZ library's reads go through it;
+# nested calls of one function into another are counted once, as the
+# outermost call; the run's fixed calls, script and log, are included).
 #
 # What is timed, for both programs alike: from the moment the first
 # destination file was finished to the moment the last one was (their inode
@@ -15,6 +23,10 @@
 # times (default 3); the medians are compared.
 #
 # usage: bench/run-bench.sh BUILD_DIR
+# SETUP_EXE=path measures another SETUP.EXE (an earlier build) against the
+# same yardstick; ROUNDS=n rounds per case; CALLS=0 skips the call counts;
+# TRANSFER_ONLY=1 runs the transfer benchmark alone; LAYOUTS="sub" or
+# "flat" one layout; KEEP_TRACE=prefix keeps the relay traces.
 set -u
 BUILD_DIR="$(cd "${1:?build directory}" && pwd)"
 export BUILD_DIR
@@ -59,10 +71,12 @@ fi
 du -sb "$product/data" "$product/disk" | awk '{printf "   %s bytes in %s\n", $1, $2}'
 
 # setupkit pack of the same files against mscompress (host only).
-"$here/bench-pack.sh" "$BUILD_DIR" "$product/data"
+# TRANSFER_ONLY=1 skips it and the LZ benchmark.
+[ "${TRANSFER_ONLY:-0}" = 1 ] || "$here/bench-pack.sh" "$BUILD_DIR" "$product/data"
 
 # The LZ benchmark, with lz32 under Wine when Wine is up.
 lz_bench() {
+  [ "${TRANSFER_ONLY:-0}" = 1 ] && return 0
   echo "== LZ compression and expansion"
   if [ -n "$1" ]; then LZ32_NA="$1" "$here/bench-lz.sh" "$BUILD_DIR"
   else LZ32_EXE="$bare" "$here/bench-lz.sh" "$BUILD_DIR"; fi
@@ -76,98 +90,208 @@ lz_bench "" || exit 1
 e2e_init bench
 trap 'kill_setup; stop_session' EXIT
 
-# The disk: SETUP.EXE, the tags, the script, and the compressed files.
-disk="$CASE/disk"
-make_disk "$disk"
-cp "$product/disk/"*.DA_ "$disk/"
-touch "$disk/Disk1" "$disk/Disk2"
+# The disk: SETUP.EXE, the tags, the script, and the compressed files; one
+# per layout, sharing the compressed files.
+setup_exe="${SETUP_EXE:-$BUILD_DIR/SETUP.EXE}"
 mapfile -t entries <"$product/data/listing.txt"
-half=$((${#entries[@]} / 2))
-{
-  echo "[Title]"
-  echo "DlgTitle=Transfer Benchmark"
-  echo "NumberDisk=2"
-  echo "[SubDir]"
-  echo "NumberDirs=10"
-  for i in $(seq 10); do printf 'Dir%d=d%02d\n' "$i" "$i"; done
-  for d in 1 2; do
-    echo "[Disk$d]"
-    echo "NumberFiles=$half"
-    for j in $(seq $half); do
-      entry="${entries[$(( (d - 1) * half + j - 1 ))]}"
-      name="$(basename "$entry" .dat)"
-      echo "file$j=3,${name^^}.DA_,${entry//\//\\}"
-    done
-  done
-} | write_script "$disk"
+count=${#entries[@]}
+half=$((count / 2))
+# The expanded files of the flat layout, for the comparison.
+if [ ! -d "$product/flat" ]; then
+  mkdir -p "$product/flat"
+  for entry in "${entries[@]}"; do ln "$product/data/$entry" "$product/flat/$(basename "$entry")"; done
+fi
 
-# span DIR: seconds from the first entry's file to the newest file in DIR.
+# destination LAYOUT ENTRY: the installed name of an entry (relative).
+destination() {
+  if [ "$1" = sub ]; then echo "$2"; else basename "$2"; fi
+}
+
+make_layout_disk() {
+  local layout="$1" disk="$CASE/disk-$1"
+  make_disk "$disk"
+  cp "$setup_exe" "$disk/SETUP.EXE"
+  cp -l "$product/disk/"*.DA_ "$disk/" 2>/dev/null || cp "$product/disk/"*.DA_ "$disk/"
+  touch "$disk/Disk1" "$disk/Disk2"
+  {
+    echo "[Title]"
+    echo "DlgTitle=Transfer Benchmark"
+    echo "NumberDisk=2"
+    echo "[SubDir]"
+    if [ "$layout" = sub ]; then
+      echo "NumberDirs=10"
+      for i in $(seq 10); do printf 'Dir%d=d%02d\n' "$i" "$i"; done
+    else
+      echo "NumberDirs=0"
+    fi
+    for d in 1 2; do
+      echo "[Disk$d]"
+      echo "NumberFiles=$half"
+      for j in $(seq $half); do
+        entry="${entries[$(( (d - 1) * half + j - 1 ))]}"
+        name="$(basename "$entry" .dat)"
+        dest="$(destination "$layout" "$entry")"
+        echo "file$j=3,${name^^}.DA_,${dest//\//\\}"
+      done
+    done
+  } | write_script "$disk"
+}
+
+# span LAYOUT DIR: seconds from the first entry's file to the newest file.
 span() {
   local first last
-  first="$(stat -c %.9Z "$1/${entries[0]}")"
-  last="$(find "$1" -type f -name 'f*.dat' -printf '%C@\n' | sort -n | tail -n 1)"
+  first="$(stat -c %.9Z "$2/$(destination "$1" "${entries[0]}")")"
+  last="$(find "$2" -type f -name 'f*.dat' -printf '%C@\n' | sort -n | tail -n 1)"
   awk -v a="$first" -v b="$last" 'BEGIN { printf "%.3f", b - a }'
 }
 
 same_as_data() {
-  diff -rq -x install.log -x listing.txt "$product/data" "$1" >/dev/null ||
-    fail "$2: the installed files differ from the product"
+  local expected="$product/data"
+  [ "$1" = flat ] && expected="$product/flat"
+  diff -rq -x install.log -x listing.txt "$expected" "$2" >/dev/null ||
+    fail "$3: the installed files differ from the product"
 }
 
 now() { date +%s.%N; }
 
+# The relay trace of one run goes to TRACE when it is set.
+TRACE=""
+# run_setup LAYOUT MODE: MODE fresh removes the installation first, over
+# keeps it (every file is replaced).
 run_setup() {
-  local inst="$CASE/inst" t0 t1
-  rm -rf "$inst"
-  start_setup "$disk"
+  local layout="$1" mode="$2" disk="$CASE/disk-$1" inst="$CASE/inst-$1" t0 t1
+  [ "$mode" = fresh ] && rm -rf "$inst"
+  SETUP_STATUS=""
+  if [ -n "$TRACE" ]; then
+    (cd "$disk" && WINEDEBUG=${RELAY_DEBUG:-+relay} exec wine "$disk/SETUP.EXE") >/dev/null 2>"$TRACE" </dev/null &
+  else
+    (cd "$disk" && exec wine "$disk/SETUP.EXE") >>"$CASE/setup-output.txt" 2>&1 </dev/null &
+  fi
+  SETUP_PID=$!
   ui wait-background 30000 -- wait-page welcome 30000 -- click 1 \
     -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 -- wait-page progress 30000
   t0="$(now)"
-  ui wait-page group 600000
+  ui wait-page group 1200000
   t1="$(now)"
   ui click 2
-  wait_setup 120
-  same_as_data "$inst" SETUP.EXE
-  setup_spans+=("$(span "$inst")")
+  wait_setup 300
+  same_as_data "$layout" "$inst" SETUP.EXE
+  setup_spans+=("$(span "$layout" "$inst")")
   setup_windows+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }')")
 }
 
 run_bare() {
-  local out="$CASE/bare" list="$CASE/bare-list.txt" result
-  rm -rf "$out"
-  for i in $(seq 10); do mkdir -p "$out/$(printf 'd%02d' "$i")"; done
+  local layout="$1" mode="$2" disk="$CASE/disk-$1" out="$CASE/bare-$1" list="$CASE/bare-list-$1.txt" result
+  [ "$mode" = fresh ] && rm -rf "$out"
+  mkdir -p "$out"
+  if [ "$layout" = sub ]; then for i in $(seq 10); do mkdir -p "$out/$(printf 'd%02d' "$i")"; done; fi
   : >"$list"
   for entry in "${entries[@]}"; do
     name="$(basename "$entry" .dat)"
-    printf '%s\t%s\r\n' "$(winpath "$disk")\\${name^^}.DA_" "$(winpath "$out")\\${entry//\//\\}" >>"$list"
+    dest="$(destination "$layout" "$entry")"
+    printf '%s\t%s\r\n' "$(winpath "$disk")\\${name^^}.DA_" "$(winpath "$out")\\${dest//\//\\}" >>"$list"
   done
-  result="$(wine "$bare" "$(winpath "$list")" 2>/dev/null </dev/null | tr -d '\r')"
-  [ "$(echo "$result" | awk '{print $1, $2}')" = "${#entries[@]} 0" ] ||
-    fail "bare expander: [$result]"
-  same_as_data "$out" bare_expand
-  bare_spans+=("$(span "$out")")
+  if [ -n "$TRACE" ]; then
+    result="$(WINEDEBUG=+relay wine "$bare" "$(winpath "$list")" 2>"$TRACE" </dev/null | tr -d '\r')"
+  else
+    result="$(wine "$bare" "$(winpath "$list")" 2>/dev/null </dev/null | tr -d '\r')"
+  fi
+  [ "$(echo "$result" | awk '{print $1, $2}')" = "$count 0" ] || fail "bare expander: [$result]"
+  same_as_data "$layout" "$out" bare_expand
+  bare_spans+=("$(span "$layout" "$out")")
   bare_clocks+=("$(echo "$result" | awk '{print $3}')")
 }
 
 median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
 
-setup_spans=(); setup_windows=(); bare_spans=(); bare_clocks=()
-echo "== warming the file cache"
-run_bare
-bare_spans=(); bare_clocks=()
-for round in $(seq "$ROUNDS"); do
-  echo "== round $round of $ROUNDS"
-  run_setup
-  run_bare
-  echo "   SETUP.EXE ${setup_spans[-1]} s (dialog up ${setup_windows[-1]} s); bare ${bare_spans[-1]} s (own clock ${bare_clocks[-1]} s)"
+# The file functions the count covers, in both DLLs.
+file_functions="CreateFileA CreateFileW OpenFile _lopen _lcreat _lclose _lread _lwrite _hread _hwrite
+  _llseek ReadFile WriteFile CloseHandle SetFilePointer SetFilePointerEx GetFileSize GetFileSizeEx
+  GetFileAttributesA GetFileAttributesW GetFileAttributesExA GetFileAttributesExW FindFirstFileA
+  FindFirstFileW FindFirstFileExW FindNextFileA FindNextFileW FindClose MoveFileA MoveFileW
+  MoveFileExA MoveFileExW MoveFileWithProgressW DeleteFileA DeleteFileW GetFileInformationByHandle
+  SetEndOfFile SetFileTime GetFileTime CopyFileA CopyFileW CreateDirectoryA CreateDirectoryW
+  SetCurrentDirectoryA SetCurrentDirectoryW GetFileType FlushFileBuffers"
+relay_include="$(for f in $file_functions; do printf 'KERNEL32.%s;KERNELBASE.%s;' "$f" "$f"; done)"
+
+# calls TRACE: "all reads-and-writes-excluded" per file, outermost calls only.
+calls_per_file() {
+  python3 - "$1" "$count" <<'PY'
+import re, sys
+call = re.compile(r'^([0-9a-f]+):(Call|Ret) +(?:KERNEL32|KERNELBASE)\.(\w+)', re.I)
+io = {'ReadFile', 'WriteFile', '_lread', '_lwrite', '_hread', '_hwrite'}
+depth, every, other = {}, 0, 0
+with open(sys.argv[1], errors='replace') as trace:
+    for line in trace:
+        m = call.match(line)
+        if not m:
+            continue
+        thread, kind, name = m.groups()
+        if kind == 'Call':
+            if depth.get(thread, 0) == 0:
+                every += 1
+                other += name not in io
+            depth[thread] = depth.get(thread, 0) + 1
+        elif depth.get(thread, 0) > 0:
+            depth[thread] -= 1
+files = int(sys.argv[2])
+print('%.1f %.1f' % (every / files, other / files))
+PY
+}
+
+declare -A ratio calls_setup calls_bare time_setup time_bare
+for layout in ${LAYOUTS:-sub flat}; do
+  make_layout_disk "$layout"
+  for mode in fresh over; do
+    setup_spans=(); setup_windows=(); bare_spans=(); bare_clocks=()
+    echo "== $layout / $mode: warming the file cache"
+    run_bare "$layout" fresh
+    if [ "$mode" = over ]; then run_setup "$layout" fresh; fi
+    setup_spans=(); setup_windows=(); bare_spans=(); bare_clocks=()
+    for round in $(seq "$ROUNDS"); do
+      run_setup "$layout" "$mode"
+      run_bare "$layout" "$mode"
+      echo "   round $round: SETUP.EXE ${setup_spans[-1]} s (dialog up ${setup_windows[-1]} s); bare ${bare_spans[-1]} s (own clock ${bare_clocks[-1]} s)"
+    done
+    s="$(median "${setup_spans[@]}")"
+    b="$(median "${bare_spans[@]}")"
+    time_setup[$layout/$mode]="$s"
+    time_bare[$layout/$mode]="$b"
+    ratio[$layout/$mode]="$(awk -v s="$s" -v b="$b" 'BEGIN { printf "%.3f", (b > 0) ? s / b : 0 }')"
+    calls_setup[$layout/$mode]="- -"
+    calls_bare[$layout/$mode]="- -"
+    if [ "${CALLS:-1}" != 0 ]; then
+      wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /t REG_SZ /d "$relay_include" /f >/dev/null 2>&1
+      # Calls from kernel32 are traced too: the LZ library's reads reach
+      # kernelbase only through kernel32 (nested calls are counted once).
+      wine reg add 'HKCU\Software\Wine\Debug' /v RelayFromExclude /t REG_SZ \
+        /d 'winex11.drv;winemac.drv;user32;gdi32;advapi32' /f >/dev/null 2>&1
+      TRACE="$CASE/relay.txt"
+      run_setup "$layout" "$mode"
+      calls_setup[$layout/$mode]="$(calls_per_file "$TRACE")"
+      run_bare "$layout" "$mode"
+      calls_bare[$layout/$mode]="$(calls_per_file "$TRACE")"
+      [ -n "${KEEP_TRACE:-}" ] && cp "$TRACE" "$KEEP_TRACE.$layout.$mode"
+      rm -f "$TRACE"
+      TRACE=""
+      wine reg delete 'HKCU\Software\Wine\Debug' /v RelayInclude /f >/dev/null 2>&1
+      wine reg delete 'HKCU\Software\Wine\Debug' /v RelayFromExclude /f >/dev/null 2>&1
+    fi
+  done
 done
 
-s="$(median "${setup_spans[@]}")"
-b="$(median "${bare_spans[@]}")"
-echo "== result (medians of $ROUNDS rounds, first to last file written)"
-echo "   SETUP.EXE transfer:  $s s   (progress dialog up: $(median "${setup_windows[@]}") s)"
-echo "   bare LZ expansion:   $b s   (its own clock, whole loop: $(median "${bare_clocks[@]}") s)"
-awk -v s="$s" -v b="$b" 'BEGIN {
-  r = (b > 0) ? s / b : 0
-  printf "   ratio SETUP/bare:    %.3f (target <= 1.10)\n", r
-}'
+echo "== result ($(basename "$BUILD_DIR") build, $(basename "$(dirname "$setup_exe")")/$(basename "$setup_exe"); medians of $ROUNDS rounds, first to last file written)"
+printf '   %-26s %9s %9s %7s %7s  %-13s %-13s\n' case "SETUP s" "bare s" ratio target "SETUP calls" "bare calls"
+for layout in ${LAYOUTS:-sub flat}; do
+  for mode in fresh over; do
+    key="$layout/$mode"
+    target=1.10
+    [ "$mode" = over ] && target=1.30
+    label="$([ "$layout" = sub ] && echo "ten sub-directories" || echo "one directory"), $mode"
+    read -r sa so <<<"${calls_setup[$key]}"
+    read -r ba bo <<<"${calls_bare[$key]}"
+    printf '   %-26s %9s %9s %7s %7s  %5s (%5s)  %5s (%5s)\n' "$label" "${time_setup[$key]}" \
+      "${time_bare[$key]}" "${ratio[$key]}" "<=$target" "$sa" "$so" "$ba" "$bo"
+  done
+done
+echo "   calls: file-system calls per file, all (and without reads and writes)"

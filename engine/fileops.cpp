@@ -8,26 +8,20 @@
 #include "core/crc32.h"
 #include "core/lz_header.h"
 #include "core/text.h"
+#include "platform.h"
 
 static bool IsLongPath(const char *path) { return strlen(path) >= OFS_MAXPATHNAME; }
 
-// A file handle as OpenFile gives one, for a path OpenFile refuses.
-static HFILE OpenLongPath(const char *path)
+// Others may read and write the files we read; on the NT family they may also
+// delete or rename them. The Windows 95 family refuses FILE_SHARE_DELETE.
+static DWORD ShareAll()
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
-    return file == INVALID_HANDLE_VALUE ? HFILE_ERROR : (HFILE)(INT_PTR)file;
+    return FILE_SHARE_READ | FILE_SHARE_WRITE | (IsWindows95Family() ? 0 : FILE_SHARE_DELETE);
 }
 
-static INT OpenLzSource(const char *path, OFSTRUCT *record)
+static bool IsExistsError(DWORD error)
 {
-    if (!IsLongPath(path)) return LZOpenFileA((LPSTR)path, record, OF_READ);
-    HFILE file = OpenLongPath(path);
-    if (file == HFILE_ERROR) return -1;
-    // As the library's own open does: a source it cannot take as compressed
-    // is read as it is.
-    INT expanded = LZInit(file);
-    return expanded > 0 ? expanded : file;
+    return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
 }
 
 bool FileIsPresent(const char *path)
@@ -51,10 +45,17 @@ void DeleteFileAt(const char *path)
     OpenFile(path, &record, OF_DELETE);
 }
 
+static bool SameIdentity(const BY_HANDLE_FILE_INFORMATION &a, const BY_HANDLE_FILE_INFORMATION &b)
+{
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
 static bool FileIdentity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
 {
-    HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
-                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, 0);
+    // Directories open only with backup semantics, which the 95 family lacks.
+    DWORD flags = IsWindows95Family() ? 0 : FILE_FLAG_BACKUP_SEMANTICS;
+    HANDLE file = CreateFileA(path, 0, ShareAll(), 0, OPEN_EXISTING, flags, 0);
     if (file == INVALID_HANDLE_VALUE) return false;
     bool got = GetFileInformationByHandle(file, info) != 0;
     CloseHandle(file);
@@ -64,16 +65,20 @@ static bool FileIdentity(const char *path, BY_HANDLE_FILE_INFORMATION *info)
 bool IsSameFile(const char *first, const char *second)
 {
     BY_HANDLE_FILE_INFORMATION a, b;
-    if (!FileIdentity(first, &a) || !FileIdentity(second, &b)) return false;
-    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
-           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+    return FileIdentity(first, &a) && FileIdentity(second, &b) && SameIdentity(a, b);
 }
 
 unsigned long long FileSizeOf(const char *path)
 {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return 0;
-    return ((unsigned long long)data.nFileSizeHigh << 32) | data.nFileSizeLow;
+    // FindFirstFileA, not GetFileAttributesExA, which Windows 95 lacks. A
+    // name with wildcards would find other files.
+    if (strpbrk(path, "*?")) return 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    FindClose(search);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
+    return ((unsigned long long)found.nFileSizeHigh << 32) | found.nFileSizeLow;
 }
 
 bool MakeDirectory(const char *path, bool *created)
@@ -83,6 +88,10 @@ bool MakeDirectory(const char *path, bool *created)
     if (created) *created = made;
     return SetCurrentDirectoryA(path) != 0;
 }
+
+static SourceOpenedHook SourceHook;
+
+void SetSourceOpenedHook(SourceOpenedHook hook) { SourceHook = hook; }
 
 static bool IsRoomError(DWORD error)
 {
@@ -104,8 +113,103 @@ static FileResult WriteFailure(DWORD error) { return IsAccessError(error) ? File
 // unusable name, unless the drive is full.
 static FileResult MakeFailure(DWORD error) { return IsRoomError(error) ? FileNoRoom : FileDenied; }
 
+// The set-aside name of a replaced file on the Windows 95 family: its name
+// with ".~oNN" added (the staging file has ".~NN").
+#define SetAsideFormat "%s.~o%02d"
+#define SetAsideSuffix ".~o"
+enum { SetAsideSuffixLength = 3, SetAsideDigits = 2, NameTries = 100 };
+
+// Renames path to a fresh set-aside name beside it. 1 when set aside, 0 when
+// no file was there, -1 on failure (the error left in GetLastError).
+static int SetAside(const char *path, char *aside)
+{
+    for (int n = 0; n < NameTries; ++n) {
+        if (!FormatText(aside, MAX_PATH, SetAsideFormat, path, n)) break;
+        if (MoveFileA(path, aside)) return 1;
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return 0;
+        if (!IsExistsError(error)) return -1;
+    }
+    SetLastError(ERROR_ALREADY_EXISTS);
+    return -1;
+}
+
+bool MoveReplacing(const char *from, const char *to)
+{
+    if (!IsWindows95Family())
+        return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+    // No MoveFileExA on the 95 family: the old file is renamed aside, the new
+    // one into place, then the old one deleted; a failed second rename puts
+    // the old one back.
+    char aside[MAX_PATH];
+    int setAside = SetAside(to, aside);
+    if (setAside < 0) return false;
+    if (!MoveFileA(from, to)) {
+        DWORD error = GetLastError();
+        if (setAside) MoveFileA(aside, to);
+        SetLastError(error);
+        return false;
+    }
+    if (setAside) DeleteFileA(aside);
+    return true;
+}
+
+bool SetAsideTarget(const char *name, char *original, size_t capacity)
+{
+    size_t length = strlen(name);
+    size_t suffix = SetAsideSuffixLength + SetAsideDigits;
+    if (length <= suffix) return false;
+    const char *tail = name + length - suffix;
+    if (strncmp(tail, SetAsideSuffix, SetAsideSuffixLength) != 0) return false;
+    for (int i = 0; i < SetAsideDigits; ++i) {
+        char digit = tail[SetAsideSuffixLength + i];
+        if (digit < '0' || digit > '9') return false;
+    }
+    if (length - suffix >= capacity) return false;
+    memcpy(original, name, length - suffix);
+    original[length - suffix] = 0;
+    return true;
+}
+
+int RecoverSetAsideFiles(const char *directory)
+{
+    char pattern[MAX_PATH];
+    if (!FormatText(pattern, sizeof pattern, "%s\\*" SetAsideSuffix "??", directory)) return 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int handled = 0;
+    do {
+        char name[MAX_PATH], aside[MAX_PATH], original[MAX_PATH];
+        // The pattern also matches short names: the long name decides.
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            !SetAsideTarget(found.cFileName, name, sizeof name) ||
+            !JoinPath(aside, sizeof aside, directory, found.cFileName) ||
+            !JoinPath(original, sizeof original, directory, name))
+            continue;
+        // Missing: the crash came between the renames, the old file goes
+        // back. Present: the new file was in place, the old one is dropped.
+        bool restored = GetFileAttributesA(original) == INVALID_FILE_ATTRIBUTES
+                            ? MoveFileA(aside, original) != 0
+                            : DeleteFileA(aside) != 0;
+        if (restored) ++handled;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return handled;
+}
+
+// Where the bytes come from: the LZ library's handle while expanding, or the
+// plain file, whose first bytes may have been read already.
+struct SourceReader {
+    HANDLE File;
+    INT Lz;                      // the library's handle, or -1 for a plain copy
+    const unsigned char *Head;   // bytes read before, written first
+    DWORD HeadSize;
+    unsigned long Expected;      // what an expansion must yield
+};
+
 // Writes one block and counts it into placed.
-static FileResult WriteBlock(HANDLE output, const char *data, DWORD size, FilePlaced *placed)
+static FileResult WriteBlock(HANDLE output, const void *data, DWORD size, FilePlaced *placed)
 {
     DWORD written = 0;
     if (!WriteFile(output, data, size, &written, 0)) return WriteFailure(GetLastError());
@@ -115,44 +219,72 @@ static FileResult WriteBlock(HANDLE output, const char *data, DWORD size, FilePl
     return FileWritten;
 }
 
-static void StartPlaced(FilePlaced *placed, bool replaced)
+static FileResult CopyOut(const SourceReader &reader, HANDLE output, FilePlaced *placed)
 {
-    placed->Replaced = replaced;
-    placed->Size = 0;
-    placed->Crc32 = Crc32Start;
+    char *buffer = (char *)malloc(CopyBlockSize);
+    if (!buffer) return FileNoRoom;
+    FileResult result = FileWritten;
+    if (reader.HeadSize) result = WriteBlock(output, reader.Head, reader.HeadSize, placed);
+    while (result == FileWritten) {
+        DWORD got = 0;
+        if (reader.Lz >= 0) {
+            INT read = LZRead(reader.Lz, buffer, CopyBlockSize);
+            if (read < 0) {
+                result = FileDamaged;
+                break;
+            }
+            got = (DWORD)read;
+        } else if (!ReadFile(reader.File, buffer, CopyBlockSize, &got, 0)) {
+            result = FileDamaged;
+            break;
+        }
+        if (got == 0) break;
+        result = WriteBlock(output, buffer, got, placed);
+    }
+    free(buffer);
+    // The library reports a cut source only by yielding fewer bytes.
+    if (result == FileWritten && reader.Lz >= 0 && placed->Size != reader.Expected)
+        result = FileDamaged;
+    return result;
 }
 
-// An existing destination must be replaceable: no directory, not read-only,
-// not held open by a program that forbids its deletion (which a rename over
-// it needs).
-static FileResult CheckReplaceable(const char *destination)
+// A file stands at the destination. It must be replaceable: writable and, on
+// the NT family, open to deletion, which a rename over it needs (the open
+// fails exactly when the rename would). FileSkipped when it is the source.
+static FileResult CheckStanding(HANDLE source, const char *destination)
 {
-    DWORD attributes = GetFileAttributesA(destination);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return FileWritten;  // absent: made anew
-    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) return FileDenied;
-    HANDLE file = CreateFileA(destination, GENERIC_WRITE | DELETE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, 0,
-                              OPEN_EXISTING, 0, 0);
-    if (file == INVALID_HANDLE_VALUE) return FileDenied;
+    DWORD access = GENERIC_WRITE | (IsWindows95Family() ? 0 : DELETE);
+    HANDLE file = CreateFileA(destination, access, ShareAll(), 0, OPEN_EXISTING, 0, 0);
+    BY_HANDLE_FILE_INFORMATION ours, theirs;
+    if (file == INVALID_HANDLE_VALUE) {
+        // A read-only source is never written over itself either.
+        bool same = GetFileInformationByHandle(source, &ours) &&
+                    FileIdentity(destination, &theirs) && SameIdentity(ours, theirs);
+        return same ? FileSkipped : FileDenied;
+    }
+    bool known = GetFileInformationByHandle(file, &theirs) != 0;
     CloseHandle(file);
+    if (!known) return FileDenied;
+    if (GetFileInformationByHandle(source, &ours) && SameIdentity(ours, theirs)) return FileSkipped;
+    // Read-only is refused as the platform refuses it, also where the
+    // process may write such files anyway (Wine run as root).
+    if (theirs.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
+        return FileDenied;
     return FileWritten;
 }
 
 // The temporary file beside the destination: its name with ".~NN" added,
-// created new so that no other file is overwritten. The name fits MAX_PATH
-// for every destination that fits the path buffers.
-enum { StagingTries = 100 };
-
-// failure is set only when no file could be made.
+// created new so that no other file is overwritten. failure is set only when
+// no file could be made.
 static HANDLE CreateStagingFile(const char *destination, char *staging, FileResult *failure)
 {
-    for (int n = 0; n < StagingTries; ++n) {
+    for (int n = 0; n < NameTries; ++n) {
         if (!FormatText(staging, MAX_PATH, "%s.~%02d", destination, n)) break;
         HANDLE file = CreateFileA(staging, GENERIC_WRITE, 0, 0, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, 0);
         if (file != INVALID_HANDLE_VALUE) return file;
         DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+        if (!IsExistsError(error)) {
             *failure = MakeFailure(error);
             return INVALID_HANDLE_VALUE;
         }
@@ -161,125 +293,118 @@ static HANDLE CreateStagingFile(const char *destination, char *staging, FileResu
     return INVALID_HANDLE_VALUE;
 }
 
-// Closes the temporary file and, when everything so far went well, puts it
-// in place of the destination; otherwise removes it.
-static FileResult FinishStaging(HANDLE file, const char *staging, const char *destination,
-                                FileResult result)
+// Closes a written file; a failed close of a complete file is a failed write.
+static FileResult CloseWritten(HANDLE file, FileResult result)
 {
     if (!CloseHandle(file) && result == FileWritten) result = WriteFailure(GetLastError());
-    if (result == FileWritten && !MoveFileExA(staging, destination, MOVEFILE_REPLACE_EXISTING))
+    return result;
+}
+
+// Writes the source to the destination, whole or not at all. Nothing at the
+// destination: the file is made under its own name and removed again on
+// failure. A file there: the new one is staged beside it and renamed over it
+// only once complete, so the old one stays on any failure.
+static FileResult Place(const SourceReader &reader, const char *destination, FilePlaced *placed)
+{
+    HANDLE output = CreateFileA(destination, GENERIC_WRITE, 0, 0, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, 0);
+    if (output != INVALID_HANDLE_VALUE) {
+        FileResult result = CloseWritten(output, CopyOut(reader, output, placed));
+        if (result != FileWritten) DeleteFileA(destination);
+        return result;
+    }
+    DWORD error = GetLastError();
+    if (!IsExistsError(error)) return MakeFailure(error);
+    placed->Replaced = true;
+    FileResult result = CheckStanding(reader.File, destination);
+    if (result != FileWritten) return result;
+    char staging[MAX_PATH];
+    output = CreateStagingFile(destination, staging, &result);
+    if (output == INVALID_HANDLE_VALUE) return result;
+    result = CloseWritten(output, CopyOut(reader, output, placed));
+    if (result == FileWritten && !MoveReplacing(staging, destination))
         result = MakeFailure(GetLastError());
     if (result != FileWritten) DeleteFileA(staging);
     return result;
 }
 
-// The library reads a file it cannot expand (a cut header, an unknown
-// method) as a plain one and would copy it as it is. A file that carries the
-// compressed format's signature must expand to the length its header gives.
-static bool SignatureWithoutExpansion(const char *path, LONG length)
+static void StartPlaced(FilePlaced *placed)
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    unsigned char header[LzHeaderSize];
-    DWORD got = 0;
-    BOOL read = ReadFile(file, header, sizeof header, &got, 0);
-    CloseHandle(file);
-    if (!read || !HasLzSignature(header, got)) return false;
-    if (got < LzHeaderSize || header[LzMethodOffset] != LzMethodA) return true;
-    return LzExpandedLength(header) != (unsigned long)length;
+    placed->Replaced = false;
+    placed->Size = 0;
+    placed->Crc32 = Crc32Start;
 }
 
-static FileResult ExpandInto(INT source, const char *sourcePath, const char *destination,
-                             FilePlaced *placed)
+// Opens the source once, for everything that follows. A source that cannot
+// be opened leaves the destination alone, so a missing optional file costs
+// nothing.
+static HANDLE OpenSource(const char *path, FileResult *failure)
 {
-    // The length the header promises (the file's size for a plain source);
-    // LZCopy reports no error for a truncated source, only a shorter count.
-    LONG length = LZSeek(source, 0, 2);
-    if (length < 0 || LZSeek(source, 0, 0) != 0) return FileDamaged;
-    if (SignatureWithoutExpansion(sourcePath, length)) return FileDamaged;
-    placed->Replaced = GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES;
-    FileResult result = CheckReplaceable(destination);
-    if (result != FileWritten) return result;
-    char *buffer = (char *)malloc(CopyBlockSize);
-    if (!buffer) return FileNoRoom;
-    char staging[MAX_PATH];
-    HANDLE output = CreateStagingFile(destination, staging, &result);
-    if (output == INVALID_HANDLE_VALUE) {
-        free(buffer);
-        return result;
-    }
-    // Expanded block by block so the CRC is taken from the bytes written.
-    for (;;) {
-        INT got = LZRead(source, buffer, CopyBlockSize);
-        if (got < 0) {
-            result = FileDamaged;
-            break;
-        }
-        if (got == 0) break;
-        result = WriteBlock(output, buffer, (DWORD)got, placed);
-        if (result != FileWritten) break;
-    }
-    free(buffer);
-    // A read error, or fewer bytes than the header promised.
-    if (result == FileWritten && placed->Size != (unsigned long)length) result = FileDamaged;
-    return FinishStaging(output, staging, destination, result);
+    HANDLE file = CreateFileA(path, GENERIC_READ, ShareAll(), 0, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, 0);
+    if (file == INVALID_HANDLE_VALUE) *failure = FileIsPresent(path) ? FileDamaged : FileNoSource;
+    return file;
+}
+
+static void ReportSource(HANDLE file, unsigned long length, bool known)
+{
+    if (!SourceHook) return;
+    SourceHook(known ? length : GetFileSize(file, 0));
 }
 
 FileResult ExpandFile(const char *source, const char *destination, FilePlaced *placed)
 {
     FilePlaced own;
     if (!placed) placed = &own;
-    StartPlaced(placed, false);
-    OFSTRUCT record;
-    // The source first: a source that cannot be read leaves the destination
-    // alone, so a missing optional file costs nothing.
-    INT sourceFile = OpenLzSource(source, &record);
-    if (sourceFile < 0) return FileIsPresent(source) ? FileDamaged : FileNoSource;
-    // Writing a file over itself would empty it before it is read.
-    FileResult result = IsSameFile(source, destination) ? FileSkipped
-                                                        : ExpandInto(sourceFile, source, destination, placed);
-    LZClose(sourceFile);
-    return result;
-}
-
-static FileResult CopyInto(HANDLE input, const char *destination, FilePlaced *placed)
-{
-    placed->Replaced = GetFileAttributesA(destination) != INVALID_FILE_ATTRIBUTES;
-    FileResult result = CheckReplaceable(destination);
-    if (result != FileWritten) return result;
-    char *buffer = (char *)malloc(CopyBlockSize);
-    if (!buffer) return FileNoRoom;
-    char staging[MAX_PATH];
-    HANDLE output = CreateStagingFile(destination, staging, &result);
-    if (output == INVALID_HANDLE_VALUE) {
-        free(buffer);
+    StartPlaced(placed);
+    FileResult result = FileWritten;
+    HANDLE file = OpenSource(source, &result);
+    if (file == INVALID_HANDLE_VALUE) return result;
+    // The header is read here, from the one handle, before the library sees it.
+    unsigned char header[LzHeaderSize];
+    DWORD got = 0;
+    if (!ReadFile(file, header, sizeof header, &got, 0)) {
+        CloseHandle(file);
+        return FileDamaged;
+    }
+    if (!HasLzSignature(header, got)) {
+        // Not compressed: copied as it is, beginning with the bytes read.
+        ReportSource(file, 0, false);
+        SourceReader reader = {file, -1, header, got, 0};
+        result = Place(reader, destination, placed);
+        CloseHandle(file);
         return result;
     }
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(input, buffer, CopyBlockSize, &got, 0)) {
-            result = FileDamaged;
-            break;
-        }
-        if (got == 0) break;
-        result = WriteBlock(output, buffer, got, placed);
-        if (result != FileWritten) break;
+    // The library would copy a file it cannot expand (a cut header, an
+    // unknown method) as it is: with the signature it must expand.
+    if (got < LzHeaderSize || header[LzMethodOffset] != LzMethodA) {
+        CloseHandle(file);
+        return FileDamaged;
     }
-    free(buffer);
-    return FinishStaging(output, staging, destination, result);
+    INT expanding = LZInit((HFILE)(INT_PTR)file);
+    if (expanding < 0) {
+        CloseHandle(file);
+        return expanding == LZERROR_GLOBALLOC ? FileNoRoom : FileDamaged;
+    }
+    unsigned long length = LzExpandedLength(header);
+    ReportSource(file, length, true);
+    SourceReader reader = {file, expanding, 0, 0, length};
+    result = Place(reader, destination, placed);
+    LZClose(expanding);  // closes the file too
+    return result;
 }
 
 FileResult CopyRawFile(const char *source, const char *destination, FilePlaced *placed)
 {
     FilePlaced own;
     if (!placed) placed = &own;
-    StartPlaced(placed, false);
-    HANDLE input = CreateFileA(source, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, 0,
-                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, 0);
-    if (input == INVALID_HANDLE_VALUE)
-        return FileIsPresent(source) ? FileDamaged : FileNoSource;
-    FileResult result = IsSameFile(source, destination) ? FileSkipped : CopyInto(input, destination, placed);
-    CloseHandle(input);
+    StartPlaced(placed);
+    FileResult result = FileWritten;
+    HANDLE file = OpenSource(source, &result);
+    if (file == INVALID_HANDLE_VALUE) return result;
+    ReportSource(file, 0, false);
+    SourceReader reader = {file, -1, 0, 0, 0};
+    result = Place(reader, destination, placed);
+    CloseHandle(file);
     return result;
 }

@@ -1,6 +1,8 @@
 // The engine's three file operations.
 #pragma once
 
+#include <stddef.h>
+
 enum { CopyBlockSize = 32000 };
 
 // What a file operation did. An expansion or copy either puts the whole new
@@ -30,10 +32,11 @@ struct FilePlaced {
 };
 
 // LZ-expands source into destination (an uncompressed source is copied
-// unchanged) through a temporary file beside the destination, which replaces
-// the destination only when all of it was written (FileWritten). placed,
-// when given, is filled on FileWritten (Replaced also on other results when
-// known).
+// unchanged), whole or not at all: with no file at the destination the file
+// is written under its own name and removed again on failure; a file that
+// stands there is replaced only once the new one is complete (staged beside
+// it, then renamed over it). The source is opened once. placed, when given,
+// is filled on FileWritten (Replaced also on other results when known).
 FileResult ExpandFile(const char *source, const char *destination, FilePlaced *placed = 0);
 
 // OpenFile and the LZ library's open refuse paths of OFS_MAXPATHNAME (128)
@@ -44,8 +47,31 @@ void DeleteFileAt(const char *path);
 // True when both paths name one existing file (by volume and file index, so
 // different spellings of one path count as the same).
 bool IsSameFile(const char *first, const char *second);
-// The size of a file in bytes, 0 when it cannot be had.
+// The size of a file in bytes, 0 when it cannot be had (or a directory).
 unsigned long long FileSizeOf(const char *path);
 
 // Byte-for-byte copy, whole or nothing like ExpandFile. No log line.
 FileResult CopyRawFile(const char *source, const char *destination, FilePlaced *placed = 0);
+
+// Called by ExpandFile and CopyRawFile once the source is open and before
+// the destination is touched, with the number of bytes to be written (the
+// expanded length): the transfer draws its pending progress before a long
+// file. Null for none.
+typedef void (*SourceOpenedHook)(unsigned long bytes);
+void SetSourceOpenedHook(SourceOpenedHook hook);
+
+// Puts the closed file from in place of to, replacing a file there; across
+// drives the file is copied. The NT family does it in one MoveFileExA. The
+// Windows 95 family has no MoveFileExA: a file at to is renamed aside to
+// "<to>.~oNN", from is renamed into place, then the set-aside file is
+// deleted (renamed back when the second rename fails).
+bool MoveReplacing(const char *from, const char *to);
+
+// A crash between those two renames leaves to missing and its old content
+// under the set-aside name. In directory, each set-aside file whose file is
+// missing is renamed back, and one whose file is present is deleted. Returns
+// how many were handled.
+int RecoverSetAsideFiles(const char *directory);
+// The name a set-aside name ("<name>.~oNN") was made from; false for any
+// other name or when it does not fit.
+bool SetAsideTarget(const char *name, char *original, size_t capacity);

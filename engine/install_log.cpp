@@ -43,15 +43,13 @@ void CloseInstallLog(FILE *log, const char *tempDir, const char *installPath)
     // An install directory that is the temporary directory (in any spelling)
     // holds the log already: moving it onto itself could only lose it.
     if (IsSameFile(from, to)) return;
-    // Replaces an older log in one step. Across drives the file is copied
-    // beside the older log first, so that this too is one step: a crash
-    // leaves the older log or the new one, never a part.
-    if (MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING)) return;
+    // Copied beside the older log first, so that the replacement is a rename
+    // on the log's own drive (one step on the NT family, through a set-aside
+    // name on the 95 family): a crash leaves the older log or the new one,
+    // never a part.
     char copy[MAX_PATH];
-    if (!FormatText(copy, sizeof copy, "%s%s", installPath, "\\~" InstallLogName) ||
-        !CopyFileA(from, copy, FALSE))
-        return;
-    if (MoveFileExA(copy, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (FormatText(copy, sizeof copy, "%s%s", installPath, "\\~" InstallLogName) &&
+        CopyFileA(from, copy, FALSE) && MoveReplacing(copy, to))
         DeleteFileA(from);
     else
         DeleteFileA(copy);

@@ -7,6 +7,7 @@
 
 #include "core/crc32.h"
 #include "core/text.h"
+#include "fileops.h"
 
 #define MergedRecordName "~" InstallRecordName
 
@@ -255,7 +256,7 @@ void CloseRunRecord(const char *tempDir, const char *installPath)
         if (ParseRecordLine(line, size, &Entry)) ok = MergeEntry(&merged, &Entry, line, size, true);
 
     if (ok && WriteMerged(&merged, mergedPath)) {
-        if (MoveFileExA(mergedPath, recordPath, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        if (MoveReplacing(mergedPath, recordPath))
             DeleteFileA(runPath);
         else
             DeleteFileA(mergedPath);

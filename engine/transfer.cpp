@@ -13,29 +13,32 @@
 #include "run_record.h"
 #include "script.h"
 #include "core/text.h"
+#include "platform.h"
 #include "../ui/dialogs.h"
 #include "../ui/program_windows.h"
 
 // Makes and enters one directory level; the log records it when this call
-// made it.
+// made it. On the 95 family an earlier run that crashed while replacing a
+// file may have left it under its set-aside name: put right first.
 static bool MakeLoggedDirectory(const char *path)
 {
     bool created = false;
     bool entered = MakeDirectory(path, &created);
     if (created) LogLine(Setup.InstallLog, LogMadeDirFormat, path);
+    else if (entered && IsWindows95Family()) RecoverSetAsideFiles(path);
     RecordRunDirectory(path, created);
     return entered;
 }
 
-// Only a file that is whole in place is recorded.
+// Only a file that is whole in place is recorded: written now, or the source
+// itself (skipped, but in place all the same).
 static FileResult ExpandLogged(const char *source, const char *destination)
 {
     FilePlaced placed;
     FileResult result = ExpandFile(source, destination, &placed);
-    if (result == FileWritten) {
+    if (result == FileWritten || result == FileSkipped)
         LogLine(Setup.InstallLog, LogFileCopyFormat, destination);
-        RecordRunFile(destination, placed.Replaced, placed.Size, placed.Crc32);
-    }
+    if (result == FileWritten) RecordRunFile(destination, placed.Replaced, placed.Size, placed.Crc32);
     return result;
 }
 
@@ -75,7 +78,35 @@ static bool NoPlan(EntryPlan *plan)
     plan->Operation = EntryNothing;
     plan->OnlyWhenMissing = false;
     plan->ShowsProgress = false;
-    plan->Source[0] = plan->Destination[0] = 0;
+    plan->Source[0] = plan->Destination[0] = plan->StatusPath[0] = 0;
+    return false;
+}
+
+// The directory an entry type writes to, null for the types without one.
+static const char *DestinationDirOf(int type)
+{
+    switch (type) {
+    case FileToWindows: return WindowsDir;
+    case FileToSystem: return SystemDir;
+    case FileToInstall:
+    case FileFromTemp:
+    case FileByLocale: return InstallPath;
+    case FileToTemp: return TempDir;
+    default: return 0;
+    }
+}
+
+// An entry whose names are refused still shows its status line and steps
+// the bar when its type does: nothing is written, and the line names the
+// destination as the entry gives it.
+static bool RefusedPlan(EntryPlan *plan, const FileEntry &entry)
+{
+    NoPlan(plan);
+    const char *dir = DestinationDirOf(plan->Type);
+    if (!dir || plan->Type == FileToTemp) return false;
+    plan->ShowsProgress = true;
+    if (!JoinPath(plan->StatusPath, sizeof plan->StatusPath, dir, entry.Destination))
+        CopyText(plan->StatusPath, sizeof plan->StatusPath, entry.Destination);
     return false;
 }
 
@@ -85,7 +116,7 @@ bool PlanFileEntry(const char *text, EntryPlan *plan)
     memset(plan, 0, sizeof *plan);
     bool parsed = ParseFileEntry(text, &entry);
     plan->Type = entry.Type;
-    if (!parsed) return NoPlan(plan);
+    if (!parsed) return RefusedPlan(plan, entry);
 
     const char *sourceName = entry.Source;
     const char *sourceDir = SourceDir;
@@ -123,28 +154,30 @@ bool PlanFileEntry(const char *text, EntryPlan *plan)
         !JoinPath(plan->Source, sizeof plan->Source, sourceDir, sourceName) ||
         !JoinPath(plan->Destination, sizeof plan->Destination, destinationDir,
                   entry.Destination))
-        return NoPlan(plan);
+        return RefusedPlan(plan, entry);
 
     plan->Operation = entry.Type == FileToTemp     ? EntryCopyRaw
                       : entry.Type == FileFromTemp ? EntryExpandFromTemp
                                                    : EntryExpand;
     plan->ShowsProgress = entry.Type != FileToTemp;
+    CopyText(plan->StatusPath, sizeof plan->StatusPath, plan->Destination);
     return true;
 }
 
 bool RunEntryPlan(const EntryPlan &plan, FileResult *result)
 {
     FileResult done = FileSkipped;
-    bool shown = false;
+    bool shown = plan.ShowsProgress;
     switch (plan.Operation) {
     case EntryExpand:
-        if (plan.OnlyWhenMissing && FileIsPresent(plan.Destination)) break;
+        if (plan.OnlyWhenMissing && FileIsPresent(plan.Destination)) {
+            shown = false;
+            break;
+        }
         done = ExpandLogged(plan.Source, plan.Destination);
-        shown = done == FileWritten && plan.ShowsProgress;
         break;
     case EntryCopyRaw:
         done = CopyRecorded(plan.Source, plan.Destination);
-        shown = done == FileWritten && plan.ShowsProgress;
         break;
     case EntryExpandFromTemp:
         done = ExpandLogged(plan.Source, plan.Destination);
@@ -152,7 +185,6 @@ bool RunEntryPlan(const EntryPlan &plan, FileResult *result)
         // expansion can be retried, and a skipped one (temporary and install
         // directory alike) left it where it belongs.
         if (done == FileWritten) DeleteFileAt(plan.Source);
-        shown = done == FileWritten && plan.ShowsProgress;
         break;
     case EntryNothing:
         break;
@@ -184,6 +216,8 @@ static long CountEntries()
     return total;
 }
 
+static void ShowProgress(bool now);
+
 // Asks for the disk until its tag file is there. False when cancelled.
 static bool WaitForDisk(int disk)
 {
@@ -192,6 +226,7 @@ static bool WaitForDisk(int disk)
     if (!JoinPath(tag, sizeof tag, SourceDir, name)) return true;  // cannot probe
     while (!FileIsPresent(tag)) {
         if (Setup.CloseRequested) return false;
+        ShowProgress(true);  // the user sees the last file done while asked
         FormatText(prompt, sizeof prompt, DiskPromptFormat, disk);
         int answer = MessageBoxA(Setup.CurrentDialog, prompt, DiskPromptCaption,
                                  MB_OKCANCEL | MB_ICONHAND);
@@ -305,21 +340,25 @@ static bool ProcessEntry(const DiskEntries &entries, int n)
     EntryPlan plan;
     GetDiskEntry(entries, n, text);
     PlanFileEntry(text, &plan);
-    // A long expansion must not show an older file than the last one done.
-    if (plan.ShowsProgress && (PendingSteps || StatusChanged) &&
-        FileSizeOf(plan.Source) >= LargeSourceBytes)
-        ShowProgress(true);
     FileResult result;
-    while (!RunEntryPlan(plan, &result)) {
-        if (!FileFailed(result)) return true;
+    bool shows;
+    while (shows = RunEntryPlan(plan, &result), FileFailed(result)) {
         ShowProgress(true);
         if (!AskRetry(plan.Destination, result)) return false;
     }
-    FormatStatusLine(Setup.EditText, sizeof Setup.EditText, plan.Destination);
+    if (!shows) return true;
+    FormatStatusLine(Setup.EditText, sizeof Setup.EditText, plan.StatusPath);
     StatusChanged = true;
     ++PendingSteps;
     ShowProgress(false);
     return true;
+}
+
+// A long expansion or copy (type 4 too) must not show an older file than the
+// last one done: told by the file operation once it knows the length.
+static void ShowBeforeLongSource(unsigned long bytes)
+{
+    if (bytes >= LargeSourceBytes && (PendingSteps || StatusChanged)) ShowProgress(true);
 }
 
 // One disk's entries, each followed by a drain; false on an abort.
@@ -350,9 +389,11 @@ TransferOutcome TransferFiles()
     StatusChanged = false;
     LastShown = GetTickCount();
 
-    for (int disk = 1; disk <= DiskCount; ++disk) {
-        if (!WaitForDisk(disk)) return TransferAborted;
-        if (!TransferDisk(disk)) return TransferAborted;
-    }
-    return TransferCompleted;
+    if (IsWindows95Family()) RecoverSetAsideFiles(TempDir);
+    SetSourceOpenedHook(ShowBeforeLongSource);
+    TransferOutcome outcome = TransferCompleted;
+    for (int disk = 1; disk <= DiskCount && outcome == TransferCompleted; ++disk)
+        if (!WaitForDisk(disk) || !TransferDisk(disk)) outcome = TransferAborted;
+    SetSourceOpenedHook(0);
+    return outcome;
 }

@@ -32,9 +32,10 @@ struct EntryPlan {
     EntryOperation Operation;
     int Type;
     bool OnlyWhenMissing;  // types 1 and 2 never replace a file
-    bool ShowsProgress;    // status line and bar step after the operation
+    bool ShowsProgress;    // status line and bar step after the entry, whatever became of its file
     char Source[PathBufferSize];
     char Destination[PathBufferSize];
+    char StatusPath[PathBufferSize];  // the path the status line names
 };
 
 // The SystemLocale of [Intl] in system.cb of the Windows directory, 0 when
@@ -45,14 +46,16 @@ int ReadSystemLocale();
 // TempDir, WindowsDir, SystemDir and InstallPath. Type 6 reads the locale.
 // False (operation EntryNothing, empty paths) when nothing is to be done,
 // also for a destination name, or the temporary name of a type 5, that
-// would leave its directory.
+// would leave its directory. An entry of type 1, 2, 3, 5 or 6 refused so
+// still shows its status line (naming its destination as given) and steps.
 bool PlanFileEntry(const char *text, EntryPlan *plan);
 
-// Carries out a plan; true when it wrote something that shows progress
-// (a type 1 or 2 whose destination exists does nothing and returns false).
-// result, when given, receives what the file operation did (FileSkipped
-// when none ran). A type-5 entry deletes its staged copy only once it is in
-// place.
+// Carries out a plan; true when the entry shows its status line and steps
+// the bar: every entry of type 1, 2, 3, 5 and 6 whatever became of its file,
+// except a type 1 or 2 whose destination exists (nothing done). result, when
+// given, receives what the file operation did (FileSkipped when none ran);
+// a failed result is asked about before the progress moves. A type-5 entry
+// deletes its staged copy only once it is in place.
 bool RunEntryPlan(const EntryPlan &plan, FileResult *result = 0);
 
 // The File Copy Error text for a destination and a failed result, cut to fit.

@@ -4,9 +4,11 @@
 # Fails on any crash, leak or sanitizer report (libFuzzer's exit status).
 # Usage: run-fuzz.sh TARGET_BINARY SECONDS [extra libFuzzer flags]
 set -eu
-binary="$1" seconds="$2"
+seconds="$2"
+name="$(basename "$1")"
+# The run changes into the target's folder: the path must not be relative.
+binary="$(cd "$(dirname "$1")" && pwd)/$name"
 shift 2
-name="$(basename "$binary")"
 src="$(cd "$(dirname "$0")/../.." && pwd)"
 corpus="$(dirname "$binary")/$name.corpus"
 mkdir -p "$corpus"

@@ -242,6 +242,140 @@ TEST(FileOperations, FailuresLeaveTheDestinationAsItWas)
     EXPECT_TRUE(ReadWholeFile(installed) == Pattern(5000));
 }
 
+// With no file at the destination the new file is written under its own
+// name; every failure removes it again, so the destination stays absent.
+TEST(FileOperations, FailuresLeaveANewDestinationAbsent)
+{
+    std::string dir = ScratchDir("new_whole_or_nothing");
+    std::string whole = Compressed(Pattern(70000));
+    std::string badMethod = whole;
+    badMethod[8] = 'Q';
+    struct {
+        const char *name;
+        std::string source, destination;
+        FileResult expand;
+    } cases[] = {
+        {"truncated source", whole.substr(0, whole.size() / 2), dir + "\\new.bin", FileDamaged},
+        {"cut header", whole.substr(0, 11), dir + "\\new.bin", FileDamaged},
+        {"unknown method", badMethod, dir + "\\new.bin", FileDamaged},
+        {"missing directory", whole, dir + "\\no\\new.bin", FileDenied},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string source = dir + "\\new.bi_";
+        WriteWholeFile(source, c.source);
+        FilePlaced placed;
+        EXPECT_EQ(c.expand, ExpandFile(source.c_str(), c.destination.c_str(), &placed));
+        EXPECT_FALSE(placed.Replaced);
+        EXPECT_FALSE(FileExists(c.destination));
+        EXPECT_EQ(0, StagingLeftovers(dir));
+    }
+}
+
+// The source opened tells its length (the expanded one) before anything is
+// written, for the transfer's drawing before a long file.
+unsigned long ReportedBytes;
+int Reports;
+void RecordSource(unsigned long bytes)
+{
+    ReportedBytes = bytes;
+    ++Reports;
+}
+
+TEST(FileOperations, SourceLengthIsReportedOnceOpened)
+{
+    std::string dir = ScratchDir("source_hook");
+    std::string packed = dir + "\\p.bi_", plain = dir + "\\plain.bin", out = dir + "\\out";
+    WriteWholeFile(packed, Compressed(Pattern(300000)));
+    WriteWholeFile(plain, Pattern(5000));
+    SetSourceOpenedHook(RecordSource);
+    struct {
+        const char *name;
+        std::function<FileResult()> run;
+        unsigned long bytes;
+        int reports;
+    } cases[] = {
+        {"expansion", [&] { return ExpandFile(packed.c_str(), out.c_str()); }, 300000, 1},
+        {"plain source", [&] { return ExpandFile(plain.c_str(), out.c_str()); }, 5000, 1},
+        {"raw copy", [&] { return CopyRawFile(packed.c_str(), out.c_str()); },
+         (unsigned long)Compressed(Pattern(300000)).size(), 1},
+        {"missing source", [&] { return CopyRawFile((dir + "\\none").c_str(), out.c_str()); }, 0, 0},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        ReportedBytes = 0;
+        Reports = 0;
+        c.run();
+        EXPECT_EQ(c.reports, Reports);
+        EXPECT_EQ(c.bytes, ReportedBytes);
+    }
+    SetSourceOpenedHook(0);
+}
+
+TEST(SetAside, NamesAndRecovery)
+{
+    struct { const char *name, *original; } names[] = {
+        {"a.txt.~o00", "a.txt"}, {"b.~o99", "b"}, {"a.txt.~00", 0}, {"a.~ox1", 0},
+        {"a.~o1", 0}, {".~o12", 0}, {"a.~O12", 0},
+    };
+    for (auto &n : names) {
+        char original[MAX_PATH] = "unchanged";
+        EXPECT_EQ(n.original != 0, SetAsideTarget(n.name, original, sizeof original)) << n.name;
+        if (n.original) EXPECT_STREQ(n.original, original) << n.name;
+    }
+    char small[4];
+    EXPECT_FALSE(SetAsideTarget("long.~o01", small, sizeof small));
+
+    // What a crash between the two renames leaves, and what recovery makes
+    // of it: the old file back when its name is free, dropped when the new
+    // file is in place; other names untouched.
+    std::string dir = ScratchDir("set_aside");
+    WriteWholeFile(dir + "\\missing.dll.~o00", "old missing");
+    WriteWholeFile(dir + "\\present.dll.~o01", "old present");
+    WriteWholeFile(dir + "\\present.dll", "new present");
+    WriteWholeFile(dir + "\\other.~ox1", "other");
+    EXPECT_EQ(2, RecoverSetAsideFiles(dir.c_str()));
+    EXPECT_EQ("old missing", ReadWholeFile(dir + "\\missing.dll"));
+    EXPECT_FALSE(FileExists(dir + "\\missing.dll.~o00"));
+    EXPECT_EQ("new present", ReadWholeFile(dir + "\\present.dll"));
+    EXPECT_FALSE(FileExists(dir + "\\present.dll.~o01"));
+    EXPECT_EQ("other", ReadWholeFile(dir + "\\other.~ox1"));
+    EXPECT_EQ(0, RecoverSetAsideFiles(dir.c_str()));
+}
+
+// On either family: replaces, makes anew, keeps a set-aside name taken, and
+// leaves the old file when the new one cannot be put in place.
+TEST(MoveReplacing, ReplacesWholeOnEitherFamily)
+{
+    std::string dir = ScratchDir("move_replacing");
+    std::string from = dir + "\\from", to = dir + "\\to";
+    struct {
+        const char *name;
+        bool standing, asideTaken, fromMissing;
+        bool moved;
+        const char *content;
+    } cases[] = {
+        {"over a file", true, false, false, true, "new"},
+        {"nothing there", false, false, false, true, "new"},
+        {"first set-aside name taken", true, true, false, true, "new"},
+        {"nothing to move", true, false, true, false, "old"},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteFileA(to.c_str());
+        DeleteFileA((to + ".~o00").c_str());
+        if (c.standing) WriteWholeFile(to, "old");
+        if (c.asideTaken) WriteWholeFile(to + ".~o00", "someone's");
+        if (c.fromMissing) DeleteFileA(from.c_str());
+        else WriteWholeFile(from, "new");
+        EXPECT_EQ(c.moved, MoveReplacing(from.c_str(), to.c_str()));
+        EXPECT_EQ(c.content, ReadWholeFile(to));
+        EXPECT_EQ(c.asideTaken, FileExists(to + ".~o00"));
+        if (c.asideTaken) EXPECT_EQ("someone's", ReadWholeFile(to + ".~o00"));
+        EXPECT_FALSE(FileExists(to + ".~o01"));
+    }
+}
+
 TEST(FileOperations, SameFileIsNeverWritten)
 {
     std::string dir = ScratchDir("same_file");

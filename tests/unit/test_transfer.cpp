@@ -108,18 +108,18 @@ TEST_F(Transfer, PlanPerEntryType)
         {"9,a,b", EntryNothing, false, false, "", ""},
         {"", EntryNothing, false, false, "", ""},
         {"3,", EntryNothing, false, false, "", ""},
-        {"3,ab", EntryNothing, false, false, "", ""},
-        {"3,a,", EntryNothing, false, false, "", ""},
-        {"3,,b", EntryNothing, false, false, "", ""},
-        {"6,a,b", EntryNothing, false, false, "", ""},
-        {longDestination.c_str(), EntryNothing, false, false, "", ""},
-        {longSource.c_str(), EntryNothing, false, false, "", ""},
+        {"3,ab", EntryNothing, false, true, "", ""},
+        {"3,a,", EntryNothing, false, true, "", ""},
+        {"3,,b", EntryNothing, false, true, "", ""},
+        {"6,a,b", EntryNothing, false, true, "", ""},
+        {longDestination.c_str(), EntryNothing, false, true, "", ""},
+        {longSource.c_str(), EntryNothing, false, true, "", ""},
         // Names that would leave their directory.
-        {"3,a,..\\a.txt", EntryNothing, false, false, "", ""},
-        {"1,a,C:\\boot.ini", EntryNothing, false, false, "", ""},
+        {"3,a,..\\a.txt", EntryNothing, false, true, "", ""},
+        {"1,a,C:\\boot.ini", EntryNothing, false, true, "", ""},
         {"4,a,\\a", EntryNothing, false, false, "", ""},
-        {"5,sub/../../a,b", EntryNothing, false, false, "", ""},
-        {"6,a,b,d\\..\\..\\c", EntryNothing, false, false, "", ""},
+        {"5,sub/../../a,b", EntryNothing, false, true, "", ""},
+        {"6,a,b,d\\..\\..\\c", EntryNothing, false, true, "", ""},
         {"3,..\\shared\\a,b", EntryExpand, false, true, src + "\\..\\shared\\a", inst + "\\b"},
     };
     for (auto &c : cases) {
@@ -132,6 +132,8 @@ TEST_F(Transfer, PlanPerEntryType)
         EXPECT_EQ(c.showsProgress, plan.ShowsProgress);
         EXPECT_EQ(c.source, plan.Source);
         EXPECT_EQ(c.destination, plan.Destination);
+        // A planned entry's status line names its destination.
+        if (c.operation != EntryNothing) EXPECT_EQ(c.destination, plan.StatusPath);
     }
 }
 
@@ -299,7 +301,8 @@ TEST_F(Transfer, OnlyFilesWrittenWholeAreLogged)
         {"missing source", EntryExpand, src + "\\absent", inst + "\\absent", FileNoSource, false},
         {"damaged source", EntryExpand, src + "\\cut.tx_", inst + "\\cut", FileDamaged, false},
         {"read-only destination", EntryExpand, src + "\\plain", locked, FileDenied, false},
-        {"same file", EntryExpand, src + "\\plain", src + "\\PLAIN", FileSkipped, false},
+        // Skipped, but the file is in place: logged.
+        {"same file", EntryExpand, src + "\\plain", src + "\\PLAIN", FileSkipped, true},
     };
     for (auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -353,6 +356,9 @@ TEST_F(Transfer, TypesReplaceOrKeepAndMoveThroughTemp)
     EXPECT_EQ(100, range.iHigh);
 }
 
+// Entries that do nothing (types 1 and 2 over a present file, 7, a missing
+// key, a type 4) leave the status line and the bar; malformed entries of the
+// types that show progress (5 and 7 here) step it all the same.
 TEST_F(Transfer, SkippedEntriesLeaveStatusAndBar)
 {
     WriteWholeFile(src + "\\Disk1", "");
@@ -363,8 +369,8 @@ TEST_F(Transfer, SkippedEntriesLeaveStatusAndBar)
               "file4=7,a,b\r\nfile5=3,a\r\nfile7=6,a,b\r\nfile8=4,a,t\r\n");
     DiskCount = 1;
     ASSERT_EQ(TransferCompleted, TransferFiles());
-    EXPECT_EQ("Copy file : " + inst + "\\a", Status());
-    EXPECT_EQ(10, BarPosition());
+    EXPECT_EQ("Copy file : " + inst + "\\b", Status());
+    EXPECT_EQ(30, BarPosition());
     EXPECT_EQ("old", ReadWholeFile(win + "\\a"));
     EXPECT_EQ("fresh", ReadWholeFile(tmp + "\\t"));
 }
@@ -559,6 +565,84 @@ TEST_F(Transfer, FailedFilesPromptRetryOrCancel)
     SetFileAttributesA(locked.c_str(), FILE_ATTRIBUTE_NORMAL);
     Remedy = nullptr;
     PromptCaption = DiskPromptCaption;
+}
+
+// The status line and bar as the next disk prompt shows them.
+std::string StatusAtPrompt;
+LRESULT BarAtPrompt;
+HHOOK ProgressHook;
+LRESULT CALLBACK RecordProgressAtPrompt(int code, WPARAM wParam, LPARAM lParam)
+{
+    char caption[64] = "";
+    if (code == HCBT_ACTIVATE && GetWindowTextA((HWND)wParam, caption, sizeof caption) &&
+        strcmp(caption, DiskPromptCaption) == 0) {
+        char text[EditTextSize] = "";
+        GetDlgItemTextA(::Setup.CurrentDialog, IdMainText, text, sizeof text);
+        StatusAtPrompt = text;
+        BarAtPrompt = SendMessageA(::Setup.ProgressBar, PBM_GETPOS, 0, 0);
+        PostMessageA((HWND)wParam, WM_COMMAND, IDCANCEL, 0);
+    }
+    return CallNextHookEx(ProgressHook, code, wParam, lParam);
+}
+
+// Every entry of types 1, 2 (destination missing), 3, 5 and 6 shows its
+// status line and steps the bar whatever became of its file; the prompt for
+// the next disk shows them current. Disk 1 holds a first file and the case.
+TEST_F(Transfer, EveryEntryStepsWhateverBecameOfItsFile)
+{
+    WriteWholeFile(src + "\\Disk1", "");
+    WriteWholeFile(src + "\\first", "first");
+    WriteWholeFile(src + "\\a", "fresh");
+    WriteWholeFile(win + "\\present", "old");
+    DiskCount = 2;
+    struct {
+        const char *name, *entry;
+        std::string install;   // the install directory (src: the same-file case)
+        std::string status;    // empty: the first file's status line stays
+        LRESULT bar;
+        std::string logged;    // the case's own log line, if any
+    } cases[] = {
+        {"written", "3,a,a", inst, inst + "\\a", 20, inst + "\\a"},
+        {"source missing", "3,absent,a", inst, inst + "\\a", 20, ""},
+        {"type 1, destination missing, source missing", "1,absent,w", inst, win + "\\w", 20, ""},
+        {"type 1, destination present", "1,a,present", inst, "", 10, ""},
+        {"type 2 written", "2,a,s", inst, sys + "\\s", 20, sys + "\\s"},
+        {"type 5, source missing", "5,absent,five", inst, inst + "\\five", 20, ""},
+        {"type 6 written", "6,a,a,six", inst, inst + "\\six", 20, inst + "\\six"},
+        {"type 4 never steps", "4,a,t", inst, "", 10, ""},
+        {"empty source name", "3,,b", inst, inst + "\\b", 20, ""},
+        {"empty destination", "3,a,", inst, inst + "\\", 20, ""},
+        {"name leaving its directory", "3,a,..\\x", inst, inst + "\\..\\x", 20, ""},
+        {"same file, skipped", "3,a,A", src, src + "\\A", 20, src + "\\A"},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        for (const char *name : {"a", "five", "six", "b", "first"}) DeleteFileA((inst + "\\" + name).c_str());
+        DeleteFileA((win + "\\w").c_str());
+        DeleteFileA((sys + "\\s").c_str());
+        strcpy(InstallPath, c.install.c_str());
+        UseScript(std::string("[Disk1]\r\nNumberFiles=2\r\nfile1=3,first,first\r\nfile2=") +
+                  c.entry + "\r\n[Disk2]\r\nNumberFiles=1\r\nfile1=3,first,later\r\n");
+        StatusAtPrompt.clear();
+        BarAtPrompt = -1;
+        OpenLog();
+        ProgressHook = SetWindowsHookExA(WH_CBT, RecordProgressAtPrompt, 0, GetCurrentThreadId());
+        TransferOutcome outcome = TransferFiles();
+        UnhookWindowsHookEx(ProgressHook);
+        std::string log = CloseLog();
+        EXPECT_EQ(TransferAborted, outcome);
+        std::string first = c.install + "\\first";
+        EXPECT_EQ("Copy file : " + (c.status.empty() ? first : c.status), StatusAtPrompt);
+        EXPECT_EQ(c.bar, BarAtPrompt);
+        std::string expected = "File Copy: " + first + "\n";
+        if (!c.logged.empty()) expected += "File Copy: " + c.logged + "\n";
+        EXPECT_EQ(expected, log);
+        EXPECT_EQ("fresh", ReadWholeFile(src + "\\a"));
+        EXPECT_FALSE(FileExists(root + "\\x"));
+        DestroyWindow(::Setup.CurrentDialog);
+        ::Setup.CurrentDialog = 0;
+    }
+    strcpy(InstallPath, inst.c_str());
 }
 
 }  // namespace
