@@ -321,7 +321,9 @@ TEST(SetAside, NamesAndRecovery)
     for (auto &n : names) {
         char original[MAX_PATH] = "unchanged";
         EXPECT_EQ(n.original != 0, SetAsideTarget(n.name, original, sizeof original)) << n.name;
-        if (n.original) EXPECT_STREQ(n.original, original) << n.name;
+        if (n.original) {
+            EXPECT_STREQ(n.original, original) << n.name;
+        }
     }
     char small[4];
     EXPECT_FALSE(SetAsideTarget("long.~o01", small, sizeof small));
@@ -371,7 +373,9 @@ TEST(MoveReplacing, ReplacesWholeOnEitherFamily)
         EXPECT_EQ(c.moved, MoveReplacing(from.c_str(), to.c_str()));
         EXPECT_EQ(c.content, ReadWholeFile(to));
         EXPECT_EQ(c.asideTaken, FileExists(to + ".~o00"));
-        if (c.asideTaken) EXPECT_EQ("someone's", ReadWholeFile(to + ".~o00"));
+        if (c.asideTaken) {
+            EXPECT_EQ("someone's", ReadWholeFile(to + ".~o00"));
+        }
         EXPECT_FALSE(FileExists(to + ".~o01"));
     }
 }

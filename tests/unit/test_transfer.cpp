@@ -133,7 +133,9 @@ TEST_F(Transfer, PlanPerEntryType)
         EXPECT_EQ(c.source, plan.Source);
         EXPECT_EQ(c.destination, plan.Destination);
         // A planned entry's status line names its destination.
-        if (c.operation != EntryNothing) EXPECT_EQ(c.destination, plan.StatusPath);
+        if (c.operation != EntryNothing) {
+            EXPECT_EQ(c.destination, plan.StatusPath);
+        }
     }
 }
 
