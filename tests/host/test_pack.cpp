@@ -13,8 +13,10 @@
 #include "tools/setupkit/fileio.h"
 #include "tools/setupkit/lz.h"
 #include "tools/setupkit/pack.h"
+#include "pack_files.h"
 
 using namespace setupkit;
+using namespace pack_files;
 namespace fs = std::filesystem;
 
 namespace {
@@ -26,23 +28,6 @@ Bytes Text(size_t size, char fill)
     return data;
 }
 
-Bytes Random(size_t size, unsigned seed)
-{
-    std::mt19937 random(seed);
-    Bytes data(size);
-    for (uint8_t &byte : data) byte = (uint8_t)random();
-    return data;
-}
-
-void Write(const std::string &path, const Bytes &data)
-{
-    fs::create_directories(fs::path(path).parent_path());
-    WriteFileAtomic(path, data);
-}
-void Write(const std::string &path, const std::string &text)
-{
-    Write(path, Bytes(text.begin(), text.end()));
-}
 
 // A scratch folder with a product, an authoring file and a dummy SETUP.EXE.
 struct Workspace {

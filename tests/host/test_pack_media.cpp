@@ -19,35 +19,15 @@
 #include "tools/setupkit/fileio.h"
 #include "tools/setupkit/layout.h"
 #include "tools/setupkit/pack.h"
+#include "pack_files.h"
 #include "tools/setupkit/pack_list.h"
 
 using namespace setupkit;
+using namespace pack_files;
 namespace fs = std::filesystem;
 
 namespace {
 
-Bytes Random(size_t size, unsigned seed)
-{
-    std::mt19937 random(seed);
-    Bytes data(size);
-    for (uint8_t &byte : data) byte = (uint8_t)random();
-    return data;
-}
-
-void Write(const std::string &path, const Bytes &data)
-{
-    fs::create_directories(fs::path(path).parent_path());
-    WriteFileAtomic(path, data);
-}
-void Write(const std::string &path, const std::string &text)
-{
-    Write(path, Bytes(text.begin(), text.end()));
-}
-std::string Read(const std::string &path)
-{
-    Bytes data = ReadFileBytes(path);
-    return std::string(data.begin(), data.end());
-}
 
 std::string Capture(const std::string &command)
 {
