@@ -161,6 +161,9 @@ TRACE=""
 run_setup() {
   local layout="$1" mode="$2" disk="$CASE/disk-$1" inst="$CASE/inst-$1" t0 t1
   [ "$mode" = fresh ] && rm -rf "$inst"
+  # What the previous run wrote is on the disk before this one starts, so
+  # neither program's span includes the other's writing back.
+  sync
   SETUP_STATUS=""
   if [ -n "$TRACE" ]; then
     (cd "$disk" && WINEDEBUG=${RELAY_DEBUG:-+relay} exec wine "$disk/SETUP.EXE") >/dev/null 2>"$TRACE" </dev/null &
@@ -185,6 +188,7 @@ run_bare() {
   [ "$mode" = fresh ] && rm -rf "$out"
   mkdir -p "$out"
   if [ "$layout" = sub ]; then for i in $(seq 10); do mkdir -p "$out/$(printf 'd%02d' "$i")"; done; fi
+  sync
   : >"$list"
   for entry in "${entries[@]}"; do
     name="$(basename "$entry" .dat)"

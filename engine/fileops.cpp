@@ -248,40 +248,99 @@ static FileResult CopyOut(const SourceReader &reader, HANDLE output, FilePlaced 
     return result;
 }
 
-// A file stands at the destination. It must be replaceable: writable and, on
-// the NT family, open to deletion, which a rename over it needs (the open
-// fails exactly when the rename would). FileSkipped when it is the source.
+// What the standing destination is, read from its name alone: no handle is
+// opened and no volume is asked (on Wine each identity query is a round trip
+// to the mount manager, which cost more than the file's own writing).
+struct StandingFile {
+    DWORD Attributes;
+    DWORD SizeLow, SizeHigh;
+    FILETIME Written;
+};
+
+typedef BOOL(WINAPI *AttributesExFunction)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
+
+// GetFileAttributesExA is missing from Windows 95 and NT 3.51: looked up
+// once on the NT family; FindFirstFileA stands in for it on the 95 family
+// and wherever it is missing.
+static AttributesExFunction AttributesEx()
+{
+    static AttributesExFunction function;
+    static bool looked;
+    if (!looked && !IsWindows95Family()) {
+        HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        if (kernel) function = (AttributesExFunction)GetProcAddress(kernel, "GetFileAttributesExA");
+        looked = true;
+    }
+    return function;
+}
+
+static bool ReadStanding(const char *path, StandingFile *standing)
+{
+    AttributesExFunction attributesEx = AttributesEx();
+    if (attributesEx) {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!attributesEx(path, GetFileExInfoStandard, &data)) return false;
+        standing->Attributes = data.dwFileAttributes;
+        standing->SizeLow = data.nFileSizeLow;
+        standing->SizeHigh = data.nFileSizeHigh;
+        standing->Written = data.ftLastWriteTime;
+        return true;
+    }
+    // A name with wildcards would find other files.
+    if (strpbrk(path, "*?")) return false;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(path, &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    standing->Attributes = found.dwFileAttributes;
+    standing->SizeLow = found.nFileSizeLow;
+    standing->SizeHigh = found.nFileSizeHigh;
+    standing->Written = found.ftLastWriteTime;
+    return true;
+}
+
+// One file seen through two names has one size and one time of last
+// writing: only where both agree are the identities compared.
+static bool MayBeSource(HANDLE source, const StandingFile &standing)
+{
+    DWORD sizeHigh = 0;
+    DWORD sizeLow = GetFileSize(source, &sizeHigh);
+    FILETIME written;
+    if (!GetFileTime(source, 0, 0, &written)) return true;
+    return sizeLow == standing.SizeLow && sizeHigh == standing.SizeHigh &&
+           CompareFileTime(&written, &standing.Written) == 0;
+}
+
+static bool IsSource(HANDLE source, const char *destination)
+{
+    BY_HANDLE_FILE_INFORMATION ours, theirs;
+    return GetFileInformationByHandle(source, &ours) && FileIdentity(destination, &theirs) &&
+           SameIdentity(ours, theirs);
+}
+
+// A file stands at the destination. FileSkipped when it is the source
+// itself (in any spelling, also when read-only), FileDenied when it is
+// read-only or a directory: the platform refuses to replace such a file,
+// and Wine run as root would not. Whether it is in use is left to the
+// rename at the end, which fails exactly then, with the old file untouched.
 static FileResult CheckStanding(HANDLE source, const char *destination)
 {
-    DWORD access = GENERIC_WRITE | (IsWindows95Family() ? 0 : DELETE);
-    HANDLE file = CreateFileA(destination, access, ShareAll(), 0, OPEN_EXISTING, 0, 0);
-    BY_HANDLE_FILE_INFORMATION ours, theirs;
-    if (file == INVALID_HANDLE_VALUE) {
-        // A read-only source is never written over itself either.
-        bool same = GetFileInformationByHandle(source, &ours) &&
-                    FileIdentity(destination, &theirs) && SameIdentity(ours, theirs);
-        return same ? FileSkipped : FileDenied;
-    }
-    bool known = GetFileInformationByHandle(file, &theirs) != 0;
-    CloseHandle(file);
-    if (!known) return FileDenied;
-    if (GetFileInformationByHandle(source, &ours) && SameIdentity(ours, theirs)) return FileSkipped;
-    // Read-only is refused as the platform refuses it, also where the
-    // process may write such files anyway (Wine run as root).
-    if (theirs.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY))
-        return FileDenied;
+    StandingFile standing;
+    if (!ReadStanding(destination, &standing)) return IsSource(source, destination) ? FileSkipped : FileDenied;
+    if (MayBeSource(source, standing) && IsSource(source, destination)) return FileSkipped;
+    if (standing.Attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return FileDenied;
     return FileWritten;
 }
 
-// The temporary file beside the destination: its name with ".~NN" added,
-// created new so that no other file is overwritten. failure is set only when
-// no file could be made.
-static HANDLE CreateStagingFile(const char *destination, char *staging, FileResult *failure)
+// The temporary file for a destination: base with ".~NN" added, created new
+// so that no other file is overwritten. failure is set only when no file
+// could be made.
+static HANDLE CreateStagingFile(const char *base, DWORD access, char *staging,
+                                FileResult *failure)
 {
     for (int n = 0; n < NameTries; ++n) {
-        if (!FormatText(staging, MAX_PATH, "%s.~%02d", destination, n)) break;
-        HANDLE file = CreateFileA(staging, GENERIC_WRITE, 0, 0, CREATE_NEW,
-                                  FILE_ATTRIBUTE_NORMAL, 0);
+        if (!FormatText(staging, MAX_PATH, "%s.~%02d", base, n)) break;
+        HANDLE file = CreateFileA(staging, access, 0, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, 0);
         if (file != INVALID_HANDLE_VALUE) return file;
         DWORD error = GetLastError();
         if (!IsExistsError(error)) {
@@ -293,6 +352,99 @@ static HANDLE CreateStagingFile(const char *destination, char *staging, FileResu
     return INVALID_HANDLE_VALUE;
 }
 
+// During the transfer, files that replace others are staged in a directory
+// of their own inside the destination's directory. Making a name that does
+// not exist yet means reading the whole directory on a FAT drive and under
+// Wine, which in a directory of a thousand files costs more than writing
+// the file; in the staging directory nothing else stands. It is on the same
+// drive, so the staged file is still renamed into place.
+#define StagingDirectoryName "~STAGING.TMP"
+enum { StagingDirectorySlots = 16 };
+
+static bool StagingInDirectories;
+static int StagingDirectoryCount;
+static char StagingDirectories[StagingDirectorySlots][MAX_PATH];
+
+// Deletes the files a crashed run may have left in a staging directory.
+static void EmptyStagingDirectory(const char *directory)
+{
+    char pattern[MAX_PATH];
+    if (!JoinPath(pattern, sizeof pattern, directory, "*")) return;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    do {
+        char path[MAX_PATH];
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            JoinPath(path, sizeof path, directory, found.cFileName)) {
+            SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+            DeleteFileA(path);
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+void BeginStagingDirectories()
+{
+    StagingInDirectories = true;
+    StagingDirectoryCount = 0;
+}
+
+void EndStagingDirectories()
+{
+    for (int i = 0; i < StagingDirectoryCount; ++i) {
+        EmptyStagingDirectory(StagingDirectories[i]);
+        RemoveDirectoryA(StagingDirectories[i]);
+    }
+    StagingDirectoryCount = 0;
+    StagingInDirectories = false;
+}
+
+bool RemoveStagingLeftovers(const char *directory)
+{
+    char staging[MAX_PATH];
+    if (!JoinPath(staging, sizeof staging, directory, StagingDirectoryName)) return false;
+    DWORD attributes = GetFileAttributesA(staging);
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return false;
+    EmptyStagingDirectory(staging);
+    return RemoveDirectoryA(staging) != 0;
+}
+
+// The name to stage destination under, without the ".~NN": in the staging
+// directory of its directory where there is one (made on first use), else
+// beside it.
+static void StagingBase(const char *destination, char *base)
+{
+    CopyText(base, MAX_PATH, destination);
+    const char *slash = strrchr(destination, '\\');
+    if (!StagingInDirectories || !slash || slash == destination) return;
+    char directory[MAX_PATH];
+    size_t parent = (size_t)(slash - destination);
+    if (parent >= sizeof directory) return;
+    memcpy(directory, destination, parent);
+    directory[parent] = 0;
+    char staging[MAX_PATH];
+    if (!JoinPath(staging, sizeof staging, directory, StagingDirectoryName)) return;
+    int slot = 0;
+    while (slot < StagingDirectoryCount && lstrcmpiA(StagingDirectories[slot], staging) != 0) ++slot;
+    if (slot == StagingDirectoryCount) {
+        if (slot == StagingDirectorySlots) return;
+        if (!CreateDirectoryA(staging, 0)) {
+            // Left by a run that crashed: emptied and used again.
+            DWORD attributes = GetFileAttributesA(staging);
+            if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+                return;
+            EmptyStagingDirectory(staging);
+        }
+        CopyText(StagingDirectories[slot], MAX_PATH, staging);
+        ++StagingDirectoryCount;
+    }
+    char name[MAX_PATH];
+    // Room is left for the ".~NN" that follows.
+    if (JoinPath(name, sizeof name - 4, staging, slash + 1)) CopyText(base, MAX_PATH, name);
+}
+
 // Closes a written file; a failed close of a complete file is a failed write.
 static FileResult CloseWritten(HANDLE file, FileResult result)
 {
@@ -300,10 +452,88 @@ static FileResult CloseWritten(HANDLE file, FileResult result)
     return result;
 }
 
+// SetFileInformationByHandle (Windows Vista and later) renames a file through
+// the handle it was written with: one call, where MoveFileExA opens the file
+// once more by name. Looked up once; without it the staged file is closed and
+// moved.
+typedef BOOL(WINAPI *SetInformationFunction)(HANDLE, int, LPVOID, DWORD);
+enum { FileRenameInfoClass = 3 };  // FileRenameInfo of FILE_INFO_BY_HANDLE_CLASS
+
+// FILE_RENAME_INFO with room for a path.
+struct RenameInformation {
+    union {
+        BOOLEAN ReplaceIfExists;
+        DWORD Flags;
+    };
+    HANDLE RootDirectory;
+    DWORD FileNameLength;  // in bytes, without the terminator
+    WCHAR FileName[MAX_PATH];
+};
+
+static bool HandleRenameAllowed = true;
+
+void UseRenameThroughHandle(bool allowed) { HandleRenameAllowed = allowed; }
+
+static SetInformationFunction HandleRename()
+{
+    static SetInformationFunction function;
+    static bool looked;
+    if (!HandleRenameAllowed) return 0;
+    if (!looked) {
+        HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        if (kernel)
+            function = (SetInformationFunction)GetProcAddress(kernel, "SetFileInformationByHandle");
+        looked = true;
+    }
+    return function;
+}
+
+// Renames the open file to destination, replacing the file there. The name
+// is converted as CreateFileA converts it.
+static bool RenameOpenFile(SetInformationFunction setInformation, HANDLE file,
+                           const char *destination)
+{
+    RenameInformation rename;
+    memset(&rename, 0, sizeof rename);
+    rename.ReplaceIfExists = TRUE;
+    int length = MultiByteToWideChar(CP_ACP, 0, destination, -1, rename.FileName, MAX_PATH);
+    if (length <= 0) return false;
+    rename.FileNameLength = (DWORD)(length - 1) * sizeof(WCHAR);
+    return setInformation(file, FileRenameInfoClass, &rename, sizeof rename) != 0;
+}
+
+// Writes the new content to a staging file and puts it in place only
+// once complete: on any failure the staged file is removed and the standing
+// one is untouched. A standing file that is in use, or cannot be replaced for
+// any other reason, fails the rename.
+static FileResult Replace(const SourceReader &reader, const char *destination, FilePlaced *placed)
+{
+    SetInformationFunction renameOpen = IsWindows95Family() ? 0 : HandleRename();
+    char base[MAX_PATH], staging[MAX_PATH];
+    StagingBase(destination, base);
+    FileResult result = FileWritten;
+    HANDLE output = CreateStagingFile(base, GENERIC_WRITE | (renameOpen ? DELETE : 0), staging,
+                                      &result);
+    if (output == INVALID_HANDLE_VALUE) return result;
+    result = CopyOut(reader, output, placed);
+    if (renameOpen) {
+        // Every byte is written before the rename; a close that fails after
+        // it leaves the whole new file in place and is reported all the same.
+        if (result == FileWritten && !RenameOpenFile(renameOpen, output, destination))
+            result = MakeFailure(GetLastError());
+        result = CloseWritten(output, result);
+    } else {
+        result = CloseWritten(output, result);
+        if (result == FileWritten && !MoveReplacing(staging, destination))
+            result = MakeFailure(GetLastError());
+    }
+    if (result != FileWritten) DeleteFileA(staging);
+    return result;
+}
+
 // Writes the source to the destination, whole or not at all. Nothing at the
 // destination: the file is made under its own name and removed again on
-// failure. A file there: the new one is staged beside it and renamed over it
-// only once complete, so the old one stays on any failure.
+// failure. A file there: it is replaced only once the new one is complete.
 static FileResult Place(const SourceReader &reader, const char *destination, FilePlaced *placed)
 {
     HANDLE output = CreateFileA(destination, GENERIC_WRITE, 0, 0, CREATE_NEW,
@@ -318,14 +548,7 @@ static FileResult Place(const SourceReader &reader, const char *destination, Fil
     placed->Replaced = true;
     FileResult result = CheckStanding(reader.File, destination);
     if (result != FileWritten) return result;
-    char staging[MAX_PATH];
-    output = CreateStagingFile(destination, staging, &result);
-    if (output == INVALID_HANDLE_VALUE) return result;
-    result = CloseWritten(output, CopyOut(reader, output, placed));
-    if (result == FileWritten && !MoveReplacing(staging, destination))
-        result = MakeFailure(GetLastError());
-    if (result != FileWritten) DeleteFileA(staging);
-    return result;
+    return Replace(reader, destination, placed);
 }
 
 static void StartPlaced(FilePlaced *placed)

@@ -60,6 +60,22 @@ FileResult CopyRawFile(const char *source, const char *destination, FilePlaced *
 typedef void (*SourceOpenedHook)(unsigned long bytes);
 void SetSourceOpenedHook(SourceOpenedHook hook);
 
+// Between these, a file that replaces another is staged in "~STAGING.TMP",
+// a directory made inside the destination's directory on first use (up to
+// 16 of them), rather than beside the file; the end removes them. Outside,
+// it is staged beside the file.
+void BeginStagingDirectories();
+void EndStagingDirectories();
+// Removes a staging directory that a run which crashed left in directory,
+// with what it holds. True when there was one and it is gone.
+bool RemoveStagingLeftovers(const char *directory);
+
+// Where the platform has SetFileInformationByHandle (Windows Vista and
+// later) a staged file is renamed over the standing one through its own
+// handle; elsewhere it is closed and moved with MoveReplacing. Tests turn the
+// first way off to take the second on any Windows.
+void UseRenameThroughHandle(bool allowed);
+
 // Puts the closed file from in place of to, replacing a file there; across
 // drives the file is copied. The NT family does it in one MoveFileExA. The
 // Windows 95 family has no MoveFileExA: a file at to is renamed aside to

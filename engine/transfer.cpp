@@ -18,14 +18,18 @@
 #include "../ui/program_windows.h"
 
 // Makes and enters one directory level; the log records it when this call
-// made it. On the 95 family an earlier run that crashed while replacing a
-// file may have left it under its set-aside name: put right first.
+// made it. An earlier run that crashed while replacing a file may have left
+// its staging directory, and on the 95 family the old file under its
+// set-aside name: put right first.
 static bool MakeLoggedDirectory(const char *path)
 {
     bool created = false;
     bool entered = MakeDirectory(path, &created);
     if (created) LogLine(Setup.InstallLog, LogMadeDirFormat, path);
-    else if (entered && IsWindows95Family()) RecoverSetAsideFiles(path);
+    else if (entered) {
+        RemoveStagingLeftovers(path);
+        if (IsWindows95Family()) RecoverSetAsideFiles(path);
+    }
     RecordRunDirectory(path, created);
     return entered;
 }
@@ -391,9 +395,11 @@ TransferOutcome TransferFiles()
 
     if (IsWindows95Family()) RecoverSetAsideFiles(TempDir);
     SetSourceOpenedHook(ShowBeforeLongSource);
+    BeginStagingDirectories();
     TransferOutcome outcome = TransferCompleted;
     for (int disk = 1; disk <= DiskCount && outcome == TransferCompleted; ++disk)
         if (!WaitForDisk(disk) || !TransferDisk(disk)) outcome = TransferAborted;
+    EndStagingDirectories();
     SetSourceOpenedHook(0);
     return outcome;
 }

@@ -242,6 +242,158 @@ TEST(FileOperations, FailuresLeaveTheDestinationAsItWas)
     EXPECT_TRUE(ReadWholeFile(installed) == Pattern(5000));
 }
 
+// Gives path the time of last writing that model has.
+void CopyWriteTime(const std::string &model, const std::string &path)
+{
+    FILETIME written;
+    HANDLE from = CreateFileA(model.c_str(), GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, from);
+    ASSERT_TRUE(GetFileTime(from, 0, 0, &written));
+    CloseHandle(from);
+    HANDLE to = CreateFileA(path.c_str(), GENERIC_WRITE, 0, 0, OPEN_EXISTING, 0, 0);
+    ASSERT_NE(INVALID_HANDLE_VALUE, to);
+    ASSERT_TRUE(SetFileTime(to, 0, 0, &written));
+    CloseHandle(to);
+}
+
+// A standing file is judged from its name (the source itself is found only
+// where size and time agree) and replaced by renaming the staged file through
+// its handle or, as before Windows Vista, closed and moved: both ways give
+// one result per case, the old file kept on failure and nothing left behind.
+TEST(FileOperations, ReplacingAgreesOnEitherWayOfRenaming)
+{
+    std::string dir = ScratchDir("replacing");
+    std::string installed = dir + "\\installed.dll", source = dir + "\\new.dl_";
+    std::string packed = Compressed(Pattern(5000));
+    HANDLE held = INVALID_HANDLE_VALUE;
+    struct {
+        const char *name;
+        std::function<void()> prepare, release;
+        bool sourceItself;
+        FileResult result;
+    } cases[] = {
+        {"over a file", [] {}, [] {}, false, FileWritten},
+        {"held open without sharing",
+         [&] { held = CreateFileA(installed.c_str(), GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0); },
+         [&] { CloseHandle(held); }, false, FileDenied},
+        {"read-only", [&] { SetFileAttributesA(installed.c_str(), FILE_ATTRIBUTE_READONLY); },
+         [&] { SetFileAttributesA(installed.c_str(), FILE_ATTRIBUTE_NORMAL); }, false, FileDenied},
+        {"another file of the source's size and time",
+         [&] {
+             WriteWholeFile(installed, std::string(packed.size(), 'o'));
+             CopyWriteTime(source, installed);
+         },
+         [] {}, false, FileWritten},
+        {"the source itself", [] {}, [] {}, true, FileSkipped},
+        {"the source itself, read-only",
+         [&] { SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_READONLY); },
+         [&] { SetFileAttributesA(source.c_str(), FILE_ATTRIBUTE_NORMAL); }, true, FileSkipped},
+    };
+    std::string stagingDir = dir + "\\~STAGING.TMP";
+    for (int way = 0; way < 4; ++way) {
+        bool throughHandle = way & 1, inDirectory = way & 2;
+        UseRenameThroughHandle(throughHandle);
+        if (inDirectory) BeginStagingDirectories();
+        for (auto &c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (throughHandle ? ", through the handle" : ", moved") +
+                         (inDirectory ? ", staged in a directory" : ", staged beside"));
+            WriteWholeFile(source, packed);
+            WriteWholeFile(installed, "installed content");
+            std::string before = ReadWholeFile(installed);
+            c.prepare();
+            // The source itself is named in another spelling.
+            std::string target = c.sourceItself ? dir + "\\.\\NEW.DL_" : installed;
+            FilePlaced placed;
+            EXPECT_EQ(c.result, ExpandFile(source.c_str(), target.c_str(), &placed));
+            EXPECT_TRUE(placed.Replaced);
+            c.release();
+            if (c.result == FileWritten) {
+                EXPECT_TRUE(ReadWholeFile(installed) == Pattern(5000));
+            } else {
+                EXPECT_EQ(before, ReadWholeFile(installed));
+            }
+            EXPECT_TRUE(packed == ReadWholeFile(source));
+            EXPECT_EQ(0, StagingLeftovers(dir));
+            EXPECT_EQ(0, StagingLeftovers(stagingDir));
+        }
+        if (inDirectory) {
+            EXPECT_TRUE(FileExists(stagingDir));
+            EndStagingDirectories();
+        }
+        EXPECT_FALSE(FileExists(stagingDir));
+    }
+    UseRenameThroughHandle(true);
+}
+
+// Staging directories are made on first use, at most 16, taken over from a
+// run that crashed, and removed at the end; where none can be had the file
+// is staged beside as before.
+TEST(StagingDirectories, MadeOnUseTakenOverAndRemoved)
+{
+    std::string dir = ScratchDir("staging_dirs");
+    std::string source = dir + "\\new.bin";
+    WriteWholeFile(source, "new");
+    const int directories = 18;
+    struct {
+        const char *name;
+        std::function<void(const std::string &)> prepare;
+        bool staged;  // a staging directory there during the transfer
+    } cases[] = {
+        {"nothing there", [](const std::string &) {}, true},
+        {"left by a crash, with a staged file",
+         [](const std::string &d) {
+             CreateDirectoryA((d + "\\~STAGING.TMP").c_str(), 0);
+             WriteWholeFile(d + "\\~STAGING.TMP\\f.txt.~00", "partial");
+             SetFileAttributesA((d + "\\~STAGING.TMP\\f.txt.~00").c_str(), FILE_ATTRIBUTE_READONLY);
+         },
+         true},
+        {"a file of that name", [](const std::string &d) { WriteWholeFile(d + "\\~STAGING.TMP", "x"); },
+         false},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        BeginStagingDirectories();
+        int used = 0;
+        for (int i = 0; i < directories; ++i) {
+            std::string d = dir + "\\d" + std::to_string(i);
+            RemoveDirectoryA((d + "\\~STAGING.TMP").c_str());
+            CreateDirectoryA(d.c_str(), 0);
+            DeleteFileA((d + "\\~STAGING.TMP").c_str());
+            WriteWholeFile(d + "\\f.txt", "old");
+            if (i == 0) c.prepare(d);
+            EXPECT_EQ(FileWritten, CopyRawFile(source.c_str(), (d + "\\f.txt").c_str())) << i;
+            EXPECT_EQ("new", ReadWholeFile(d + "\\f.txt")) << i;
+            // Once 16 are made, the directories after stage beside the file.
+            bool expected = used < 16 && (i > 0 || c.staged);
+            used += expected;
+            DWORD attributes = GetFileAttributesA((d + "\\~STAGING.TMP").c_str());
+            bool staged = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+            EXPECT_EQ(expected, staged) << i;
+            EXPECT_EQ(0, StagingLeftovers(d)) << i;
+            if (staged) {
+                EXPECT_EQ(0, StagingLeftovers(d + "\\~STAGING.TMP")) << i;
+            }
+        }
+        EndStagingDirectories();
+        for (int i = 0; i < directories; ++i) {
+            std::string d = dir + "\\d" + std::to_string(i);
+            bool fileLeft = i == 0 && !c.staged;
+            EXPECT_EQ(fileLeft, FileExists(d + "\\~STAGING.TMP")) << i;
+            if (fileLeft) DeleteFileA((d + "\\~STAGING.TMP").c_str());
+        }
+    }
+    // Outside the transfer nothing is made.
+    std::string d = dir + "\\d0";
+    EXPECT_EQ(FileWritten, CopyRawFile(source.c_str(), (d + "\\f.txt").c_str()));
+    EXPECT_FALSE(FileExists(d + "\\~STAGING.TMP"));
+    // What a crash left is removed when its directory is entered again.
+    CreateDirectoryA((d + "\\~STAGING.TMP").c_str(), 0);
+    WriteWholeFile(d + "\\~STAGING.TMP\\f.txt.~00", "partial");
+    EXPECT_TRUE(RemoveStagingLeftovers(d.c_str()));
+    EXPECT_FALSE(FileExists(d + "\\~STAGING.TMP"));
+    EXPECT_FALSE(RemoveStagingLeftovers(d.c_str()));
+}
+
 // With no file at the destination the new file is written under its own
 // name; every failure removes it again, so the destination stays absent.
 TEST(FileOperations, FailuresLeaveANewDestinationAbsent)
