@@ -26,7 +26,10 @@
 # SETUP_EXE=path measures another SETUP.EXE (an earlier build) against the
 # same yardstick; ROUNDS=n rounds per case; CALLS=0 skips the call counts;
 # TRANSFER_ONLY=1 runs the transfer benchmark alone; LAYOUTS="sub" or
-# "flat" one layout; KEEP_TRACE=prefix keeps the relay traces.
+# "flat" one layout; KEEP_TRACE=prefix keeps the relay traces (as
+# prefix.LAYOUT.MODE.setup and .bare); RELAY_DEBUG=+timestamp,+relay times
+# SETUP.EXE's traced calls. Every timed run starts after a sync, so that no
+# program's span holds the writing back of what ran before it.
 set -u
 BUILD_DIR="$(cd "${1:?build directory}" && pwd)"
 export BUILD_DIR
@@ -215,14 +218,15 @@ file_functions="CreateFileA CreateFileW OpenFile _lopen _lcreat _lclose _lread _
   FindFirstFileW FindFirstFileExW FindNextFileA FindNextFileW FindClose MoveFileA MoveFileW
   MoveFileExA MoveFileExW MoveFileWithProgressW DeleteFileA DeleteFileW GetFileInformationByHandle
   SetEndOfFile SetFileTime GetFileTime CopyFileA CopyFileW CreateDirectoryA CreateDirectoryW
-  SetCurrentDirectoryA SetCurrentDirectoryW GetFileType FlushFileBuffers"
+  SetCurrentDirectoryA SetCurrentDirectoryW GetFileType FlushFileBuffers SetFileInformationByHandle
+  RemoveDirectoryA RemoveDirectoryW"
 relay_include="$(for f in $file_functions; do printf 'KERNEL32.%s;KERNELBASE.%s;' "$f" "$f"; done)"
 
 # calls TRACE: "all reads-and-writes-excluded" per file, outermost calls only.
 calls_per_file() {
   python3 - "$1" "$count" <<'PY'
 import re, sys
-call = re.compile(r'^([0-9a-f]+):(Call|Ret) +(?:KERNEL32|KERNELBASE)\.(\w+)', re.I)
+call = re.compile(r'^(?:[0-9.]+:)?([0-9a-f]+):(Call|Ret) +(?:KERNEL32|KERNELBASE)\.(\w+)', re.I)
 io = {'ReadFile', 'WriteFile', '_lread', '_lwrite', '_hread', '_hwrite'}
 depth, every, other = {}, 0, 0
 with open(sys.argv[1], errors='replace') as trace:
@@ -273,9 +277,10 @@ for layout in ${LAYOUTS:-sub flat}; do
       TRACE="$CASE/relay.txt"
       run_setup "$layout" "$mode"
       calls_setup[$layout/$mode]="$(calls_per_file "$TRACE")"
+      [ -n "${KEEP_TRACE:-}" ] && cp "$TRACE" "$KEEP_TRACE.$layout.$mode.setup"
       run_bare "$layout" "$mode"
       calls_bare[$layout/$mode]="$(calls_per_file "$TRACE")"
-      [ -n "${KEEP_TRACE:-}" ] && cp "$TRACE" "$KEEP_TRACE.$layout.$mode"
+      [ -n "${KEEP_TRACE:-}" ] && cp "$TRACE" "$KEEP_TRACE.$layout.$mode.bare"
       rm -f "$TRACE"
       TRACE=""
       wine reg delete 'HKCU\Software\Wine\Debug' /v RelayInclude /f >/dev/null 2>&1
