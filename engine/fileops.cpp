@@ -365,7 +365,18 @@ static bool StagingInDirectories;
 static int StagingDirectoryCount;
 static char StagingDirectories[StagingDirectorySlots][MAX_PATH];
 
-// Deletes the files a crashed run may have left in a staging directory.
+// A staged file's name: any name with ".~NN" added.
+static bool IsStagedName(const char *name)
+{
+    size_t length = strlen(name);
+    return length > 4 && name[length - 4] == '.' && name[length - 3] == '~' &&
+           name[length - 2] >= '0' && name[length - 2] <= '9' && name[length - 1] >= '0' &&
+           name[length - 1] <= '9';
+}
+
+// Deletes the staged files a crashed run may have left in a staging
+// directory. Nothing else is touched: a directory of that name that someone
+// else made keeps its files, and then stays.
 static void EmptyStagingDirectory(const char *directory)
 {
     char pattern[MAX_PATH];
@@ -375,11 +386,9 @@ static void EmptyStagingDirectory(const char *directory)
     if (search == INVALID_HANDLE_VALUE) return;
     do {
         char path[MAX_PATH];
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            JoinPath(path, sizeof path, directory, found.cFileName)) {
-            SetFileAttributesA(path, FILE_ATTRIBUTE_NORMAL);
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsStagedName(found.cFileName) &&
+            JoinPath(path, sizeof path, directory, found.cFileName))
             DeleteFileA(path);
-        }
     } while (FindNextFileA(search, &found));
     FindClose(search);
 }

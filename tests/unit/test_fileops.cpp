@@ -344,7 +344,6 @@ TEST(StagingDirectories, MadeOnUseTakenOverAndRemoved)
          [](const std::string &d) {
              CreateDirectoryA((d + "\\~STAGING.TMP").c_str(), 0);
              WriteWholeFile(d + "\\~STAGING.TMP\\f.txt.~00", "partial");
-             SetFileAttributesA((d + "\\~STAGING.TMP\\f.txt.~00").c_str(), FILE_ATTRIBUTE_READONLY);
          },
          true},
         {"a file of that name", [](const std::string &d) { WriteWholeFile(d + "\\~STAGING.TMP", "x"); },
@@ -392,6 +391,18 @@ TEST(StagingDirectories, MadeOnUseTakenOverAndRemoved)
     EXPECT_TRUE(RemoveStagingLeftovers(d.c_str()));
     EXPECT_FALSE(FileExists(d + "\\~STAGING.TMP"));
     EXPECT_FALSE(RemoveStagingLeftovers(d.c_str()));
+    // A directory of that name holding anything but staged files is someone
+    // else's: only staged files go, the rest and the directory stay.
+    CreateDirectoryA((d + "\\~STAGING.TMP").c_str(), 0);
+    WriteWholeFile(d + "\\~STAGING.TMP\\f.txt.~07", "partial");
+    WriteWholeFile(d + "\\~STAGING.TMP\\notes.~7", "mine");
+    EXPECT_FALSE(RemoveStagingLeftovers(d.c_str()));
+    EXPECT_FALSE(FileExists(d + "\\~STAGING.TMP\\f.txt.~07"));
+    EXPECT_EQ("mine", ReadWholeFile(d + "\\~STAGING.TMP\\notes.~7"));
+    BeginStagingDirectories();
+    EXPECT_EQ(FileWritten, CopyRawFile(source.c_str(), (d + "\\f.txt").c_str()));
+    EndStagingDirectories();
+    EXPECT_EQ("mine", ReadWholeFile(d + "\\~STAGING.TMP\\notes.~7"));
 }
 
 // With no file at the destination the new file is written under its own
