@@ -76,11 +76,14 @@ if [ -n "${LZ32_EXE:-}" ]; then
   mkdir -p "$work/x-lz32"
   list="$work/lz32-list.txt"
   : >"$list"
+  # Wine shows the Linux root as Z:, so the names are spelled here rather
+  # than by a winepath call per file (one of 512 could come back empty).
+  zpath() { local p="Z:$1"; printf '%s' "${p//\//\\}"; }
   for f in "$work"/j1/*; do
     name="$(basename "$f")"
-    printf '%s\t%s\r\n' "$(winepath -w "$f" 2>/dev/null)" "$(winepath -w "$work/x-lz32/$name" 2>/dev/null)" >>"$list"
+    printf '%s\t%s\r\n' "$(zpath "$f")" "$(zpath "$work/x-lz32/$name")" >>"$list"
   done
-  wine "$LZ32_EXE" "$(winepath -w "$list" 2>/dev/null)" </dev/null 2>/dev/null | tr -d '\r' >"$work/lz32.out"
+  wine "$LZ32_EXE" "$(zpath "$list")" </dev/null 2>/dev/null | tr -d '\r' >"$work/lz32.out"
   read -r n failed seconds <"$work/lz32.out"
   if [ "${n:-0}" -gt 0 ] && [ "${failed:-1}" = 0 ]; then
     lz32="$(awk -v b="$bytes" -v s="$seconds" 'BEGIN { printf "%7.1f MB/s   (%.3f s, its own clock)", b / 1048576 / s, s }')"
