@@ -2,17 +2,24 @@
 
 namespace {
 
-enum { Crc32Polynomial = 0xEDB88320u, ByteValues = 256 };
+enum { Crc32Polynomial = 0xEDB88320u, ByteValues = 256, Slices = 4 };
 
+// Four tables: Entry[0] is the classic one, and Entry[s] advances a byte by
+// s more zero bytes, so that four bytes are taken in one step ("slicing by
+// four"). Every file the program writes goes through here, and a byte at a
+// time cost a tenth of the time of a bare expansion.
 struct Crc32Table {
-    unsigned long Entry[ByteValues];
+    unsigned int Entry[Slices][ByteValues];
     Crc32Table()
     {
-        for (unsigned long n = 0; n < ByteValues; ++n) {
-            unsigned long c = n;
+        for (unsigned int n = 0; n < ByteValues; ++n) {
+            unsigned int c = n;
             for (int bit = 0; bit < 8; ++bit) c = (c & 1) ? Crc32Polynomial ^ (c >> 1) : c >> 1;
-            Entry[n] = c;
+            Entry[0][n] = c;
         }
+        for (unsigned int n = 0; n < ByteValues; ++n)
+            for (unsigned int s = 1; s < Slices; ++s)
+                Entry[s][n] = (Entry[s - 1][n] >> 8) ^ Entry[0][Entry[s - 1][n] & 0xFF];
     }
 };
 
@@ -23,7 +30,14 @@ const Crc32Table Table;
 unsigned long UpdateCrc32(unsigned long crc, const void *data, size_t size)
 {
     const unsigned char *byte = (const unsigned char *)data;
-    unsigned long c = (crc ^ 0xFFFFFFFFul) & 0xFFFFFFFFul;
-    for (size_t i = 0; i < size; ++i) c = Table.Entry[(c ^ byte[i]) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFul;
+    unsigned int c = (unsigned int)(crc ^ 0xFFFFFFFFul);
+    // Bytes are assembled one by one: any alignment, either byte order.
+    for (; size >= Slices; size -= Slices, byte += Slices) {
+        c ^= (unsigned int)byte[0] | (unsigned int)byte[1] << 8 | (unsigned int)byte[2] << 16 |
+             (unsigned int)byte[3] << 24;
+        c = Table.Entry[3][c & 0xFF] ^ Table.Entry[2][(c >> 8) & 0xFF] ^
+            Table.Entry[1][(c >> 16) & 0xFF] ^ Table.Entry[0][c >> 24];
+    }
+    for (; size; --size, ++byte) c = Table.Entry[0][(c ^ *byte) & 0xFF] ^ (c >> 8);
+    return (unsigned long)(c ^ 0xFFFFFFFFu);
 }

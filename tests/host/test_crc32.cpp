@@ -30,3 +30,25 @@ TEST(Crc32, PiecesGiveTheWhole)
         EXPECT_EQ(crc, 0x414FA339ul) << "cut at " << cut;
     }
 }
+
+// The four-byte steps agree with the definition, bit by bit, for every
+// length around them, at every alignment, and for bytes with the top bit set.
+unsigned long BitwiseCrc32(const unsigned char *data, size_t size)
+{
+    unsigned long c = 0xFFFFFFFFul;
+    for (size_t i = 0; i < size; ++i) {
+        c ^= data[i];
+        for (int bit = 0; bit < 8; ++bit) c = (c & 1) ? 0xEDB88320ul ^ (c >> 1) : c >> 1;
+    }
+    return c ^ 0xFFFFFFFFul;
+}
+
+TEST(Crc32, EveryLengthAndAlignmentAgreesWithTheDefinition)
+{
+    unsigned char buffer[80];
+    for (size_t i = 0; i < sizeof buffer; ++i) buffer[i] = (unsigned char)(i * 151 + 77);
+    for (size_t offset = 0; offset < 4; ++offset)
+        for (size_t size = 0; offset + size <= sizeof buffer && size <= 70; ++size)
+            EXPECT_EQ(UpdateCrc32(Crc32Start, buffer + offset, size), BitwiseCrc32(buffer + offset, size))
+                << "offset " << offset << ", " << size << " bytes";
+}
