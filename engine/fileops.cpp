@@ -68,19 +68,6 @@ bool IsSameFile(const char *first, const char *second)
     return FileIdentity(first, &a) && FileIdentity(second, &b) && SameIdentity(a, b);
 }
 
-unsigned long long FileSizeOf(const char *path)
-{
-    // FindFirstFileA, not GetFileAttributesExA, which Windows 95 lacks. A
-    // name with wildcards would find other files.
-    if (strpbrk(path, "*?")) return 0;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path, &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    FindClose(search);
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return 0;
-    return ((unsigned long long)found.nFileSizeHigh << 32) | found.nFileSizeLow;
-}
-
 bool MakeDirectory(const char *path, bool *created)
 {
     SECURITY_ATTRIBUTES attributes = {12, 0, TRUE};
@@ -117,7 +104,10 @@ static FileResult MakeFailure(DWORD error) { return IsRoomError(error) ? FileNoR
 // with ".~oNN" added (the staging file has ".~NN").
 #define SetAsideFormat "%s.~o%02d"
 #define SetAsideSuffix ".~o"
-enum { SetAsideSuffixLength = 3, SetAsideDigits = 2, NameTries = 100 };
+#define StagingFormat "%s.~%02d"
+#define StagingMarker ".~"
+// Room for the ".~NN" a staging name adds.
+enum { SetAsideDigits = 2, StagingSuffixLength = 4, NameTries = 100 };
 
 // Renames path to a fresh set-aside name beside it. 1 when set aside, 0 when
 // no file was there, -1 on failure (the error left in GetLastError).
@@ -154,20 +144,28 @@ bool MoveReplacing(const char *from, const char *to)
     return true;
 }
 
+// The length of name without a suffix of marker and two digits ("%s.~oNN",
+// "%s.~NN"), or 0 when name has no such suffix.
+static size_t LengthBeforeNumberedSuffix(const char *name, const char *marker)
+{
+    size_t length = strlen(name), markerLength = strlen(marker);
+    size_t suffix = markerLength + SetAsideDigits;
+    if (length <= suffix) return 0;
+    const char *tail = name + length - suffix;
+    if (strncmp(tail, marker, markerLength) != 0) return 0;
+    for (int i = 0; i < SetAsideDigits; ++i) {
+        char digit = tail[markerLength + i];
+        if (digit < '0' || digit > '9') return 0;
+    }
+    return length - suffix;
+}
+
 bool SetAsideTarget(const char *name, char *original, size_t capacity)
 {
-    size_t length = strlen(name);
-    size_t suffix = SetAsideSuffixLength + SetAsideDigits;
-    if (length <= suffix) return false;
-    const char *tail = name + length - suffix;
-    if (strncmp(tail, SetAsideSuffix, SetAsideSuffixLength) != 0) return false;
-    for (int i = 0; i < SetAsideDigits; ++i) {
-        char digit = tail[SetAsideSuffixLength + i];
-        if (digit < '0' || digit > '9') return false;
-    }
-    if (length - suffix >= capacity) return false;
-    memcpy(original, name, length - suffix);
-    original[length - suffix] = 0;
+    size_t length = LengthBeforeNumberedSuffix(name, SetAsideSuffix);
+    if (!length || length >= capacity) return false;
+    memcpy(original, name, length);
+    original[length] = 0;
     return true;
 }
 
@@ -259,19 +257,13 @@ struct StandingFile {
 
 typedef BOOL(WINAPI *AttributesExFunction)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
 
-// GetFileAttributesExA is missing from Windows 95 and NT 3.51: looked up
-// once on the NT family; FindFirstFileA stands in for it on the 95 family
-// and wherever it is missing.
+// GetFileAttributesExA is missing from Windows 95 and NT 3.51: used on the
+// NT family where it is there; FindFirstFileA stands in for it on the 95
+// family and wherever it is missing.
 static AttributesExFunction AttributesEx()
 {
-    static AttributesExFunction function;
-    static bool looked;
-    if (!looked && !IsWindows95Family()) {
-        HMODULE kernel = GetModuleHandleA("kernel32.dll");
-        if (kernel) function = (AttributesExFunction)GetProcAddress(kernel, "GetFileAttributesExA");
-        looked = true;
-    }
-    return function;
+    static KernelFunction attributesEx = {"GetFileAttributesExA", false, 0};
+    return (AttributesExFunction)NtKernelFunction(&attributesEx);
 }
 
 static bool ReadStanding(const char *path, StandingFile *standing)
@@ -297,6 +289,13 @@ static bool ReadStanding(const char *path, StandingFile *standing)
     standing->SizeHigh = found.nFileSizeHigh;
     standing->Written = found.ftLastWriteTime;
     return true;
+}
+
+unsigned long long FileSizeOf(const char *path)
+{
+    StandingFile standing;
+    if (!ReadStanding(path, &standing) || (standing.Attributes & FILE_ATTRIBUTE_DIRECTORY)) return 0;
+    return ((unsigned long long)standing.SizeHigh << 32) | standing.SizeLow;
 }
 
 // One file seen through two names has one size and one time of last
@@ -339,7 +338,7 @@ static HANDLE CreateStagingFile(const char *base, DWORD access, char *staging,
                                 FileResult *failure)
 {
     for (int n = 0; n < NameTries; ++n) {
-        if (!FormatText(staging, MAX_PATH, "%s.~%02d", base, n)) break;
+        if (!FormatText(staging, MAX_PATH, StagingFormat, base, n)) break;
         HANDLE file = CreateFileA(staging, access, 0, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, 0);
         if (file != INVALID_HANDLE_VALUE) return file;
         DWORD error = GetLastError();
@@ -366,13 +365,7 @@ static int StagingDirectoryCount;
 static char StagingDirectories[StagingDirectorySlots][MAX_PATH];
 
 // A staged file's name: any name with ".~NN" added.
-static bool IsStagedName(const char *name)
-{
-    size_t length = strlen(name);
-    return length > 4 && name[length - 4] == '.' && name[length - 3] == '~' &&
-           name[length - 2] >= '0' && name[length - 2] <= '9' && name[length - 1] >= '0' &&
-           name[length - 1] <= '9';
-}
+static bool IsStagedName(const char *name) { return LengthBeforeNumberedSuffix(name, StagingMarker) != 0; }
 
 // Deletes the staged files a crashed run may have left in a staging
 // directory. Nothing else is touched: a directory of that name that someone
@@ -450,8 +443,8 @@ static void StagingBase(const char *destination, char *base)
         ++StagingDirectoryCount;
     }
     char name[MAX_PATH];
-    // Room is left for the ".~NN" that follows.
-    if (JoinPath(name, sizeof name - 4, staging, slash + 1)) CopyText(base, MAX_PATH, name);
+    if (JoinPath(name, sizeof name - StagingSuffixLength, staging, slash + 1))
+        CopyText(base, MAX_PATH, name);
 }
 
 // Closes a written file; a failed close of a complete file is a failed write.
@@ -485,16 +478,9 @@ void UseRenameThroughHandle(bool allowed) { HandleRenameAllowed = allowed; }
 
 static SetInformationFunction HandleRename()
 {
-    static SetInformationFunction function;
-    static bool looked;
+    static KernelFunction setInformation = {"SetFileInformationByHandle", false, 0};
     if (!HandleRenameAllowed) return 0;
-    if (!looked) {
-        HMODULE kernel = GetModuleHandleA("kernel32.dll");
-        if (kernel)
-            function = (SetInformationFunction)GetProcAddress(kernel, "SetFileInformationByHandle");
-        looked = true;
-    }
-    return function;
+    return (SetInformationFunction)NtKernelFunction(&setInformation);
 }
 
 // Renames the open file to destination, replacing the file there. The name
@@ -517,7 +503,7 @@ static bool RenameOpenFile(SetInformationFunction setInformation, HANDLE file,
 // any other reason, fails the rename.
 static FileResult Replace(const SourceReader &reader, const char *destination, FilePlaced *placed)
 {
-    SetInformationFunction renameOpen = IsWindows95Family() ? 0 : HandleRename();
+    SetInformationFunction renameOpen = HandleRename();
     char base[MAX_PATH], staging[MAX_PATH];
     StagingBase(destination, base);
     FileResult result = FileWritten;
@@ -584,13 +570,22 @@ static void ReportSource(HANDLE file, unsigned long length, bool known)
     SourceHook(known ? length : GetFileSize(file, 0));
 }
 
+// What both operations begin with: placed (or own, when none is given)
+// emptied, and the source opened.
+static HANDLE StartPlacing(const char *source, FilePlaced **placed, FilePlaced *own,
+                           FileResult *result)
+{
+    if (!*placed) *placed = own;
+    StartPlaced(*placed);
+    *result = FileWritten;
+    return OpenSource(source, result);
+}
+
 FileResult ExpandFile(const char *source, const char *destination, FilePlaced *placed)
 {
     FilePlaced own;
-    if (!placed) placed = &own;
-    StartPlaced(placed);
-    FileResult result = FileWritten;
-    HANDLE file = OpenSource(source, &result);
+    FileResult result;
+    HANDLE file = StartPlacing(source, &placed, &own, &result);
     if (file == INVALID_HANDLE_VALUE) return result;
     // The header is read here, from the one handle, before the library sees it.
     unsigned char header[LzHeaderSize];
@@ -629,10 +624,8 @@ FileResult ExpandFile(const char *source, const char *destination, FilePlaced *p
 FileResult CopyRawFile(const char *source, const char *destination, FilePlaced *placed)
 {
     FilePlaced own;
-    if (!placed) placed = &own;
-    StartPlaced(placed);
-    FileResult result = FileWritten;
-    HANDLE file = OpenSource(source, &result);
+    FileResult result;
+    HANDLE file = StartPlacing(source, &placed, &own, &result);
     if (file == INVALID_HANDLE_VALUE) return result;
     ReportSource(file, 0, false);
     SourceReader reader = {file, -1, 0, 0, 0};

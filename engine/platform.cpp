@@ -15,3 +15,14 @@ bool IsWindows95Family()
     if (family < 0) family = (GetVersion() & Windows95FamilyBit) ? 1 : 0;
     return family == 1;
 }
+
+void (*NtKernelFunction(KernelFunction *function))()
+{
+    if (!function->Looked) {
+        function->Looked = true;
+        HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
+        if (kernel && !IsWindows95Family())
+            function->Address = (void (*)())GetProcAddress(kernel, function->Name);
+    }
+    return function->Address;
+}

@@ -6,3 +6,14 @@
 #pragma once
 
 bool IsWindows95Family();
+
+// A KERNEL32 function newer than some supported Windows, looked up once on
+// the NT family; null on the 95 family and where the system lacks it, so
+// that the caller takes its fallback. Callers keep one of these per
+// function: {"Name"}.
+struct KernelFunction {
+    const char *Name;
+    bool Looked;
+    void (*Address)();
+};
+void (*NtKernelFunction(KernelFunction *function))();

@@ -24,15 +24,8 @@ typedef DWORD(WINAPI *LongPathNameProc)(LPCSTR, LPSTR, DWORD);
 // 95 family, so that one way is taken on all three.
 LongPathNameProc SystemLongPathName()
 {
-    static bool asked = false;
-    static LongPathNameProc proc = 0;
-    if (!asked) {
-        asked = true;
-        HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
-        if (kernel && !IsWindows95Family())
-            proc = (LongPathNameProc)(void (*)())GetProcAddress(kernel, "GetLongPathNameA");
-    }
-    return proc;
+    static KernelFunction longPathName = {"GetLongPathNameA", false, 0};
+    return (LongPathNameProc)NtKernelFunction(&longPathName);
 }
 
 // Length of the prefix that names the root: "C:\" or "\\server\share\".
