@@ -19,24 +19,31 @@
 # outside it; the first file is a 200-byte one for that reason. The bare
 # program's own clock over its whole loop, and SETUP.EXE's window from the
 # progress dialog appearing to the group page appearing (seen by the UI
-# driver, +-50 ms), are printed as cross-checks. Each program runs ROUNDS
-# times (default 3); the medians are compared.
+# driver, +-50 ms), are printed as cross-checks. Each round runs both
+# programs, one right after the other (which one first alternates from round
+# to round), ROUNDS times (default 5). The disk of this shared machine is
+# faster or slower from one minute to the next (single spans of one program
+# vary by a fifth), so each round's SETUP.EXE span is divided by the bare
+# span of the same round, and the median of these paired ratios is the
+# figure the target is judged on; the ratio of the two programs' median
+# spans is printed beside it.
 #
 # usage: bench/run-bench.sh BUILD_DIR
 # SETUP_EXE=path measures another SETUP.EXE (an earlier build) against the
 # same yardstick; ROUNDS=n rounds per case; CALLS=0 skips the call counts;
 # TRANSFER_ONLY=1 runs the transfer benchmark alone; LAYOUTS="sub" or
-# "flat" one layout; KEEP_TRACE=prefix keeps the relay traces (as
-# prefix.LAYOUT.MODE.setup and .bare); RELAY_DEBUG=+timestamp,+relay times
-# SETUP.EXE's traced calls. Every timed run starts after a sync, so that no
-# program's span holds the writing back of what ran before it.
+# "flat" one layout; MODES="fresh" or "over" one case; KEEP_TRACE=prefix
+# keeps the relay traces (as prefix.LAYOUT.MODE.setup and .bare);
+# RELAY_DEBUG=+timestamp,+relay times the traced calls of both programs.
+# Every timed run starts after a sync, so that no program's span holds the
+# writing back of what ran before it.
 set -u
 BUILD_DIR="$(cd "${1:?build directory}" && pwd)"
 export BUILD_DIR
 here="$(cd "$(dirname "$0")" && pwd)"
 SOURCE_DIR="$(cd "$here/.." && pwd)"
 export SOURCE_DIR
-ROUNDS="${ROUNDS:-3}"
+ROUNDS="${ROUNDS:-5}"
 bench="$BUILD_DIR/bench"
 export WINEPREFIX="$bench/wineprefix"
 . "$SOURCE_DIR/tests/harness/session.sh"
@@ -199,7 +206,7 @@ run_bare() {
     printf '%s\t%s\r\n' "$(winpath "$disk")\\${name^^}.DA_" "$(winpath "$out")\\${dest//\//\\}" >>"$list"
   done
   if [ -n "$TRACE" ]; then
-    result="$(WINEDEBUG=+relay wine "$bare" "$(winpath "$list")" 2>"$TRACE" </dev/null | tr -d '\r')"
+    result="$(WINEDEBUG=${RELAY_DEBUG:-+relay} wine "$bare" "$(winpath "$list")" 2>"$TRACE" </dev/null | tr -d '\r')"
   else
     result="$(wine "$bare" "$(winpath "$list")" 2>/dev/null </dev/null | tr -d '\r')"
   fi
@@ -209,7 +216,11 @@ run_bare() {
   bare_clocks+=("$(echo "$result" | awk '{print $3}')")
 }
 
-median() { printf '%s\n' "$@" | sort -n | awk '{v[NR] = $1} END {print v[int((NR + 1) / 2)]}'; }
+median() {
+  printf '%s\n' "$@" | sort -n |
+    awk '{v[NR] = $1} END {if (NR % 2) print v[(NR + 1) / 2]; else printf "%.3f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2}'
+}
+quotient() { awk -v s="$1" -v b="$2" 'BEGIN { printf "%.3f", (b > 0) ? s / b : 0 }'; }
 
 # The file functions the count covers, in both DLLs.
 file_functions="CreateFileA CreateFileW OpenFile _lopen _lcreat _lclose _lread _lwrite _hread _hwrite
@@ -247,25 +258,32 @@ print('%.1f %.1f' % (every / files, other / files))
 PY
 }
 
-declare -A ratio calls_setup calls_bare time_setup time_bare
+declare -A ratio ratio_of_medians calls_setup calls_bare time_setup time_bare
 for layout in ${LAYOUTS:-sub flat}; do
   make_layout_disk "$layout"
-  for mode in fresh over; do
+  for mode in ${MODES:-fresh over}; do
     setup_spans=(); setup_windows=(); bare_spans=(); bare_clocks=()
     echo "== $layout / $mode: warming the file cache"
     run_bare "$layout" fresh
     if [ "$mode" = over ]; then run_setup "$layout" fresh; fi
-    setup_spans=(); setup_windows=(); bare_spans=(); bare_clocks=()
+    setup_spans=(); setup_windows=(); bare_spans=(); bare_clocks=(); paired=()
     for round in $(seq "$ROUNDS"); do
-      run_setup "$layout" "$mode"
-      run_bare "$layout" "$mode"
-      echo "   round $round: SETUP.EXE ${setup_spans[-1]} s (dialog up ${setup_windows[-1]} s); bare ${bare_spans[-1]} s (own clock ${bare_clocks[-1]} s)"
+      if [ $((round % 2)) = 1 ]; then
+        run_setup "$layout" "$mode"
+        run_bare "$layout" "$mode"
+      else
+        run_bare "$layout" "$mode"
+        run_setup "$layout" "$mode"
+      fi
+      paired+=("$(quotient "${setup_spans[-1]}" "${bare_spans[-1]}")")
+      echo "   round $round: SETUP.EXE ${setup_spans[-1]} s (dialog up ${setup_windows[-1]} s); bare ${bare_spans[-1]} s (own clock ${bare_clocks[-1]} s); ratio ${paired[-1]}"
     done
     s="$(median "${setup_spans[@]}")"
     b="$(median "${bare_spans[@]}")"
     time_setup[$layout/$mode]="$s"
     time_bare[$layout/$mode]="$b"
-    ratio[$layout/$mode]="$(awk -v s="$s" -v b="$b" 'BEGIN { printf "%.3f", (b > 0) ? s / b : 0 }')"
+    ratio[$layout/$mode]="$(median "${paired[@]}")"
+    ratio_of_medians[$layout/$mode]="$(quotient "$s" "$b")"
     calls_setup[$layout/$mode]="- -"
     calls_bare[$layout/$mode]="- -"
     if [ "${CALLS:-1}" != 0 ]; then
@@ -290,17 +308,18 @@ for layout in ${LAYOUTS:-sub flat}; do
 done
 
 echo "== result ($(basename "$BUILD_DIR") build, $(basename "$(dirname "$setup_exe")")/$(basename "$setup_exe"); medians of $ROUNDS rounds, first to last file written)"
-printf '   %-26s %9s %9s %7s %7s  %-13s %-13s\n' case "SETUP s" "bare s" ratio target "SETUP calls" "bare calls"
+printf '   %-26s %9s %9s %7s %7s %7s  %-13s %-13s\n' case "SETUP s" "bare s" ratio target "(ratio" "SETUP calls" "bare calls"
 for layout in ${LAYOUTS:-sub flat}; do
-  for mode in fresh over; do
+  for mode in ${MODES:-fresh over}; do
     key="$layout/$mode"
     target=1.10
     [ "$mode" = over ] && target=1.30
     label="$([ "$layout" = sub ] && echo "ten sub-directories" || echo "one directory"), $mode"
     read -r sa so <<<"${calls_setup[$key]}"
     read -r ba bo <<<"${calls_bare[$key]}"
-    printf '   %-26s %9s %9s %7s %7s  %5s (%5s)  %5s (%5s)\n' "$label" "${time_setup[$key]}" \
-      "${time_bare[$key]}" "${ratio[$key]}" "<=$target" "$sa" "$so" "$ba" "$bo"
+    printf '   %-26s %9s %9s %7s %7s %6s)  %5s (%5s)  %5s (%5s)\n' "$label" "${time_setup[$key]}" \
+      "${time_bare[$key]}" "${ratio[$key]}" "<=$target" "${ratio_of_medians[$key]}" "$sa" "$so" "$ba" "$bo"
   done
 done
+echo "   ratio: median of the rounds' paired ratios; (ratio): of the two median spans"
 echo "   calls: file-system calls per file, all (and without reads and writes)"
