@@ -35,6 +35,12 @@ bool FileIsPresent(const char *path)
     return OpenFile(path, &record, OF_EXIST) != HFILE_ERROR;
 }
 
+bool DirectoryIsPresent(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 void DeleteFileAt(const char *path)
 {
     if (IsLongPath(path)) {
@@ -405,45 +411,46 @@ void EndStagingDirectories()
 bool RemoveStagingLeftovers(const char *directory)
 {
     char staging[MAX_PATH];
-    if (!JoinPath(staging, sizeof staging, directory, StagingDirectoryName)) return false;
-    DWORD attributes = GetFileAttributesA(staging);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (!JoinPath(staging, sizeof staging, directory, StagingDirectoryName) ||
+        !DirectoryIsPresent(staging))
         return false;
     EmptyStagingDirectory(staging);
     return RemoveDirectoryA(staging) != 0;
 }
 
+// The staging directory of directory, made on first use in this transfer
+// (or taken over from a run that crashed, emptied); false when there is none
+// to be had: outside the transfer, once all slots are taken, or when the
+// name is another file's.
+static bool StagingDirectoryOf(const char *directory, char *staging)
+{
+    if (!StagingInDirectories || !JoinPath(staging, MAX_PATH, directory, StagingDirectoryName))
+        return false;
+    for (int slot = 0; slot < StagingDirectoryCount; ++slot)
+        if (lstrcmpiA(StagingDirectories[slot], staging) == 0) return true;
+    if (StagingDirectoryCount == StagingDirectorySlots) return false;
+    if (!CreateDirectoryA(staging, 0)) {
+        if (!DirectoryIsPresent(staging)) return false;
+        EmptyStagingDirectory(staging);
+    }
+    CopyText(StagingDirectories[StagingDirectoryCount++], MAX_PATH, staging);
+    return true;
+}
+
 // The name to stage destination under, without the ".~NN": in the staging
-// directory of its directory where there is one (made on first use), else
-// beside it.
+// directory of its directory where there is one, else beside it.
 static void StagingBase(const char *destination, char *base)
 {
     CopyText(base, MAX_PATH, destination);
     const char *slash = strrchr(destination, '\\');
-    if (!StagingInDirectories || !slash || slash == destination) return;
-    char directory[MAX_PATH];
+    if (!slash || slash == destination) return;
+    char directory[MAX_PATH], staging[MAX_PATH], name[MAX_PATH];
     size_t parent = (size_t)(slash - destination);
     if (parent >= sizeof directory) return;
     memcpy(directory, destination, parent);
     directory[parent] = 0;
-    char staging[MAX_PATH];
-    if (!JoinPath(staging, sizeof staging, directory, StagingDirectoryName)) return;
-    int slot = 0;
-    while (slot < StagingDirectoryCount && lstrcmpiA(StagingDirectories[slot], staging) != 0) ++slot;
-    if (slot == StagingDirectoryCount) {
-        if (slot == StagingDirectorySlots) return;
-        if (!CreateDirectoryA(staging, 0)) {
-            // Left by a run that crashed: emptied and used again.
-            DWORD attributes = GetFileAttributesA(staging);
-            if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-                return;
-            EmptyStagingDirectory(staging);
-        }
-        CopyText(StagingDirectories[slot], MAX_PATH, staging);
-        ++StagingDirectoryCount;
-    }
-    char name[MAX_PATH];
-    if (JoinPath(name, sizeof name - StagingSuffixLength, staging, slash + 1))
+    if (StagingDirectoryOf(directory, staging) &&
+        JoinPath(name, sizeof name - StagingSuffixLength, staging, slash + 1))
         CopyText(base, MAX_PATH, name);
 }
 

@@ -43,6 +43,7 @@ FileResult ExpandFile(const char *source, const char *destination, FilePlaced *p
 // characters or more. The operations here take any path that fits the
 // program's buffers, so a long install directory still gets its files.
 bool FileIsPresent(const char *path);
+bool DirectoryIsPresent(const char *path);
 void DeleteFileAt(const char *path);
 // True when both paths name one existing file (by volume and file index, so
 // different spellings of one path count as the same).

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "fileops.h"
 #include "install_log.h"
 #include "core/log_format.h"
 #include "registry.h"
@@ -21,12 +22,6 @@ struct GroupTextContext {
 };
 
 static RecordEntry GroupEntry;
-
-static bool IsDirectory(const char *path)
-{
-    DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
 
 // The group's folder under the user's Programs folder, as the page lists
 // the groups that exist; empty when there is none to look in.
@@ -50,7 +45,7 @@ static void RecordGroupItem(GroupTextContext *group, const char *groupName, cons
         group->GroupRecorded = true;
         FindGroupFolder(groupName, group->GroupFolder, sizeof group->GroupFolder);
         StartRecordEntry(&GroupEntry, RecordGroup);
-        GroupEntry.Flag = group->GroupFolder[0] && IsDirectory(group->GroupFolder);
+        GroupEntry.Flag = group->GroupFolder[0] && DirectoryIsPresent(group->GroupFolder);
         if (CopyText(GroupEntry.Text, sizeof GroupEntry.Text, groupName))
             RecordEntryOfRun(&GroupEntry);
     }

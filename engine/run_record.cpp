@@ -218,8 +218,7 @@ void CloseRunRecord(const char *tempDir, const char *installPath)
         return;
     // No install directory: the run's record stays in the temporary
     // directory, as the log does.
-    DWORD attributes = GetFileAttributesA(installPath);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+    if (!DirectoryIsPresent(installPath)) return;
 
     size_t earlierLength = 0, runLength = 0;
     char *earlier = 0;
