@@ -23,6 +23,10 @@ enum {
     ItemLimit = 150
 };
 
+// The install directory's buffer: the directory page's text, and every
+// destination joined below it, fit in this many characters.
+enum { InstallPathSize = 256 };
+
 // The digit rule: the first character alone, read as a decimal number.
 // Returns -1 unless it is one of 0 to 9.
 int ParseLeadingDigit(const char *text);

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "crc32.h"
+#include "text.h"
 
 // Every line: a keyword, then fields separated by one blank. A text field is
 // ":" and the text with control characters, blanks, "%" and DEL written as
@@ -439,31 +440,22 @@ bool NextRecordLine(RecordCursor *cursor, const char **line, size_t *size, size_
 
 // ---- merging
 
-static char Fold(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
-
-static bool SameName(const char *a, const char *b)
-{
-    for (; *a && *b; ++a, ++b)
-        if (Fold(*a) != Fold(*b)) return false;
-    return *a == *b;
-}
-
 bool SameRecordSubject(const RecordEntry *a, const RecordEntry *b)
 {
     if (a->Kind != b->Kind) return false;
     switch (a->Kind) {
     case RecordTitle: return true;
     case RecordReg:
-        return a->Root == b->Root && SameName(a->Text, b->Text) && SameName(a->Name, b->Name);
+        return a->Root == b->Root && SameFolded(a->Text, b->Text) && SameFolded(a->Name, b->Name);
     case RecordIni:
-    case RecordItem: return SameName(a->Text, b->Text) && SameName(a->Name, b->Name);
-    default: return SameName(a->Text, b->Text);
+    case RecordItem: return SameFolded(a->Text, b->Text) && SameFolded(a->Name, b->Name);
+    default: return SameFolded(a->Text, b->Text);
     }
 }
 
 static unsigned long HashName(unsigned long hash, const char *text)
 {
-    for (; *text; ++text) hash = (hash ^ (unsigned char)Fold(*text)) * 16777619UL & 0xFFFFFFFFUL;
+    for (; *text; ++text) hash = (hash ^ (unsigned char)FoldCase(*text)) * 16777619UL & 0xFFFFFFFFUL;
     return (hash ^ 0xFF) * 16777619UL & 0xFFFFFFFFUL;
 }
 

@@ -13,6 +13,10 @@
 #define InstallRecordName "install.rec"
 #define RecordMagic "InstallRecord"
 
+// A larger install.rec is not read: neither merged into by a later run nor
+// taken by the uninstaller.
+enum { RecordFileLimit = 64 << 20 };
+
 enum {
     RecordVersion = 1,
     RecordTextSize = 300,   // a text field, terminator included

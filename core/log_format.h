@@ -3,6 +3,10 @@
 // field and a line feed; the text-mode stream turns that into CR LF.
 #pragma once
 
+// The log's name in the install directory (and, while it is written, in the
+// temporary directory).
+#define InstallLogName "install.log"
+
 #define LogHeaderPrefix "*** Installation Started "
 #define LogHeaderSuffix " ***"
 // strftime format of the first line.

@@ -2,15 +2,12 @@
 
 #include <string.h>
 
-static char FoldCase(char c) { return (c >= 'a' && c <= 'z') ? (char)(c - 'a' + 'A') : c; }
+#include "text.h"
 
 // Whether [name, name + size) is word, in any case.
 static bool NameIs(const char *name, size_t size, const char *word)
 {
-    if (strlen(word) != size) return false;
-    for (size_t i = 0; i < size; ++i)
-        if (FoldCase(name[i]) != FoldCase(word[i])) return false;
-    return true;
+    return strlen(word) == size && SameFoldedRange(name, word, size);
 }
 
 bool IsDeviceNameRange(const char *name, size_t size)

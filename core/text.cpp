@@ -44,3 +44,17 @@ bool JoinPath(char *dest, size_t capacity, const char *dir, const char *name)
     }
     return true;
 }
+
+bool SameFoldedRange(const char *a, const char *b, size_t size)
+{
+    for (size_t i = 0; i < size; ++i)
+        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+    return true;
+}
+
+bool SameFolded(const char *a, const char *b)
+{
+    for (; *a && *b; ++a, ++b)
+        if (FoldCase(*a) != FoldCase(*b)) return false;
+    return *a == *b;
+}

@@ -9,6 +9,14 @@ bool AppendText(char *dest, size_t capacity, const char *source);
 // Formats into dest like snprintf; false when the text was cut.
 bool FormatText(char *dest, size_t capacity, const char *format, ...)
     __attribute__((format(printf, 3, 4)));
+// The ASCII case fold of names (files, keys, sections): A to Z become a to
+// z, every other byte stays as it is.
+inline char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
+// Whether size bytes of a and b are equal but for FoldCase.
+bool SameFoldedRange(const char *a, const char *b, size_t size);
+// Whether two terminated texts are equal but for FoldCase.
+bool SameFolded(const char *a, const char *b);
+
 // "%s\\%s": a directory and a name joined with exactly one backslash. A result
 // that does not fit leaves dest empty and returns false, so that a cut path is
 // never used for a file operation.

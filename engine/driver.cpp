@@ -5,23 +5,24 @@
 #include <windows.h>
 #include <string.h>
 
-#include "ctl3d.h"
+#include "win32/ctl3d.h"
 #include "fileops.h"
 #include "group.h"
 #include "install_log.h"
-#include "paths.h"
+#include "core/paths.h"
 #include "registry.h"
 #include "run_record.h"
 #include "script.h"
 #include "setup_state.h"
-#include "system_dirs.h"
+#include "win32/system_dirs.h"
 #include "core/text.h"
 #include "transfer.h"
-#include "../ui/background.h"
-#include "../ui/dialogs.h"
-#include "../ui/directory_page.h"
-#include "../ui/group_page.h"
-#include "../ui/program_windows.h"
+#include "win32/background.h"
+#include "win32/dialogs.h"
+#include "ui/page_texts.h"
+#include "ui/directory_page.h"
+#include "ui/group_page.h"
+#include "win32/program_windows.h"
 
 enum { GroupPauseMs = 2000 };
 
@@ -125,6 +126,7 @@ static void Cleanup()
     SetCurrentDirectoryA(SourceDir);
     CloseProgramWindows();
     CallCtl3dUnregister(Setup.Instance);
+    DeleteTitleFont();
 }
 
 int RunSetup(void *instance)

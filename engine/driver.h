@@ -4,6 +4,6 @@
 
 #include <stddef.h>
 
-#include "paths.h"
+#include "core/paths.h"
 
 int RunSetup(void *instance);

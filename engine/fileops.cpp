@@ -8,7 +8,7 @@
 #include "core/crc32.h"
 #include "core/lz_header.h"
 #include "core/text.h"
-#include "platform.h"
+#include "win32/platform.h"
 
 static bool IsLongPath(const char *path) { return strlen(path) >= OFS_MAXPATHNAME; }
 

@@ -10,9 +10,9 @@
 #include "script.h"
 #include "setup_state.h"
 #include "core/text.h"
-#include "../ui/dde_client.h"
-#include "../ui/dialogs.h"
-#include "../ui/group_page.h"
+#include "win32/dde_client.h"
+#include "win32/dialogs.h"
+#include "ui/group_page.h"
 
 struct GroupTextContext {
     FILE *Log;

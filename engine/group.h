@@ -1,6 +1,6 @@
 // Program-group creation: the shell's DDE server, application "Shell" and
 // topic "AppProperties", receives a text of bracketed commands through the
-// DDE client of ui/dde_client.h.
+// DDE client of win32/dde_client.h.
 #pragma once
 
 #include <windows.h>

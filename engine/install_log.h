@@ -5,9 +5,8 @@
 #include <stdio.h>
 #include <time.h>
 
+#include "core/log_format.h"
 #include "core/log_header.h"
-
-#define InstallLogName "install.log"
 
 // Opens "<tempDir>\install.log" in text mode and writes the three header
 // lines. Returns the stream, or null when the file cannot be opened.

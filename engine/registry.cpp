@@ -4,7 +4,7 @@
 #include <commctrl.h>
 #include <string.h>
 
-#include "../res/resource.h"
+#include "res/resource.h"
 
 #include "install_log.h"
 #include "core/log_format.h"

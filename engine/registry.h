@@ -5,7 +5,7 @@
 #include <stddef.h>
 #include <stdio.h>
 
-#include "paths.h"
+#include "core/paths.h"
 
 // Creates or opens root\subkey and sets valueName to data as REG_SZ. Writes
 // the four "RegDB" lines when the value was set. Root outside 0..3: false.

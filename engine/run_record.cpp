@@ -8,10 +8,10 @@
 #include "core/crc32.h"
 #include "core/text.h"
 #include "fileops.h"
+#include "win32/whole_file.h"
 
 #define MergedRecordName "~" InstallRecordName
 
-enum { RecordSizeLimit = 64 << 20 };  // a larger install.rec is not taken in
 
 static FILE *RunFile;
 // One entry and one line at a time: each is too large for the stack of a
@@ -59,29 +59,6 @@ void RecordRunFile(const char *path, bool replaced, unsigned long size, unsigned
 }
 
 // ---- the merge at cleanup
-
-// A whole file in memory, terminated; null when it cannot be read or is
-// larger than the limit.
-static char *ReadWholeFile(const char *path, size_t *length)
-{
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, 0);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    DWORD size = GetFileSize(file, 0), got = 0;
-    char *text = 0;
-    if (size != INVALID_FILE_SIZE && size <= RecordSizeLimit) {
-        text = (char *)malloc(size + 1);
-        if (text && (!ReadFile(file, text, size, &got, 0) || got != size)) {
-            free(text);
-            text = 0;
-        }
-    }
-    CloseHandle(file);
-    if (!text) return 0;
-    text[size] = 0;
-    *length = size;
-    return text;
-}
 
 // The merged record's lines: each points into the earlier record's text or,
 // when a later run changed or added it, to a copy of its own.
@@ -223,7 +200,7 @@ void CloseRunRecord(const char *tempDir, const char *installPath)
     size_t earlierLength = 0, runLength = 0;
     char *earlier = 0;
     if (GetFileAttributesA(recordPath) != INVALID_FILE_ATTRIBUTES) {
-        earlier = ReadWholeFile(recordPath, &earlierLength);
+        earlier = ReadWholeFile(recordPath, RecordFileLimit, &earlierLength);
         // A record that cannot be read or does not check out is left as it
         // is: the uninstaller refuses it rather than forget what it held.
         unsigned long count;
@@ -232,7 +209,7 @@ void CloseRunRecord(const char *tempDir, const char *installPath)
             return;
         }
     }
-    char *run = ReadWholeFile(runPath, &runLength);
+    char *run = ReadWholeFile(runPath, RecordFileLimit, &runLength);
     if (!run) {
         free(earlier);
         return;

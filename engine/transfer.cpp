@@ -6,16 +6,16 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "disk_entries.h"
+#include "core/disk_entries.h"
 #include "fileops.h"
 #include "install_log.h"
 #include "core/log_format.h"
 #include "run_record.h"
 #include "script.h"
 #include "core/text.h"
-#include "platform.h"
-#include "../ui/dialogs.h"
-#include "../ui/program_windows.h"
+#include "win32/platform.h"
+#include "win32/dialogs.h"
+#include "win32/program_windows.h"
 
 // Makes and enters one directory level; the log records it when this call
 // made it. An earlier run that crashed while replacing a file may have left

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "fileops.h"
-#include "progress_text.h"
+#include "core/progress_text.h"
 #include "setup_state.h"
 
 enum TransferOutcome { TransferCompleted, TransferAborted };

@@ -3,10 +3,10 @@
 #include <shellapi.h>
 #include <string.h>
 
-#include "dialogs.h"
-#include "display_path.h"
-#include "../engine/setup_state.h"
-#include "../core/text.h"
+#include "win32/dialogs.h"
+#include "core/display_path.h"
+#include "page_state.h"
+#include "core/text.h"
 
 // What the user may type and what "Next >" reads back: at most 249 characters.
 enum { EditReadLimit = 250, SelectLimit = 255 };
@@ -44,36 +44,36 @@ static void ShowAvailable(HWND window, char *text, size_t capacity)
 {
     char root[4];
     CopyText(root, sizeof root, text);
-    Setup.AvailableKb = GetFreeSpaceKb(root);
-    FormatText(text, capacity, "%ld Kb", (long)Setup.AvailableKb);
+    Pages.AvailableKb = GetFreeSpaceKb(root);
+    FormatText(text, capacity, "%ld Kb", (long)Pages.AvailableKb);
     SetDlgItemTextA(window, IdAvailableSpace, text);
 }
 
 static INT_PTR InitPage(HWND window)
 {
     char work[MAX_PATH];
-    CopyText(work, sizeof work, Setup.EditText);
-    SetDlgItemTextA(window, IdPageText, Setup.PageText);
-    CutAfterRoot(Setup.EditText);
-    Setup.AvailableKb = GetFreeSpaceKb(Setup.EditText);
-    DlgDirListA(window, Setup.EditText, IdList, IdMainText, DirectoryListFlags);
-    FormatText(Setup.EditText, sizeof Setup.EditText, "%ld Kb", (long)Setup.AvailableKb);
-    SetDlgItemTextA(window, IdAvailableSpace, Setup.EditText);
-    FormatText(Setup.EditText, sizeof Setup.EditText, "%d Kb", (int)Setup.SizeInst);
-    SetDlgItemTextA(window, IdRequiredSpace, Setup.EditText);
+    CopyText(work, sizeof work, Pages.EditText);
+    SetDlgItemTextA(window, IdPageText, Pages.PageText);
+    CutAfterRoot(Pages.EditText);
+    Pages.AvailableKb = GetFreeSpaceKb(Pages.EditText);
+    DlgDirListA(window, Pages.EditText, IdList, IdMainText, DirectoryListFlags);
+    FormatText(Pages.EditText, sizeof Pages.EditText, "%ld Kb", (long)Pages.AvailableKb);
+    SetDlgItemTextA(window, IdAvailableSpace, Pages.EditText);
+    FormatText(Pages.EditText, sizeof Pages.EditText, "%d Kb", (int)Pages.SizeInst);
+    SetDlgItemTextA(window, IdRequiredSpace, Pages.EditText);
     SetDlgItemTextA(window, IdMainText, work);
     // The driver takes the directory from EditText; keep the proposal there too.
-    CopyText(Setup.EditText, sizeof Setup.EditText, work);
+    CopyText(Pages.EditText, sizeof Pages.EditText, work);
     return 1;
 }
 
 static INT_PTR Next(HWND window)
 {
     char work[MAX_PATH];
-    GetDlgItemTextA(window, IdMainText, Setup.EditText, EditReadLimit);
-    CopyText(work, sizeof work, Setup.EditText);
+    GetDlgItemTextA(window, IdMainText, Pages.EditText, EditReadLimit);
+    CopyText(work, sizeof work, Pages.EditText);
     ShowAvailable(window, work, sizeof work);
-    if (Setup.AvailableKb > Setup.SizeInst) return EndPage(window, PageGoOn);
+    if (Pages.AvailableKb > Pages.SizeInst) return EndPage(window, PageGoOn);
     return 1;  // too little room: the refreshed figure is the only sign
 }
 
@@ -92,9 +92,9 @@ static INT_PTR EnterSelection(HWND window)
     // listing wrote into the edit box, so nothing cut is ever proposed.
     if (MakeDisplayPath(work)) {
         char proposal[EditTextSize];
-        if (FormatProposal(proposal, EditReadLimit, work, Setup.ProductTitle)) {
-            CopyText(Setup.EditText, sizeof Setup.EditText, proposal);
-            SetDlgItemTextA(window, IdMainText, Setup.EditText);
+        if (FormatProposal(proposal, EditReadLimit, work, Pages.ProductTitle)) {
+            CopyText(Pages.EditText, sizeof Pages.EditText, proposal);
+            SetDlgItemTextA(window, IdMainText, Pages.EditText);
         }
     }
     ShowAvailable(window, work, sizeof work);

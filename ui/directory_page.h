@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "display_path.h"
+#include "core/display_path.h"
 
 // DlgDirListA flags of the page: sub-directories and drives, no files.
 enum { DirectoryListFlags = DDL_EXCLUSIVE | DDL_DRIVES | DDL_DIRECTORY };

@@ -4,41 +4,14 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "dialogs.h"
-#include "display_path.h"
-#include "../engine/paths.h"
-#include "../engine/setup_state.h"
-#include "../core/text.h"
+#include "win32/dialogs.h"
+#include "core/display_path.h"
+#include "core/paths.h"
+#include "page_state.h"
+#include "win32/registry_read.h"
+#include "core/text.h"
 
 enum { GroupReadLimit = 250 };
-
-bool ReadRegistryString(int rootIndex, const char *keyPath, const char *valueName,
-                        char *dest, DWORD capacity)
-{
-    if (capacity == 0) return false;
-    dest[0] = 0;
-    if (rootIndex < 0 || rootIndex >= RegistryRootCount) return false;
-    HKEY key;
-    if (RegOpenKeyExA(RegistryRoot[rootIndex], keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    DWORD size = 0;
-    if (RegQueryValueExA(key, valueName, 0, 0, 0, &size) != ERROR_SUCCESS) {
-        RegCloseKey(key);
-        return false;
-    }
-    // The whole value is read into room of its own size, then cut to dest.
-    char *data = size < MAXDWORD ? (char *)malloc(size + 1) : 0;
-    if (data) {
-        DWORD got = size;
-        if (RegQueryValueExA(key, valueName, 0, 0, (BYTE *)data, &got) == ERROR_SUCCESS) {
-            data[got < size ? got : size] = 0;
-            CopyText(dest, capacity, data);
-        }
-        free(data);
-    }
-    RegCloseKey(key);
-    return true;
-}
 
 void FillProgramGroups(HINSTANCE instance, HWND listBox, const char *folder)
 {
@@ -72,10 +45,10 @@ void FillProgramGroups(HINSTANCE instance, HWND listBox, const char *folder)
 static INT_PTR InitPage(HWND window)
 {
     char work[MAX_PATH];
-    SetDlgItemTextA(window, IdPageText, Setup.PageText);
-    SetDlgItemTextA(window, IdMainText, Setup.EditText);
+    SetDlgItemTextA(window, IdPageText, Pages.PageText);
+    SetDlgItemTextA(window, IdMainText, Pages.EditText);
     ReadRegistryString(1, ShellFoldersKey, ProgramsValue, work, sizeof work);
-    FillProgramGroups(Setup.Instance, GetDlgItem(window, IdList), work);
+    FillProgramGroups(Pages.Instance, GetDlgItem(window, IdList), work);
     return 1;
 }
 
@@ -99,7 +72,7 @@ INT_PTR CALLBACK GroupPageProc(HWND window, UINT message, WPARAM wParam, LPARAM)
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
         case IdNext:
-            GetDlgItemTextA(window, IdMainText, Setup.EditText, GroupReadLimit);
+            GetDlgItemTextA(window, IdMainText, Pages.EditText, GroupReadLimit);
             return EndPage(window, PageGoOn);
         case IdCancel: return EndPage(window, PageCancelled);
         case IdList: return HIWORD(wParam) == LBN_DBLCLK ? PickGroup(window) : 1;

@@ -4,7 +4,7 @@
 #include <stdlib.h>
 
 #include "record_removal.h"
-#include "engine/setup_state.h"
+#include "win32/program_state.h"
 #include "core/text.h"
 
 #include "remover_paths.h"
@@ -86,7 +86,7 @@ bool LoadIndexedLog(LogText *log)
     for (int i = 0; record && i < log->Count; ++i) {
         RecordAt(log, i, record);
         if (record->Kind != LogRecordTitle) continue;
-        CopyText(Setup.ProductTitle, sizeof Setup.ProductTitle, record->Text);
+        CopyText(Program.ProductTitle, sizeof Program.ProductTitle, record->Text);
         break;
     }
     free(record);

@@ -22,7 +22,7 @@ bool IndexLog(LogText *log);
 void RecordAt(const LogText *log, int index, LogRecord *record);
 
 // LoadLog and IndexLog, and the product title from the log into
-// Setup.ProductTitle; false (nothing held) when the log is not fit to use.
+// Program.ProductTitle; false (nothing held) when the log is not fit to use.
 bool LoadIndexedLog(LogText *log);
 // The first process's check before it starts the remover: a record that
 // checks out, or (without a record) a log fit to use. False after telling

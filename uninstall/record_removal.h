@@ -31,7 +31,7 @@ enum RecordLoad {
 };
 
 // Loads and checks install.rec beside the uninstaller; a refused one is
-// shown to the user here. The product title goes to Setup.ProductTitle.
+// shown to the user here. The product title goes to Program.ProductTitle.
 RecordLoad LoadRecord(RecordText *record);
 void FreeRecord(RecordText *record);
 

@@ -4,20 +4,19 @@
 #include <commctrl.h>
 #include <stdlib.h>
 
-#include "engine/setup_state.h"
-#include "engine/transfer.h"
-#include "ui/dialogs.h"
+#include "win32/program_state.h"
+#include "win32/dialogs.h"
 
 void StepProgress()
 {
-    if (Setup.ProgressBar) SendMessageA(Setup.ProgressBar, PBM_STEPIT, 0, 0);
-    PumpMessages(Setup.CurrentDialog);
+    if (Program.ProgressBar) SendMessageA(Program.ProgressBar, PBM_STEPIT, 0, 0);
+    PumpMessages(Program.CurrentDialog);
 }
 
 void ShowStatus(const char *text)
 {
-    if (Setup.CurrentDialog) SetDlgItemTextA(Setup.CurrentDialog, IdMainText, text);
-    PumpMessages(Setup.CurrentDialog);
+    if (Program.CurrentDialog) SetDlgItemTextA(Program.CurrentDialog, IdMainText, text);
+    PumpMessages(Program.CurrentDialog);
 }
 
 void RemoveAll(const LogText *log)

@@ -6,7 +6,7 @@
 
 #include "remover_paths.h"
 #include "report.h"
-#include "uninstall_text.h"
+#include "core/uninstall_text.h"
 #include "core/install_record.h"
 #include "core/text.h"
 

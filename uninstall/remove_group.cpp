@@ -7,10 +7,10 @@
 
 #include "report.h"
 #include "uninstall.h"
-#include "uninstall_text.h"
+#include "core/uninstall_text.h"
 #include "core/group_text.h"
-#include "engine/setup_state.h"
-#include "ui/dde_client.h"
+#include "win32/program_state.h"
+#include "win32/dde_client.h"
 
 void RemoveGroups(const LogText *log)
 {
@@ -31,7 +31,7 @@ void RemoveGroups(const LogText *log)
     bool built = text && BuildGroupRemovalText(icons, count, text, GroupCommandTextSize);
     if (text) GlobalUnlock(commands);
     DdeAnswer answer = DdeNoAnswer;
-    if (built && Setup.CurrentDialog) HoldDdeConversation(Setup.CurrentDialog, commands, &answer);
+    if (built && Program.CurrentDialog) HoldDdeConversation(Program.CurrentDialog, commands, &answer);
     if (commands) GlobalFree(commands);
 
     for (int i = 0; i < count; ++i) {
@@ -40,7 +40,7 @@ void RemoveGroups(const LogText *log)
         if (seen) continue;
         if (!built)
             NoteLeft("Program group \"%s\": too many items to name to the shell", icons[i].Text);
-        else if (!Setup.DdePartner)
+        else if (!Program.DdePartner)
             NoteLeft("Program group \"%s\": no shell answered", icons[i].Text);
         else if (answer == DdeDone)
             NoteRemoved("Program group \"%s\"", icons[i].Text);
@@ -51,6 +51,6 @@ void RemoveGroups(const LogText *log)
         else
             NoteLeft("Program group \"%s\": the shell did not answer", icons[i].Text);
     }
-    Setup.DdeWaiting = 0;
+    Program.DdeWaiting = 0;
     free(icons);
 }

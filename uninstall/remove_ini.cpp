@@ -5,7 +5,7 @@
 #include <string.h>
 
 #include "report.h"
-#include "uninstall_text.h"
+#include "core/uninstall_text.h"
 
 void RemoveIniEntry(const LogRecord *record)
 {

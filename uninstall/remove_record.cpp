@@ -6,27 +6,26 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "record_rules.h"
+#include "core/record_rules.h"
 #include "removal.h"
 #include "remover_paths.h"
 #include "report.h"
 #include "uninstall.h"
-#include "uninstall_text.h"
+#include "core/uninstall_text.h"
 #include "core/crc32.h"
 #include "core/group_text.h"
 #include "core/text.h"
-#include "engine/setup_state.h"
-#include "ui/dde_client.h"
-#include "ui/group_page.h"
+#include "win32/program_state.h"
+#include "win32/system_dirs.h"
+#include "win32/dde_client.h"
+#include "win32/registry_read.h"
+#include "win32/whole_file.h"
+#include "registry_keys.h"
 
 enum {
-    RecordFileLimit = 64 << 20,  // a larger install.rec is refused
     ReadBlockSize = 32768,
     MaxKeyLevels = 32
 };
-
-static const char *const RootNames[RegistryRootCount] = {
-    "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS"};
 
 // One entry at a time; each is too large for a small stack.
 static RecordEntry Entry;
@@ -36,35 +35,13 @@ static void RecordPath(char *path, size_t capacity)
     JoinPath(path, capacity, InstallDir, InstallRecordName);
 }
 
-static char *ReadRecordFile(const char *path, size_t *length)
-{
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, 0);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    DWORD size = GetFileSize(file, 0), got = 0;
-    char *text = 0;
-    if (size != INVALID_FILE_SIZE && size <= RecordFileLimit) {
-        text = (char *)malloc(size + 1);
-        if (text && (!ReadFile(file, text, size, &got, 0) || got != size)) {
-            free(text);
-            text = 0;
-        }
-    }
-    CloseHandle(file);
-    if (text) {
-        text[size] = 0;
-        *length = size;
-    }
-    return text;
-}
-
 RecordLoad LoadRecord(RecordText *record)
 {
     memset(record, 0, sizeof *record);
     char path[MAX_PATH];
     RecordPath(path, sizeof path);
     if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return RecordNone;
-    record->Text = ReadRecordFile(path, &record->Length);
+    record->Text = ReadWholeFile(path, RecordFileLimit, &record->Length);
     unsigned long count = 0;
     RecordCheck check = record->Text ? CheckRecord(record->Text, record->Length, &count)
                                      : RecordDamaged;
@@ -82,7 +59,7 @@ RecordLoad LoadRecord(RecordText *record)
     while (record->Count < count && NextRecordLine(&cursor, &line, &size, &start)) {
         record->Starts[record->Count++] = start;
         if (ParseRecordLine(line, size, &Entry) && Entry.Kind == RecordTitle)
-            CopyText(Setup.ProductTitle, sizeof Setup.ProductTitle, Entry.Text);
+            CopyText(Program.ProductTitle, sizeof Program.ProductTitle, Entry.Text);
     }
     return RecordUsable;
 }
@@ -197,14 +174,6 @@ static void RemoveRecordedFile(const RecordEntry *entry, const char *longTemp)
 
 // ---- registry values and win.ini entries
 
-static bool KeyIsEmpty(HKEY key)
-{
-    DWORD subkeys = 1, values = 1;
-    if (RegQueryInfoKeyA(key, 0, 0, 0, &subkeys, 0, 0, &values, 0, 0, 0, 0) != ERROR_SUCCESS)
-        return false;
-    return subkeys == 0 && values == 0;
-}
-
 // The keys the installation created for this entry, deepest first, each
 // only when it holds nothing: RegDeleteKeyA takes a whole tree on some
 // systems, so emptiness is checked first on all.
@@ -216,10 +185,10 @@ static void RemoveCreatedKeys(const RecordEntry *entry)
     for (int i = 0; i < count; ++i) {
         HKEY key;
         if (RegOpenKeyExA(root, keys[i], 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) continue;
-        bool empty = KeyIsEmpty(key);
+        bool empty = RegistryKeyIsEmpty(key);
         RegCloseKey(key);
         if (!empty || RegDeleteKeyA(root, keys[i]) != ERROR_SUCCESS) return;
-        NoteRemoved("Registry key %s\\%s", RootNames[entry->Root], keys[i]);
+        NoteRemoved("Registry key %s\\%s", RegistryRootNames[entry->Root], keys[i]);
     }
 }
 
@@ -227,7 +196,7 @@ static void RemoveRecordedValue(const RecordEntry *entry)
 {
     HKEY root = RegistryRoot[entry->Root];
     char shown[3 * RecordTextSize];
-    FormatText(shown, sizeof shown, "%s%s%s \"%s\"", RootNames[entry->Root],
+    FormatText(shown, sizeof shown, "%s%s%s \"%s\"", RegistryRootNames[entry->Root],
                entry->Text[0] ? "\\" : "", entry->Text, entry->Name[0] ? entry->Name : "(default)");
     HKEY key = 0;
     ValueNow now = ValueMissing;
@@ -323,10 +292,10 @@ static bool SendGroupCommands(const char *text, DdeAnswer *answer)
         CopyText(block, GroupCommandTextSize, text);
         GlobalUnlock(commands);
     }
-    bool held = block && Setup.CurrentDialog;
-    if (held) HoldDdeConversation(Setup.CurrentDialog, commands, answer);
+    bool held = block && Program.CurrentDialog;
+    if (held) HoldDdeConversation(Program.CurrentDialog, commands, answer);
     if (commands) GlobalFree(commands);
-    Setup.DdeWaiting = 0;
+    Program.DdeWaiting = 0;
     return held;
 }
 
@@ -352,7 +321,7 @@ static bool GroupFolderIsEmpty(const char *group)
 
 static const char *AnswerReason(DdeAnswer answer)
 {
-    return !Setup.DdePartner      ? "no shell answered"
+    return !Program.DdePartner      ? "no shell answered"
            : answer == DdeRefused ? "the shell did not carry out all of it"
                                   : "the shell did not answer";
 }

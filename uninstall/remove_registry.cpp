@@ -5,23 +5,14 @@
 #include <string.h>
 
 #include "report.h"
-#include "engine/setup_state.h"
-
-static const char *const RootNames[RegistryRootCount] = {
-    "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE", "HKEY_USERS"};
-
-static bool KeyIsEmpty(HKEY key)
-{
-    DWORD subkeys = 1, values = 1;
-    if (RegQueryInfoKeyA(key, 0, 0, 0, &subkeys, 0, 0, &values, 0, 0, 0, 0) != ERROR_SUCCESS)
-        return false;
-    return subkeys == 0 && values == 0;
-}
+#include "win32/program_state.h"
+#include "win32/registry_read.h"
+#include "registry_keys.h"
 
 void RemoveRegistryValue(const LogRecord *record)
 {
     HKEY root = RegistryRoot[record->Root];
-    const char *rootName = RootNames[record->Root];
+    const char *rootName = RegistryRootNames[record->Root];
     const char *separator = record->Text[0] ? "\\" : "";
     const char *shownName = record->Name[0] ? record->Name : "(default)";
     HKEY key;
@@ -50,7 +41,7 @@ void RemoveRegistryValue(const LogRecord *record)
         return;
     }
     bool deleted = RegDeleteValueA(key, record->Name) == ERROR_SUCCESS;
-    bool empty = deleted && KeyIsEmpty(key);
+    bool empty = deleted && RegistryKeyIsEmpty(key);
     RegCloseKey(key);
     if (!deleted) {
         NoteLeft("Registry value %s%s%s \"%s\": could not be deleted", rootName, separator,

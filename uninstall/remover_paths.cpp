@@ -2,10 +2,10 @@
 
 #include <string.h>
 
-#include "engine/install_log.h"
-#include "engine/platform.h"
-#include "engine/setup_state.h"
-#include "engine/system_dirs.h"
+#include "core/log_format.h"
+#include "win32/platform.h"
+#include "win32/program_state.h"
+#include "win32/system_dirs.h"
 #include "core/text.h"
 
 char SelfPath[MAX_PATH];

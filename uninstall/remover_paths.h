@@ -24,7 +24,7 @@ bool LongFormByFind(const char *full, char *dest, size_t capacity);
 void DirectoryOf(const char *path, char *dest, size_t capacity);
 bool SamePath(const char *a, const char *b);
 
-// Finds the system's directories (engine/system_dirs.h) and the long forms
+// Finds the system's directories (win32/system_dirs.h) and the long forms
 // of the Windows and system directories.
 void FindDirectories();
 // Sets OriginalPath, the install directory and the log's path from

@@ -5,7 +5,8 @@
 #include <string.h>
 
 #include "uninstall.h"
-#include "engine/setup_state.h"
+#include "win32/program_state.h"
+#include "win32/system_dirs.h"
 #include "core/text.h"
 
 // The report, in three parts, and how many entries each has.
@@ -56,17 +57,17 @@ void NoteGone(const char *format, ...)
 
 void ShowMessage(const char *text, UINT icon)
 {
-    MessageBoxA(Setup.BackgroundWindow, text, UninstallCaption, MB_OK | icon);
+    MessageBoxA(Program.BackgroundWindow, text, UninstallCaption, MB_OK | icon);
 }
 
 void WriteReport(char *text, size_t capacity)
 {
     if (RestoredCount)
         FormatText(text, capacity, "Uninstall of %s: %d removed, %d restored, %d left in place.\n",
-                   Setup.ProductTitle, RemovedCount, RestoredCount, LeftCount);
+                   Program.ProductTitle, RemovedCount, RestoredCount, LeftCount);
     else
         FormatText(text, capacity, "Uninstall of %s: %d removed, %d left in place.\n",
-                   Setup.ProductTitle, RemovedCount, LeftCount);
+                   Program.ProductTitle, RemovedCount, LeftCount);
     if (LeftCount) {
         AppendText(text, capacity, "\nLeft in place:\n");
         AppendText(text, capacity, Left);

@@ -13,15 +13,19 @@
 #include "removal.h"
 #include "remover_paths.h"
 #include "report.h"
-#include "uninstall_text.h"
-#include "wininit_text.h"
-#include "engine/platform.h"
-#include "engine/setup_state.h"
+#include "core/uninstall_text.h"
+#include "core/wininit_text.h"
+#include "win32/platform.h"
+#include "win32/program_state.h"
+#include "win32/system_dirs.h"
 #include "core/text.h"
-#include "engine/transfer.h"
-#include "ui/background.h"
-#include "ui/dialogs.h"
-#include "ui/program_windows.h"
+#include "win32/background.h"
+#include "win32/dialogs.h"
+#include "win32/program_windows.h"
+
+// UNINST.EXE's record: the shared windows' fields are all it holds.
+static ProgramState UninstallState;
+ProgramState &Program = UninstallState;
 
 namespace {
 
@@ -46,15 +50,15 @@ int Remove(HINSTANCE instance)
 
     StartProgramWindows(instance);
     CreateBackgroundWindow();
-    if (Setup.BackgroundWindow) SetWindowTextA(Setup.BackgroundWindow, UninstallCaption);
+    if (Program.BackgroundWindow) SetWindowTextA(Program.BackgroundWindow, UninstallCaption);
 
     int status = 1;
-    FormatPageText(Setup.PageText, sizeof Setup.PageText,
-                   byRecord ? ConfirmTextFormat : UncheckedConfirmTextFormat, Setup.ProductTitle);
+    FormatPageText(Program.PageText, sizeof Program.PageText,
+                   byRecord ? ConfirmTextFormat : UncheckedConfirmTextFormat, Program.ProductTitle);
     if (RunPage(WelcomePageTemplate, ConfirmPageProc) == PageGoOn) {
-        FormatText(Setup.EditText, sizeof Setup.EditText, "Removing %s...", Setup.ProductTitle);
+        FormatText(Program.EditText, sizeof Program.EditText, "Removing %s...", Program.ProductTitle);
         OpenProgressDialog(byRecord ? installRecord.Count + 1 : (unsigned long)log.Count + 1);
-        if (Setup.ProgressBar) SendMessageA(Setup.ProgressBar, PBM_SETSTEP, 1, 0);
+        if (Program.ProgressBar) SendMessageA(Program.ProgressBar, PBM_SETSTEP, 1, 0);
         if (byRecord)
             RemoveByRecord(&installRecord);
         else
@@ -64,6 +68,7 @@ int Remove(HINSTANCE instance)
         status = 0;
     }
     CloseProgramWindows();
+    DeleteTitleFont();
     free(log.Starts);
     free(log.Text);
     FreeRecord(&installRecord);

@@ -6,7 +6,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "engine/disk_entries.h"
+#include "core/disk_entries.h"
 #include "core/entries.h"
 
 static bool IsKeyOf(const char *line, int n)

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "ui/display_path.h"
+#include "core/display_path.h"
 
 static bool SameName(void *context, const char *prefix, char *name, size_t capacity)
 {

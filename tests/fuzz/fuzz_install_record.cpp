@@ -8,7 +8,7 @@
 #include <string.h>
 
 #include "core/install_record.h"
-#include "uninstall/record_rules.h"
+#include "core/record_rules.h"
 
 static void CheckEntry(const RecordEntry &entry)
 {

@@ -6,7 +6,7 @@
 #include <string.h>
 
 #include "core/log_reader.h"
-#include "uninstall/uninstall_text.h"
+#include "core/uninstall_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

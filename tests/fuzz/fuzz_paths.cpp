@@ -7,8 +7,8 @@
 #include <string>
 
 #include "core/log_header.h"
-#include "engine/paths.h"
-#include "engine/progress_text.h"
+#include "core/paths.h"
+#include "core/progress_text.h"
 
 // What the substitution must give: every "#s\" replaced, then cut to 255.
 static std::string Substituted(const std::string &value, const std::string &directory)

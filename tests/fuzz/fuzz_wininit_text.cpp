@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "uninstall/wininit_text.h"
+#include "core/wininit_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/disk_entries.h"
+#include "core/disk_entries.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <map>
 #include <string>
 
-#include "ui/display_path.h"
+#include "core/display_path.h"
 
 namespace {
 

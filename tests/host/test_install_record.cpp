@@ -10,7 +10,7 @@
 #include "core/crc32.h"
 #include "core/group_text.h"
 #include "core/install_record.h"
-#include "uninstall/record_rules.h"
+#include "core/record_rules.h"
 
 namespace {
 

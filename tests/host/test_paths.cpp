@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/paths.h"
+#include "core/paths.h"
 
 namespace {
 

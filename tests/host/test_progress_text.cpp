@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "engine/progress_text.h"
+#include "core/progress_text.h"
 
 namespace {
 

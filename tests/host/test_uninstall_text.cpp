@@ -4,7 +4,7 @@
 
 #include <string.h>
 
-#include "uninstall/uninstall_text.h"
+#include "core/uninstall_text.h"
 
 TEST(UninstallText, PathInsideDirectory)
 {

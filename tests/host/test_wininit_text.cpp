@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "uninstall/wininit_text.h"
+#include "core/wininit_text.h"
 
 namespace {
 

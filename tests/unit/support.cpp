@@ -5,7 +5,7 @@
 #include <string.h>
 
 #include "engine/setup_state.h"
-#include "ui/dialogs.h"
+#include "win32/dialogs.h"
 
 static void RemoveTree(const std::string &dir)
 {

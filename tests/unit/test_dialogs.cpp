@@ -9,8 +9,9 @@
 #include "engine/setup_state.h"
 #include "core/text.h"
 #include "res/resource.h"
-#include "ui/background.h"
-#include "ui/dialogs.h"
+#include "win32/background.h"
+#include "win32/dialogs.h"
+#include "ui/page_texts.h"
 #include "support.h"
 
 namespace {

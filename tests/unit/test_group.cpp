@@ -12,8 +12,8 @@
 #include "engine/script.h"
 #include "engine/setup_state.h"
 #include "support.h"
-#include "ui/dde_client.h"
-#include "ui/dialogs.h"
+#include "win32/dde_client.h"
+#include "win32/dialogs.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 #include "support.h"
 #include "engine/setup_state.h"
 #include "core/text.h"
-#include "ui/dialogs.h"
+#include "win32/dialogs.h"
 #include "ui/directory_page.h"
 #include "ui/group_page.h"
 

@@ -12,7 +12,7 @@
 #include "engine/script.h"
 #include "engine/setup_state.h"
 #include "support.h"
-#include "ui/dialogs.h"
+#include "win32/dialogs.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "tools/setupkit/authoring.h"
+#include "authoring.h"
 
 #include <cctype>
 
 #include "core/script_keys.h"
 
-#include "tools/setupkit/error.h"
-#include "tools/setupkit/fileio.h"
+#include "error.h"
+#include "fileio.h"
 
 namespace setupkit {
 

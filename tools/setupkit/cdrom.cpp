@@ -1,9 +1,9 @@
-#include "tools/setupkit/cdrom.h"
+#include "cdrom.h"
 
 #include <algorithm>
 
-#include "tools/setupkit/error.h"
-#include "tools/setupkit/posix.h"
+#include "error.h"
+#include "posix.h"
 
 namespace setupkit {
 

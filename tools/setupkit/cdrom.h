@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "tools/setupkit/fat12.h"
+#include "fat12.h"
 
 namespace setupkit {
 

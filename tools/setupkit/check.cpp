@@ -1,4 +1,4 @@
-#include "tools/setupkit/check.h"
+#include "check.h"
 
 #include <dirent.h>
 #include <sys/stat.h>
@@ -17,10 +17,10 @@
 #include "core/names.h"
 #include "core/profile_value.h"
 #include "core/script_keys.h"
-#include "tools/setupkit/authoring.h"
-#include "tools/setupkit/commands.h"
-#include "tools/setupkit/error.h"
-#include "tools/setupkit/fileio.h"
+#include "authoring.h"
+#include "commands.h"
+#include "error.h"
+#include "fileio.h"
 
 namespace setupkit {
 

@@ -1,10 +1,10 @@
-#include "tools/setupkit/fat12.h"
+#include "fat12.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "tools/setupkit/error.h"
-#include "tools/setupkit/posix.h"
+#include "error.h"
+#include "posix.h"
 
 namespace setupkit {
 

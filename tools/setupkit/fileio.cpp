@@ -1,4 +1,4 @@
-#include "tools/setupkit/fileio.h"
+#include "fileio.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -7,7 +7,7 @@
 
 #include <unistd.h>
 
-#include "tools/setupkit/error.h"
+#include "error.h"
 
 namespace setupkit {
 

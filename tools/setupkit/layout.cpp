@@ -1,15 +1,15 @@
-#include "tools/setupkit/layout.h"
+#include "layout.h"
 
 #include <algorithm>
 #include <cctype>
 
 #include "core/entries.h"
-#include "tools/setupkit/cdrom.h"
-#include "tools/setupkit/check.h"
-#include "tools/setupkit/error.h"
-#include "tools/setupkit/lz.h"
-#include "tools/setupkit/posix.h"
-#include "tools/setupkit/product_path.h"
+#include "cdrom.h"
+#include "check.h"
+#include "error.h"
+#include "lz.h"
+#include "posix.h"
+#include "product_path.h"
 
 namespace setupkit {
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "tools/setupkit/authoring.h"
-#include "tools/setupkit/fat12.h"
-#include "tools/setupkit/fileio.h"
+#include "authoring.h"
+#include "fat12.h"
+#include "fileio.h"
 
 namespace setupkit {
 

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/lz_header.h"
-#include "tools/setupkit/fileio.h"
+#include "fileio.h"
 
 namespace setupkit {
 

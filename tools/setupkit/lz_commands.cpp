@@ -9,10 +9,10 @@
 #include <set>
 #include <thread>
 
-#include "tools/setupkit/commands.h"
-#include "tools/setupkit/error.h"
-#include "tools/setupkit/fileio.h"
-#include "tools/setupkit/lz.h"
+#include "commands.h"
+#include "error.h"
+#include "fileio.h"
+#include "lz.h"
 
 namespace fs = std::filesystem;
 

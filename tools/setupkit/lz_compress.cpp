@@ -1,13 +1,13 @@
 // The LZ compressor: an exact longest-match search over the 4096-byte window
 // (a binary tree per hash bucket), then an optimal parse by dynamic
 // programming over the whole input under the format's exact costs.
-#include "tools/setupkit/lz.h"
+#include "lz.h"
 
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
-#include "tools/setupkit/error.h"
+#include "error.h"
 
 namespace setupkit {
 

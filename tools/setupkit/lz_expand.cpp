@@ -1,13 +1,13 @@
 // Expansion through libmspack over memory buffers, the check that every
 // compressed file expands back, and the names of compressed files.
-#include "tools/setupkit/lz.h"
+#include "lz.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include <mspack.h>
 
-#include "tools/setupkit/error.h"
+#include "error.h"
 
 namespace setupkit {
 

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "tools/setupkit/commands.h"
-#include "tools/setupkit/error.h"
+#include "commands.h"
+#include "error.h"
 
 namespace {
 

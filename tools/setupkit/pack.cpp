@@ -1,4 +1,4 @@
-#include "tools/setupkit/pack.h"
+#include "pack.h"
 
 #include <unistd.h>
 
@@ -9,19 +9,19 @@
 #include <mutex>
 #include <thread>
 
-#include "tools/setupkit/authoring.h"
-#include "tools/setupkit/cdrom.h"
-#include "tools/setupkit/check.h"
-#include "tools/setupkit/commands.h"
-#include "tools/setupkit/error.h"
-#include "tools/setupkit/fat12.h"
-#include "tools/setupkit/fileio.h"
-#include "tools/setupkit/layout.h"
-#include "tools/setupkit/lz.h"
-#include "tools/setupkit/pack_list.h"
-#include "tools/setupkit/posix.h"
-#include "tools/setupkit/product_path.h"
-#include "tools/setupkit/script_writer.h"
+#include "authoring.h"
+#include "cdrom.h"
+#include "check.h"
+#include "commands.h"
+#include "error.h"
+#include "fat12.h"
+#include "fileio.h"
+#include "layout.h"
+#include "lz.h"
+#include "pack_list.h"
+#include "posix.h"
+#include "product_path.h"
+#include "script_writer.h"
 
 namespace setupkit {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/setupkit/signing.h"
+#include "signing.h"
 
 namespace setupkit {
 

@@ -1,4 +1,4 @@
-#include "tools/setupkit/pack_list.h"
+#include "pack_list.h"
 
 #include <sys/stat.h>
 
@@ -6,8 +6,8 @@
 #include <cstring>
 #include <set>
 
-#include "tools/setupkit/error.h"
-#include "tools/setupkit/fileio.h"
+#include "error.h"
+#include "fileio.h"
 
 namespace setupkit {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/setupkit/posix.h"
+#include "posix.h"
 
 namespace setupkit {
 

@@ -1,4 +1,4 @@
-#include "tools/setupkit/posix.h"
+#include "posix.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -13,7 +13,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "tools/setupkit/error.h"
+#include "error.h"
 
 extern char **environ;
 

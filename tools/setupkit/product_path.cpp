@@ -1,4 +1,4 @@
-#include "tools/setupkit/product_path.h"
+#include "product_path.h"
 
 #include <sys/stat.h>
 
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tools/setupkit/error.h"
+#include "error.h"
 
 namespace setupkit {
 

@@ -1,9 +1,9 @@
-#include "tools/setupkit/script_writer.h"
+#include "script_writer.h"
 
 #include "core/entries.h"
-#include "tools/setupkit/check.h"
-#include "tools/setupkit/error.h"
-#include "tools/setupkit/posix.h"
+#include "check.h"
+#include "error.h"
+#include "posix.h"
 
 namespace setupkit {
 

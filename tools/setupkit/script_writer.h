@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/setupkit/authoring.h"
-#include "tools/setupkit/layout.h"
+#include "authoring.h"
+#include "layout.h"
 
 namespace setupkit {
 

@@ -1,4 +1,4 @@
-#include "tools/setupkit/signing.h"
+#include "signing.h"
 
 #include <openssl/err.h>
 #include <openssl/pem.h>
@@ -13,8 +13,8 @@
 #include <memory>
 #include <vector>
 
-#include "tools/setupkit/error.h"
-#include "tools/setupkit/posix.h"
+#include "error.h"
+#include "posix.h"
 
 namespace setupkit {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "tools/setupkit/commands.h"
-#include "tools/setupkit/fileio.h"
+#include "commands.h"
+#include "fileio.h"
 
 namespace setupkit {
 

@@ -24,7 +24,7 @@
 #include <string.h>
 
 #include "commands.h"
-#include "../../ui/dde_client.h"  // the acknowledgement's fAck bit
+#include "win32/dde_client.h"  // the acknowledgement's fAck bit
 
 static const char ServerClass[] = "ShellDdeServer";
 static const char ApplicationName[] = "Shell";

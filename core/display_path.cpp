@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "../core/text.h"
+#include "text.h"
 
 bool MakeDisplayPathWith(char *path, ComponentNamer namer, void *context)
 {

@@ -2,7 +2,7 @@
 
 #include <limits.h>
 
-#include "core/text.h"
+#include "text.h"
 
 unsigned long ProgressUpperBound(long entries)
 {

@@ -2,6 +2,8 @@
 
 #include <string.h>
 
+#include "text.h"
+
 const char WininitSection[] = "rename";
 const char WininitDeletionKey[] = "NUL";
 const size_t WininitPathLimit = 260;
@@ -10,15 +12,11 @@ namespace {
 
 const char LineEnd[] = "\r\n";
 
-char Fold(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 bool SameFolded(const char *a, size_t aSize, const char *b, size_t bSize)
 {
-    if (aSize != bSize) return false;
-    for (size_t i = 0; i < aSize; ++i)
-        if (Fold(a[i]) != Fold(b[i])) return false;
-    return true;
+    return aSize == bSize && SameFoldedRange(a, b, aSize);
 }
 
 // One line of the text: [begin, end) without its line end; next is where the

@@ -4,11 +4,10 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "core/group_commands.h"
-#include "core/profile_value.h"
-#include "core/text.h"
+#include "group_commands.h"
+#include "profile_value.h"
+#include "text.h"
 
-static char Fold(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
 static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
 // True when a component of path is "." or "..".
@@ -36,7 +35,7 @@ static size_t MatchDirectory(const char *path, const char *dir)
     for (size_t i = 0; i < size; ++i) {
         if (!path[i]) return 0;
         if (IsSeparator(path[i]) && IsSeparator(dir[i])) continue;
-        if (Fold(path[i]) != Fold(dir[i])) return 0;
+        if (FoldCase(path[i]) != FoldCase(dir[i])) return 0;
     }
     return size;
 }

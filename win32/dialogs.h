@@ -1,16 +1,13 @@
-// The dialog framework: the shared procedure of the modal pages, the
-// procedure of the status dialogs and the welcome page, with the message
-// drain of message_pump.h.
+// The dialog framework both programs run their pages and status dialogs
+// with: the shared procedure of the modal pages, the procedure of the status
+// dialogs and the welcome page (PageText with Next and Cancel), with the
+// message drain of message_pump.h.
 #pragma once
 
 #include <windows.h>
 
-#include "../res/resource.h"
+#include "res/resource.h"
 #include "message_pump.h"
-
-#define WelcomeTextFormat "Welcome to %s Setup.\n\nSetup will install the %s files to your system."
-#define DirectoryTextFormat "The setup program will install the %s files to the following directory."
-#define GroupTextFormat "Setup will create a group for %s"
 
 extern "C" __declspec(dllexport) INT_PTR CALLBACK MainDlgFunc(HWND window, UINT message,
                                                              WPARAM wParam, LPARAM lParam);

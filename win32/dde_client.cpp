@@ -3,7 +3,7 @@
 #include <dde.h>
 
 #include "message_pump.h"
-#include "../engine/setup_state.h"
+#include "program_state.h"
 
 enum { WaitSliceMs = 50 };
 
@@ -14,13 +14,13 @@ static DdeAnswer Answer = DdeNoAnswer;
 
 static void ReadAnswer(HWND sender, LPARAM lParam)
 {
-    if (Setup.DdePartner && Setup.DdeWaiting && sender == Setup.DdePartner) {
+    if (Program.DdePartner && Program.DdeWaiting && sender == Program.DdePartner) {
         UINT_PTR status = 0, handle = 0;
         if (UnpackDDElParam(WM_DDE_ACK, lParam, &status, &handle)) {
             Answer = (status & DdeAckPositive) ? DdeDone : DdeRefused;
             FreeDDElParam(WM_DDE_ACK, lParam);
         }
-    } else if (!Setup.DdeWaiting) {
+    } else if (!Program.DdeWaiting) {
         // An answer to the initiate: its atoms are the client's to delete.
         if (LOWORD(lParam)) GlobalDeleteAtom(LOWORD(lParam));
         if (HIWORD(lParam)) GlobalDeleteAtom(HIWORD(lParam));
@@ -30,10 +30,10 @@ static void ReadAnswer(HWND sender, LPARAM lParam)
 void RecordDdeAck(HWND sender, LPARAM lParam)
 {
     if (AnswerWanted) ReadAnswer(sender, lParam);
-    if (!Setup.DdePartner)
-        Setup.DdePartner = sender;
+    if (!Program.DdePartner)
+        Program.DdePartner = sender;
     else
-        Setup.DdeWaiting = 0;
+        Program.DdeWaiting = 0;
 }
 
 // Sleeps until input arrives or a short slice passes; false once timeoutMs
@@ -60,24 +60,24 @@ static void Converse(HWND dialog, HGLOBAL commands)
                         MAKELPARAM(application, topic), SMTO_ABORTIFHUNG,
                         DdeBroadcastWindowTimeoutMs, &answer);
     DWORD start = GetTickCount();
-    while (!Setup.DdePartner) {
+    while (!Program.DdePartner) {
         PumpMessages(dialog);
-        if (Setup.DdePartner || !WaitForInput(start, DdeInitiateTimeoutMs)) break;
+        if (Program.DdePartner || !WaitForInput(start, DdeInitiateTimeoutMs)) break;
     }
     // No partner within the bound: no one to talk to or to terminate.
-    if (Setup.DdePartner) {
-        PostMessageA(Setup.DdePartner, WM_DDE_EXECUTE, (WPARAM)dialog, (LPARAM)commands);
-        Setup.DdeWaiting = 1;
+    if (Program.DdePartner) {
+        PostMessageA(Program.DdePartner, WM_DDE_EXECUTE, (WPARAM)dialog, (LPARAM)commands);
+        Program.DdeWaiting = 1;
         start = GetTickCount();
-        while (Setup.DdeWaiting) {
+        while (Program.DdeWaiting) {
             PumpMessages(dialog);
             // A partner that has gone (a server killed mid-conversation)
             // will not answer: no need to wait out the bound.
-            if (!Setup.DdeWaiting || !IsWindow(Setup.DdePartner) ||
+            if (!Program.DdeWaiting || !IsWindow(Program.DdePartner) ||
                 !WaitForInput(start, DdeExecuteTimeoutMs))
                 break;
         }
-        PostMessageA(Setup.DdePartner, WM_DDE_TERMINATE, (WPARAM)dialog, 0);
+        PostMessageA(Program.DdePartner, WM_DDE_TERMINATE, (WPARAM)dialog, 0);
     }
     GlobalDeleteAtom(topic);
     GlobalDeleteAtom(application);
@@ -90,12 +90,12 @@ void HoldDdeConversation(HWND dialog, HGLOBAL commands, DdeAnswer *answer)
     AnswerWanted = answer != 0;
     Answer = DdeNoAnswer;
     if (answer) {
-        Setup.DdePartner = 0;
-        Setup.DdeWaiting = 0;  // set again once the execute request is posted
+        Program.DdePartner = 0;
+        Program.DdeWaiting = 0;  // set again once the execute request is posted
     }
     Converse(dialog, commands);
     if (answer) {
-        Setup.DdeWaiting = 0;
+        Program.DdeWaiting = 0;
         *answer = Answer;
     }
 }

@@ -1,6 +1,7 @@
 // The windows that SETUP.EXE and UNINST.EXE both run under: the start-up of
 // the background window's class, the title font and the common controls,
-// the progress dialog, and the teardown.
+// the progress dialog, and the teardown (CloseProgramWindows, then
+// DeleteTitleFont).
 #pragma once
 
 #include <windows.h>
@@ -23,6 +24,9 @@ void SetProgressRange(unsigned long upper);
 // Destroys CurrentDialog, if any; no current dialog or bar afterwards.
 void CloseCurrentDialog();
 
-// Destroys the current dialog and the background window and frees the title
-// font.
+// Destroys the current dialog and the background window.
 void CloseProgramWindows();
+
+// Frees the title font; the last step of the teardown, once the windows that
+// paint with it are gone and the 3D controls are unregistered.
+void DeleteTitleFont();

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "../res/resource.h"
+#include "res/resource.h"
 
 #define MainWindowClass "Setup_KEL_window"
 enum { BackgroundColour = 0x00821E1E, TitleColour = 0x00C8C8FF };

@@ -2,9 +2,12 @@
 
 #include <windows.h>
 
-#include "paths.h"
-#include "setup_state.h"
+#include "core/paths.h"
 #include "core/text.h"
+
+char TempDir[DirSize];
+char WindowsDir[DirSize];
+char SystemDir[DirSize];
 
 bool FindSystemDirectories()
 {

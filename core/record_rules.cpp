@@ -2,9 +2,9 @@
 
 #include <string.h>
 
-#include "core/group_commands.h"
-#include "core/group_text.h"
-#include "core/text.h"
+#include "group_commands.h"
+#include "group_text.h"
+#include "text.h"
 
 FileFate DecideFile(const RecordEntry *entry, FilePlace place, const FileFound *found)
 {
@@ -46,15 +46,12 @@ ValueFate DecideValue(const RecordEntry *entry, ValueNow now)
     }
 }
 
-static char Fold(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
-
 int KeysToRemove(const RecordEntry *entry, char (*keys)[RecordTextSize], int max)
 {
     size_t top = strlen(entry->CreatedKey);
     size_t size = strlen(entry->Text);
     if (top == 0 || top > size || (size > top && entry->Text[top] != '\\')) return 0;
-    for (size_t i = 0; i < top; ++i)
-        if (Fold(entry->Text[i]) != Fold(entry->CreatedKey[i])) return 0;
+    if (!SameFoldedRange(entry->Text, entry->CreatedKey, top)) return 0;
     int count = 0;
     char key[RecordTextSize];
     if (!CopyText(key, sizeof key, entry->Text)) return 0;

@@ -3,7 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "../engine/setup_state.h"
+#include "program_state.h"
 
 void RegisterMainWindowClass(HINSTANCE instance)
 {
@@ -31,27 +31,27 @@ HFONT CreateTitleFont()
 
 void CreateBackgroundWindow()
 {
-    Setup.BackgroundWindow = CreateWindowExA(0, MainWindowClass, "Setup", WS_OVERLAPPED,
+    Program.BackgroundWindow = CreateWindowExA(0, MainWindowClass, "Setup", WS_OVERLAPPED,
                                              WindowStartPosition, WindowStartPosition,
                                              WindowStartSize, WindowStartSize, 0, 0,
-                                             Setup.Instance, 0);
-    if (!Setup.BackgroundWindow) return;
-    ShowWindow(Setup.BackgroundWindow, SW_SHOWMAXIMIZED);
-    UpdateWindow(Setup.BackgroundWindow);
+                                             Program.Instance, 0);
+    if (!Program.BackgroundWindow) return;
+    ShowWindow(Program.BackgroundWindow, SW_SHOWMAXIMIZED);
+    UpdateWindow(Program.BackgroundWindow);
 }
 
 void PaintBackground()
 {
     PAINTSTRUCT paint;
-    HDC context = BeginPaint(Setup.BackgroundWindow, &paint);
-    HGDIOBJ oldFont = SelectObject(context, Setup.TitleFont);
+    HDC context = BeginPaint(Program.BackgroundWindow, &paint);
+    HGDIOBJ oldFont = SelectObject(context, Program.TitleFont);
     COLORREF oldColour = SetTextColor(context, TitleColour);
     int oldMode = SetBkMode(context, TRANSPARENT);
-    TextOutA(context, TitleMargin, TitleMargin, Setup.ProductTitle, (int)strlen(Setup.ProductTitle));
+    TextOutA(context, TitleMargin, TitleMargin, Program.ProductTitle, (int)strlen(Program.ProductTitle));
     SelectObject(context, oldFont);
     SetTextColor(context, oldColour);
     SetBkMode(context, oldMode);
-    EndPaint(Setup.BackgroundWindow, &paint);
+    EndPaint(Program.BackgroundWindow, &paint);
 }
 
 extern "C" LRESULT CALLBACK KelWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
@@ -62,7 +62,7 @@ extern "C" LRESULT CALLBACK KelWndProc(HWND window, UINT message, WPARAM wParam,
         return 0;
     case WM_SETFOCUS:
         // Keep the focus on the dialog on screen, so Esc still reaches it.
-        if (Setup.DialogShown) SetFocus(Setup.CurrentDialog);
+        if (Program.DialogShown) SetFocus(Program.CurrentDialog);
         break;
     case WM_PAINT:
         PaintBackground();
@@ -71,14 +71,14 @@ extern "C" LRESULT CALLBACK KelWndProc(HWND window, UINT message, WPARAM wParam,
         // The taskbar's Close or a polite kill: the window stays (the dialogs
         // it owns would go with it), and the run ends as after Cancel or Esc
         // on whatever is on screen.
-        Setup.CloseRequested = 1;
-        if (Setup.CurrentDialog) {
+        Program.CloseRequested = 1;
+        if (Program.CurrentDialog) {
             // A prompt over the dialog (a disk or a file error) is answered
             // Cancel as well.
-            HWND prompt = GetLastActivePopup(Setup.CurrentDialog);
-            if (prompt && prompt != Setup.CurrentDialog)
+            HWND prompt = GetLastActivePopup(Program.CurrentDialog);
+            if (prompt && prompt != Program.CurrentDialog)
                 PostMessageA(prompt, WM_COMMAND, IDCANCEL, 0);
-            PostMessageA(Setup.CurrentDialog, WM_COMMAND, IDCANCEL, 0);
+            PostMessageA(Program.CurrentDialog, WM_COMMAND, IDCANCEL, 0);
         }
         return 0;
     }

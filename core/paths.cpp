@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "core/text.h"
+#include "text.h"
 
 void DeriveSourceDir(char *moduleName)
 {

@@ -6,7 +6,7 @@
 
 #include <stddef.h>
 
-#include "core/log_reader.h"
+#include "log_reader.h"
 
 // True when path lies below dir (not dir itself). Compared without regard to
 // ASCII case, as the file system does; a path with a "." or ".." component

@@ -3,25 +3,25 @@
 #include <dde.h>
 
 #include "dde_client.h"
-#include "../engine/ctl3d.h"
-#include "../engine/setup_state.h"
-#include "../core/text.h"
+#include "ctl3d.h"
+#include "program_state.h"
+#include "core/text.h"
 
 extern "C" INT_PTR CALLBACK MainDlgFunc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     if (message == WM_INITDIALOG) {
-        Setup.CurrentDialog = window;
-        Setup.DialogShown = 1;
+        Program.CurrentDialog = window;
+        Program.DialogShown = 1;
         CallCtl3dSubclassDlgEx(window, CTL3D_ALL);
     }
-    return Setup.PageHandler ? Setup.PageHandler(window, message, wParam, lParam) : 0;
+    return Program.PageHandler ? Program.PageHandler(window, message, wParam, lParam) : 0;
 }
 
 INT_PTR EndPage(HWND window, LONG result)
 {
-    Setup.PageResult = result;
+    Program.PageResult = result;
     EndDialog(window, 0);
-    Setup.CurrentDialog = 0;
+    Program.CurrentDialog = 0;
     return 1;
 }
 
@@ -29,7 +29,7 @@ INT_PTR CALLBACK WelcomePageProc(HWND window, UINT message, WPARAM wParam, LPARA
 {
     switch (message) {
     case WM_INITDIALOG:
-        SetDlgItemTextA(window, IdMainText, Setup.PageText);
+        SetDlgItemTextA(window, IdMainText, Program.PageText);
         return 1;
     case WM_COMMAND:
         if (wParam == IdNext) return EndPage(window, PageGoOn);
@@ -44,16 +44,16 @@ extern "C" INT_PTR CALLBACK DlgViewSetup(HWND window, UINT message, WPARAM wPara
 {
     switch (message) {
     case WM_INITDIALOG:
-        SetDlgItemTextA(window, IdMainText, Setup.EditText);
+        SetDlgItemTextA(window, IdMainText, Program.EditText);
         return 1;
     case WM_COMMAND:
         // No buttons: these come from the dialog manager's Enter and Esc.
         if (wParam == IDOK) {
-            Setup.PageResult = PageCancelled;
+            Program.PageResult = PageCancelled;
             return 1;
         }
         if (wParam == IDCANCEL) {
-            Setup.PageResult = PageAbort;
+            Program.PageResult = PageAbort;
             return 1;
         }
         return 0;
@@ -68,14 +68,14 @@ LONG RunPage(int templateId, DLGPROC handler)
 {
     // Only the page's own Next makes it go on: a page that cannot be shown,
     // or that ends in any other way, reads as Cancel.
-    Setup.PageResult = PageCancelled;
-    if (Setup.CloseRequested) return PageCancelled;
-    Setup.PageHandler = handler;
-    INT_PTR shown = DialogBoxParamA(Setup.Instance, MAKEINTRESOURCEA(templateId),
-                                    Setup.BackgroundWindow, MainDlgFunc, 0);
-    Setup.CurrentDialog = 0;
-    if (shown == -1 || Setup.CloseRequested) Setup.PageResult = PageCancelled;
-    return Setup.PageResult;
+    Program.PageResult = PageCancelled;
+    if (Program.CloseRequested) return PageCancelled;
+    Program.PageHandler = handler;
+    INT_PTR shown = DialogBoxParamA(Program.Instance, MAKEINTRESOURCEA(templateId),
+                                    Program.BackgroundWindow, MainDlgFunc, 0);
+    Program.CurrentDialog = 0;
+    if (shown == -1 || Program.CloseRequested) Program.PageResult = PageCancelled;
+    return Program.PageResult;
 }
 
 void FormatPageText(char *dest, size_t capacity, const char *format, const char *title)

@@ -3,8 +3,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "core/profile_value.h"
-#include "core/text.h"
+#include "profile_value.h"
+#include "text.h"
 
 // Whether line starts with the key "file" in any case.
 static bool StartsWithFileKey(const char *line)

@@ -5,7 +5,7 @@
 
 #include <stddef.h>
 
-#include "core/install_record.h"
+#include "install_record.h"
 
 // Where a recorded file lies.
 enum FilePlace {
