@@ -139,16 +139,16 @@ shot() {
     fail "screenshot $1 failed"
 }
 
-# walk_pages [-f PAGE] [-d DIR] [-s STOP] [-t MS] [-g next|cancel|NAME] [-p SHOT] [-- STEP...]
-# A user's way through SETUP.EXE's pages, in one UI driver run (one a
-# screenshot): from the start, or from PAGE (directory or group) already
-# shown; Next on the welcome page; DIR (a Linux path) typed on the directory
-# page, Next; the group page, or with -s progress the progress dialog, within
-# MS ms (default 30000). -s welcome|directory|next|progress stops there ("next":
-# right after Next on the directory page). On the group page, -g: next (Next,
-# then the wait dialog), cancel (Cancel, the page gone), or NAME double-clicked
-# in the list, then Next. -p: screenshots SHOT-welcome, -directory, -group,
-# -progress and -wait. The STEPs close the last run.
+# walk_pages [-f PAGE] [-d DIR] [-s STOP] [-t MS] [-g ACTION] [-p SHOT] [-- STEP...]
+# A user's way through SETUP.EXE's pages: Next on the welcome page; DIR (a
+# Linux path) typed on the directory page, Next; the group page within MS ms
+# (default 30000). One UI driver run unless -p; the STEPs end the last run.
+#   -f PAGE    start on PAGE (directory or group), already shown
+#   -s STOP    stop at welcome, directory, next (right after Next on the
+#              directory page) or progress (the progress dialog, within MS)
+#   -g ACTION  on the group page: next (Next, then the wait dialog), cancel
+#              (Cancel, the page gone), or a group's NAME double-clicked, Next
+#   -p SHOT    screenshots SHOT-welcome, -directory, -group or -progress, -wait
 walk_pages() {
   local from=start dir="" stop=group ms=30000 group="" prefix="" opt OPTIND=1
   local steps=() pending=0 next
@@ -198,7 +198,7 @@ walk_pages() {
   [ "$pending" = 0 ] || ui "${steps[@]}"
 }
 
-# The steps of walk_pages, in its variables.
+# _walk STEP...: more steps for the run walk_pages builds.
 _walk() {
   [ "${#steps[@]}" -gt 0 ] && steps+=(--)
   steps+=("$@")
