@@ -66,6 +66,7 @@ shot background-progress
 ui click-background -- expect-focus progress -- key esc -- wait-gone progress
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "Esc during the copy: exit status"
+expect_file "$install/install.log"
 copied="$(log_count "$install" '^File Copy: ')"
 [ "$copied" -lt 1000 ] || fail "the copy was not stopped by Esc"
 rm -rf "$install"
