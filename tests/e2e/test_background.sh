@@ -61,12 +61,13 @@ touch "$disk/Disk1"
 install="$DRIVE_C/BackgroundTest"
 rm -rf "$install"
 start_setup "$disk"
-ui wait-page welcome -- click 1 -- wait-page directory -- click 1 -- wait-page progress
+walk_pages -s progress -t 10000
 shot background-progress
 ui click-background -- expect-focus progress -- key esc -- wait-gone progress
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "Esc during the copy: exit status"
-copied="$(grep -c '^File Copy: ' "$install/install.log")"
+expect_file "$install/install.log"
+copied="$(log_count "$install" '^File Copy: ')"
 [ "$copied" -lt 1000 ] || fail "the copy was not stopped by Esc"
 rm -rf "$install"
 pass

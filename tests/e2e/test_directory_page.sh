@@ -39,15 +39,11 @@ product() {  # DIR SIZEINST
     "$title" "$2" | write_script "$1"
 }
 
-to_directory_page() {
-  ui wait-background 20000 -- wait-page welcome 20000 -- click 1 -- wait-page directory
-}
-
 # 1. What the page shows, and walking through the list.
 mkdir -p "$CASE/tree/Long Directory Name/inner"
 product "$CASE/d1" 100
 start_setup "$CASE/d1"
-to_directory_page
+walk_pages -s directory
 ui expect-text 15 "The setup program will install the $title files to the following directory." \
   -- expect-text 11 "$(esc 'C:\DirProduct')" -- expect-text 14 "100 Kb"
 shown_free text 16
@@ -77,7 +73,7 @@ expect_no_file "$DRIVE_C/DirProduct"
 # 2. Far more required than free: Next refused, the page stays open.
 product "$CASE/d2" 2000000000
 start_setup "$CASE/d2"
-to_directory_page
+walk_pages -s directory
 ui expect-text 14 "2000000000 Kb" -- click 1 -- sleep 500 -- wait-page directory 1000 \
   -- expect-text 11 "$(esc 'C:\DirProduct')"
 shown_free text 16
@@ -91,11 +87,10 @@ expect_no_file "$DRIVE_C/DirProduct"
 inst="$CASE/inst"
 product "$CASE/d3" 0
 start_setup "$CASE/d3"
-to_directory_page
+walk_pages -s directory
 ui expect-text 14 "0 Kb" -- type 11 "${missing^^}:\\x" -- click 1 -- sleep 500 \
   -- wait-page directory 1000 -- expect-text 16 "0 Kb"
-ui type 11 "$(winpath "$inst")" -- click 1 -- wait-gone directory -- wait-page group 20000 \
-  -- click 2 -- wait-gone group
+walk_pages -f directory -d "$inst" -t 20000 -g cancel
 wait_setup 30
 expect_eq 1 "$SETUP_STATUS" "accepted, then Cancel on the group page: exit status"
 [ -d "$inst" ] || fail "the accepted directory was not made"

@@ -43,17 +43,12 @@ for page in welcome directory copy group; do
   disk="$CASE/$page/disk"; inst="$CASE/$page/inst"
   product "$disk" "$([ "$page" = group ] && echo 0 || echo "$rounds")"
   start_setup "$disk"
-  ui wait-background 20000 -- wait-page welcome 20000
   case "$page" in
-    welcome) ;;
-    directory) ui click 1 -- wait-page directory ;;
+    welcome | directory) walk_pages -s "$page" ;;
     copy)
-      ui click 1 -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 \
-        -- wait-page progress 20000
+      walk_pages -d "$inst" -s progress -t 20000
       for _ in $(seq 200); do [ -e "$inst/big3.dat" ] && break; sleep 0.05; done ;;
-    group)
-      ui click 1 -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 \
-        -- wait-page group 30000 ;;
+    group) walk_pages -d "$inst" ;;
   esac
   ui close-background
   wait_setup 60
@@ -63,7 +58,6 @@ for page in welcome directory copy group; do
       expect_no_file "$inst" ;;
     copy)
       expect_no_file "$inst/big$((rounds + 1)).dat"
-      log="$(tr -d '\r' <"$inst/install.log")"
       # Every logged file is whole; the rest were not carried out.
       while read -r line; do
         file="${line#File Copy: }"; name="${file##*\\}"
@@ -71,12 +65,12 @@ for page in welcome directory copy group; do
           first.txt) cmp -s "$data/small.txt" "$inst/$name" || fail "$name not whole" ;;
           *) cmp -s "$data/big.dat" "$inst/$name" || fail "$name logged but not whole" ;;
         esac
-      done < <(grep '^File Copy: ' <<<"$log")
-      [ "$(grep -c '^File Copy: ' <<<"$log")" -lt $((rounds + 1)) ] || fail "the close had no effect" ;;
+      done < <(log_lines "$inst" '^File Copy: ')
+      [ "$(log_count "$inst" '^File Copy: ')" -lt $((rounds + 1)) ] || fail "the close had no effect" ;;
     group)
       cmp -s "$data/small.txt" "$inst/first.txt" || fail "first.txt not whole"
       expect_file "$inst/install.log"
-      grep -q '^Icon' "$inst/install.log" && fail "a group was made after the close" ;;
+      log_has "$inst" '^Icon' && fail "a group was made after the close" ;;
   esac
 done
 

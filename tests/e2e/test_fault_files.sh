@@ -15,11 +15,6 @@ head -c 2000000 /dev/urandom >"$data/big.bin"  # does not compress: 2 MB on disk
 printf 'the old installed content\n' >"$data/old.txt"
 printf 'the new content of the program file\n%.0s' $(seq 200) >"$data/new.txt"
 
-through_pages() {
-  ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-    -- wait-page directory -- type 11 "$(winpath "$1")" -- click 1
-}
-
 # A started run limited to $2 blocks of 1 KB per file it writes.
 start_limited() {
   local dir="$1" blocks="$2"
@@ -28,9 +23,6 @@ start_limited() {
     >>"$CASE/setup-output.txt" 2>&1 </dev/null &
   SETUP_PID=$!
 }
-
-# The lines of the log without CR.
-log_of() { tr -d '\r' <"$1/install.log"; }
 
 # The file is either of the two given contents (or absent when $3 is "absent-ok").
 whole_or_old() {
@@ -69,7 +61,7 @@ file2=3,BIG.BI_,big.bin
 file3=3,SMALL.TX_,small2.txt
 EOF
   start_limited "$disk" 512
-  through_pages "$inst"
+  walk_pages -d "$inst" -s next
   prompt_says "not enough room" big.bin
   cmp -s "$data/small.txt" "$inst/small1.txt" || fail "small1.txt not whole"
   cmp -s "$data/old.txt" "$inst/big.bin" || fail "big.bin changed while the drive is full"
@@ -80,13 +72,13 @@ EOF
     wait_setup 60
     cmp -s "$data/big.bin" "$inst/big.bin" || fail "big.bin not whole after Retry"
     cmp -s "$data/small.txt" "$inst/small2.txt" || fail "small2.txt not copied after Retry"
-    expect_eq 3 "$(log_of "$inst" | grep -c '^File Copy: ')" "File Copy lines after Retry"
+    expect_eq 3 "$(log_count "$inst" '^File Copy: ')" "File Copy lines after Retry"
   else
     ui wait-msgbox "File Copy Error" -- click 2
     wait_setup 60
     cmp -s "$data/old.txt" "$inst/big.bin" || fail "big.bin changed after Cancel"
     expect_no_file "$inst/small2.txt"
-    expect_eq "File Copy: $(winpath "$inst")\\small1.txt" "$(log_of "$inst" | grep '^File Copy: ')" \
+    expect_log_lines "$inst" '^File Copy: ' "File Copy: $(winpath "$inst")\\small1.txt" \
       "the log after Cancel names the whole file only"
   fi
   expect_eq 1 "$SETUP_STATUS" "exit status ($answer)"
@@ -118,7 +110,7 @@ file1=3,PROG.TX_,prog.txt
 file2=3,OTHER.TX_,other.txt
 EOF
 start_setup "$disk"
-through_pages "$inst"
+walk_pages -d "$inst" -s next
 prompt_says prog.txt damaged
 cmp -s "$data/old.txt" "$inst/prog.txt" || fail "prog.txt changed by a truncated source"
 cp "$CASE/damaged/good.TX_" "$disk/PROG.TX_"
@@ -129,7 +121,7 @@ wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "exit status (damaged)"
 cmp -s "$data/new.txt" "$inst/prog.txt" || fail "prog.txt not whole after Retry"
 cmp -s "$data/old.txt" "$inst/other.txt" || fail "other.txt changed by a corrupted source"
-expect_eq "File Copy: $(winpath "$inst")\\prog.txt" "$(log_of "$inst" | grep '^File Copy: ')" \
+expect_log_lines "$inst" '^File Copy: ' "File Copy: $(winpath "$inst")\\prog.txt" \
   "only the whole file is logged"
 
 # 3. A missing type-4 source before its type-5 entry: silent, the installed
@@ -149,12 +141,11 @@ file2=5,staged.tx_,app.txt
 file3=3,SMALL.TX_,small.txt
 EOF
 start_setup "$disk"
-through_pages "$inst"
-ui wait-page group 30000 -- click 2
+walk_pages -d "$inst" -g cancel
 wait_setup 60
 cmp -s "$data/old.txt" "$inst/app.txt" || fail "app.txt changed by a missing staged source"
 expect_no_file "$(temp_dir)/staged.tx_"
-log_of "$inst" | grep -q 'app.txt' && fail "a line for app.txt, which was not copied"
+log_has "$inst" 'app.txt' && fail "a line for app.txt, which was not copied"
 cmp -s "$data/small.txt" "$inst/small.txt" || fail "the run did not go on"
 
 # 4. A read-only installed file, then a file held open without sharing:
@@ -173,11 +164,11 @@ file1=3,NEW.TX_,ro.txt
 file2=3,NEW.TX_,held.txt
 EOF
 start_setup "$disk"
-ui wait-background 20000 -- wait-page welcome 20000 -- click 1 -- wait-page directory
+walk_pages -s directory
 wine "$BUILD_DIR/tests/uidriver.exe" hold "$(winpath "$inst/held.txt")" 8000 >"$CASE/hold.txt" 2>&1 </dev/null &
 hold_pid=$!
 for _ in $(seq 100); do grep -q held "$CASE/hold.txt" && break; sleep 0.1; done
-ui wait-page directory -- type 11 "$(winpath "$inst")" -- click 1
+walk_pages -f directory -d "$inst" -s next
 prompt_says ro.txt "in use"
 cmp -s "$data/old.txt" "$inst/ro.txt" || fail "a read-only file was replaced"
 chmod u+w "$inst/ro.txt"
@@ -205,7 +196,7 @@ NumberFiles=1
 file1=3,NEW.TX_,new.txt
 EOF
   start_setup "$disk"
-  through_pages "$inst"
+  walk_pages -d "$inst" -s next
   ui wait-msgbox "File Copy Error" 30000 -- click 2
   wait_setup 60
   expect_no_file "$inst/new.txt"

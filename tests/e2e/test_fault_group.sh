@@ -27,9 +27,7 @@ EOF
 
 run() {
   start_setup "$1"
-  ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-    -- wait-page directory -- type 11 "$(winpath "$2")" -- click 1 -- wait-page group 30000 \
-    -- click 1 -- wait-page wait 10000
+  walk_pages -d "$2" -g next
 }
 
 # 1. A window that handles no message, beside a working server: the group is

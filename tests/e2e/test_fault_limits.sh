@@ -33,8 +33,7 @@ file6=4,PAY.TX_,..\\staged.txt
 file7=3,PAY.TX_,inside\\ok.txt
 EOF
 start_setup "$disk"
-ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-  -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 -- wait-page group 30000 -- click 2
+walk_pages -d "$inst" -g cancel
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "exit status (names)"
 cmp -s "$CASE/payload.txt" "$inst/inside/ok.txt" || fail "the well-formed entry was not carried out"
@@ -66,8 +65,7 @@ NumberItem=2147483647
 item1=one.txt,One
 EOF
 start_setup "$disk"
-ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-  -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 -- wait-page group 120000 -- click 2
+walk_pages -d "$inst" -t 120000 -g cancel
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "exit status (counts)"
 cmp -s "$CASE/payload.txt" "$inst/one.txt" || fail "one.txt not copied"
@@ -91,7 +89,7 @@ make_disk "$disk"; touch "$disk/Disk1"
 printf '[Title]\nDlgTitle=Twice\n' | write_script "$disk"
 start_setup "$disk"
 first_pid="$SETUP_PID"
-ui wait-background 20000 -- wait-page welcome 20000
+walk_pages -s welcome
 expect_file "$(temp_dir)/setup.inf"
 (cd "$disk" && exec wine "$disk/SETUP.EXE") >>"$CASE/setup-output.txt" 2>&1 </dev/null &
 second_pid=$!
@@ -117,8 +115,7 @@ NumberFiles=1
 file1=3,plain.txt,plain.txt
 EOF
 start_setup "$disk"
-ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-  -- wait-page directory -- type 11 "$(winpath "$disk")" -- click 1 -- wait-page group 30000 -- click 2
+walk_pages -d "$disk" -g cancel
 wait_setup 60
 cmp -s "$CASE/payload.txt" "$disk/plain.txt" || fail "a file copied onto itself was changed"
 

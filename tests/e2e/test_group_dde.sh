@@ -39,15 +39,11 @@ item2=docs\\readme.txt,Read me, please
 EOF
 }
 
-# run DISK [SHOTS]: through every page, Next on the group page.
+# run DISK [SHOT]: through every page, Next on the group page; screenshots
+# SHOT-<page> when SHOT is given.
 run() {
   start_setup "$1"
-  ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-    -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 -- wait-page group 30000
-  [ -n "${2:-}" ] && shot group
-  ui wait-page group -- click 1 -- wait-page wait 10000
-  [ -n "${2:-}" ] && shot wait
-  return 0
+  walk_pages -d "$inst" -g next ${2:+-p "$2"}
 }
 
 # expected_text GROUP: what the server must receive.
@@ -78,20 +74,19 @@ mkdir -p "$inst"
 short="$(winepath -s "$(winpath "$inst")" 2>/dev/null | tr -d '\r')"
 [ -n "$short" ] && [ "$short" != "$(winpath "$inst")" ] || fail "no distinct short form for $inst: [$short]"
 start_shelldde "$CASE/one/server.log" || fail "server did not start"
-run "$disk" shots
+run "$disk" group-dde
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "exit status"
 expect_eq "$(expected_text "$group")" "$(cat "$CASE/one/server.log")" "command text received"
 # The exact bytes: line feeds only, the last one included.
 expect_eq "0a" "$(tail -c 1 "$CASE/one/server.log" | od -An -tx1 | tr -d ' ')" "last byte of the text"
 [ "$(od -An -c "$CASE/one/server.log" | grep -c '\\r')" = 0 ] || fail "carriage return in the command text"
-log="$(tr -d '\r' <"$inst/install.log")"
-expect_eq "Icon Group: $group
+expect_log_lines "$inst" '^Icon ' "Icon Group: $group
 Icon Name: The \"App\", started
 Icon Cmd: $short\\app.txt
 Icon Group: $group
 Icon Name: Read me, please
-Icon Cmd: $short\\docs\\readme.txt" "$(grep '^Icon ' <<<"$log")" "Icon log lines"
+Icon Cmd: $short\\docs\\readme.txt" "Icon log lines"
 
 folder="$programs/Tools _Best_, Ever"
 expect_file "$folder"
@@ -136,7 +131,7 @@ expect_eq 1 "$SETUP_STATUS" "exit status without a server"
 [ "$took" -ge 9 ] || fail "the run ended after ${took}s, before the initiate wait was over"
 expect_file "$inst/install.log"
 expect_no_file "$(temp_dir)/install.log"
-grep -q '^Icon Group: No Server' "$inst/install.log" || fail "no Icon lines without a server"
+log_has "$inst" '^Icon Group: No Server' || fail "no Icon lines without a server"
 expect_no_file "$programs/$group"
 
 pass

@@ -7,8 +7,7 @@ e2e_init group_page
 title="Group Product"
 
 # The Start menu's Programs folder as a Linux path.
-programs_win="$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' \
-  /v Programs 2>/dev/null | tr -d '\r' | sed -n 's/^ *Programs *REG_SZ *//p')"
+programs_win="$(reg_value 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' Programs)"
 [ -n "$programs_win" ] || fail "no Programs folder in the registry"
 rest="${programs_win#?:\\}"
 programs="$DRIVE_C/${rest//\\//}"
@@ -23,16 +22,11 @@ product() {  # DIR
     "$title" | write_script "$1"
 }
 
-to_group_page() {  # INSTALL-DIR
-  ui wait-background 20000 -- wait-page welcome 20000 -- click 1 -- wait-page directory \
-    -- type 11 "$(winpath "$1")" -- click 1 -- wait-gone directory -- wait-page group 20000
-}
-
 # 1. The page, the list, a double-click, then Cancel.
 inst="$CASE/inst1"
 product "$CASE/d1"
 start_setup "$CASE/d1"
-to_group_page "$inst"
+walk_pages -d "$inst" -t 20000
 ui expect-text 15 "Setup will create a group for $title" -- expect-text 11 "My Group"
 listed="$(ui list 13)"
 shot group
@@ -53,8 +47,8 @@ expect_no_file "$(temp_dir)/install.log"
 inst="$CASE/inst2"
 product "$CASE/d2"
 start_setup "$CASE/d2"
-to_group_page "$inst"
-ui type 11 "" -- expect-text 11 "" -- click 1 -- wait-gone group -- wait-page wait 20000
+walk_pages -d "$inst" -t 20000 -- type 11 "" -- expect-text 11 "" -- click 1 -- wait-gone group \
+  -- wait-page wait 20000
 wait_setup 90
 expect_eq 1 "$SETUP_STATUS" "empty group name: exit status"
 expect_file "$inst/install.log"

@@ -29,62 +29,44 @@ INF
 run_to_group() {
   started="$(date +'%d/%m/%y %H:%M')"
   start_setup "$disk"
-  ui wait-page welcome
-  shot "$2-welcome"
-  ui click 1 -- wait-page directory -- type 11 "$1"
-  shot "$2-directory"
-  ui click 1 -- wait-page group 30000
-  shot "$2-group"
+  walk_pages -d "$1" -p "$2"
   started="$started|$(date +'%d/%m/%y %H:%M')"
 }
 
-# check_header LOG: the three header lines, and CR LF at every line end.
-check_header() {
-  local log="$1" header
-  expect_file "$log"
-  [ "$(grep -c $'\r$' "$log")" = "$(wc -l <"$log")" ] || fail "$log: a line does not end with CR LF"
-  grep -q $'\r\r' "$log" && fail "$log: doubled CR"
-  [ "$(tail -c 2 "$log" | od -An -tx1 | tr -d ' ')" = "0d0a" ] || fail "$log: no CR LF at the end"
-  header="$(sed -n 1p "$log" | tr -d '\r')"
-  [[ "$header" =~ ^\*\*\*\ Installation\ Started\ ([0-9]{2}/[0-9]{2}/[0-9]{2}\ [0-9]{2}:[0-9]{2})\ \*\*\*$ ]] ||
-    fail "header line: [$header]"
-  [[ "|$started|" == *"|${BASH_REMATCH[1]}|"* ]] || fail "start time ${BASH_REMATCH[1]}, run started $started"
-  expect_eq "Title: Log Product" "$(sed -n 2p "$log" | tr -d '\r')" "title line"
-  expect_eq "Source: $(winpath "$disk")" "$(sed -n 3p "$log" | tr -d '\r')" "source line"
-}
-
-made_dirs() { grep '^Made Dir: ' "$1" | tr -d '\r'; }
+# check_header DIR: the three header lines of DIR/install.log, and CR LF at
+# every line end.
+check_header() { expect_log_head "$1" "Log Product" "$(winpath "$disk")" "$started"; }
 
 # First run: Cancel on the group page; the log goes into the install directory.
-run_to_group 'C:\LogTest\App' log
+run_to_group "$install" log
 ui click 2 -- wait-gone group
 wait_setup 30
 expect_eq 1 "$SETUP_STATUS" "group page cancelled: exit status"
-check_header "$install/install.log"
-expect_eq $'Made Dir: C:\\LogTest\\App\nMade Dir: C:\\LogTest\\App\\Sub' "$(made_dirs "$install/install.log")" \
+check_header "$install"
+expect_log_lines "$install" '^Made Dir: ' $'Made Dir: C:\\LogTest\\App\nMade Dir: C:\\LogTest\\App\\Sub' \
   "first run: directories made"
 expect_no_file "$temp/install.log"
 
 # Second run into the existing directory, whose Sub was removed, to the end:
 # only Sub is made again, and its log replaces the first.
 rmdir "$install/Sub"
-run_to_group 'C:\LogTest\App' log-again
+run_to_group "$install" log-again
 ui click 1 -- wait-gone group
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "complete run: exit status"
-check_header "$install/install.log"
-expect_eq 'Made Dir: C:\LogTest\App\Sub' "$(made_dirs "$install/install.log")" "second run: directories made"
-expect_eq 1 "$(grep -c 'Installation Started' "$install/install.log")" "header lines in the replaced log"
+check_header "$install"
+expect_log_lines "$install" '^Made Dir: ' 'Made Dir: C:\LogTest\App\Sub' "second run: directories made"
+expect_eq 1 "$(log_count "$install" 'Installation Started')" "header lines in the replaced log"
 expect_no_file "$temp/install.log"
 
 # An install directory whose parent is missing: the log stays in %TEMP%.
 started="$(date +'%d/%m/%y %H:%M')"
 start_setup "$disk"
-ui wait-page welcome -- click 1 -- wait-page directory -- type 11 'C:\nope\x' -- click 1
+walk_pages -d "$DRIVE_C/nope/x" -s next
 wait_setup 30
 expect_eq 1 "$SETUP_STATUS" "uncreatable directory: exit status"
 started="$started|$(date +'%d/%m/%y %H:%M')"
-check_header "$temp/install.log"
+check_header "$temp"
 expect_eq 3 "$(wc -l <"$temp/install.log")" "lines of the log left in %TEMP%"
 expect_no_file "$DRIVE_C/nope"
 rm -f "$temp/install.log"

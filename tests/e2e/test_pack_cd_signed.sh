@@ -89,10 +89,7 @@ verify "$CASE/UNINST.EXE" "UNINST.EXE on the disc"
 # SETUP.EXE from the disc folder: no disk prompt between the pages.
 start_shelldde "$CASE/server.log" || fail "server did not start"
 start_setup "$disc"
-ui wait-background 20000 -- wait-page welcome 20000
-ui wait-page welcome -- click 1 -- wait-page directory -- type 11 "$(winpath "$inst")"
-ui wait-page directory -- click 1 -- wait-page group 60000
-ui wait-page group -- click 1 -- wait-page wait 10000
+walk_pages -d "$inst" -t 60000 -g next
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "exit status"
 for pair in readme.txt:readme.txt big.bin:big.bin docs/guide.txt:docs/guide.txt; do

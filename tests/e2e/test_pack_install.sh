@@ -48,12 +48,11 @@ cp "$packed"/disk1/* "$disk/"
 
 start_shelldde "$CASE/server.log" || fail "server did not start"
 start_setup "$disk"
-ui wait-background 20000 -- wait-page welcome 20000
-ui wait-page welcome -- click 1 -- wait-page directory -- type 11 "$(winpath "$inst")"
-ui wait-page directory -- click 1 -- wait-msgbox "New Disk Needed" 30000 -- expect-text 65535 "Please insert disk #2"
+walk_pages -d "$inst" -s next \
+  -- wait-msgbox "New Disk Needed" 30000 -- expect-text 65535 "Please insert disk #2"
 cp "$packed"/disk2/* "$disk/"
 ui wait-msgbox "New Disk Needed" -- click 1 -- wait-page group 30000
-ui wait-page group -- click 1 -- wait-page wait 10000
+walk_pages -f group -g next
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "exit status"
 
@@ -63,9 +62,6 @@ done
 cmp -s "$CASE/UNINST.EXE" "$inst/UNINST.EXE" || fail "installed UNINST.EXE differs"
 expect_no_file "$(temp_dir)/data.tmp"
 
-reg_value() {
-  wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n 's/^ *[^ ].*  *REG_SZ  *//p' | head -n 1
-}
 short="$(winepath -s "$(winpath "$inst")" 2>/dev/null | tr -d '\r')"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Packed Product'
 expect_eq "Packed Product" "$(reg_value "$key" DisplayName)" "DisplayName"

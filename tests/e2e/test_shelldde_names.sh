@@ -37,9 +37,7 @@ EOF2
 
 run() {
   start_setup "$1"
-  ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-    -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 -- wait-page group 30000 \
-    -- click 1 -- wait-page wait 10000
+  walk_pages -d "$inst" -g next
 }
 
 # Everything in the drive roots before the runs, to see that nothing is added.

@@ -5,12 +5,6 @@
 . "$SOURCE_DIR/tests/e2e/lib.sh"
 e2e_init transfer_disks
 
-# Welcome page, then the install directory typed in.
-through_pages() {
-  ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-    -- wait-page directory -- type 11 "$(winpath "$1")" -- click 1
-}
-
 # A product of two disks in one source directory, one file on each.
 product() {
   local disk="$1" disks="$2"
@@ -37,7 +31,7 @@ disk="$CASE/ok/disk"; inst="$CASE/ok/inst"
 product "$disk" 2
 touch "$disk/Disk1"
 start_setup "$disk"
-through_pages "$inst"
+walk_pages -d "$inst" -s next
 ui wait-msgbox "New Disk Needed" 20000 -- expect-text 65535 "Please insert disk #2"
 shot disk-prompt
 cmp -s "$CASE/one.txt" "$inst/one.txt" || fail "disk 1 not copied before the prompt for disk 2"
@@ -53,14 +47,14 @@ wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "exit status"
 cmp -s "$CASE/two.txt" "$inst/two.txt" || fail "disk 2 not copied after the tag appeared"
 expect_file "$inst/install.log"
-grep -q "File Copy: .*two.txt" "$inst/install.log" || fail "no log line for two.txt"
+log_has "$inst" "File Copy: .*two.txt" || fail "no log line for two.txt"
 
 # 2. Cancel at the prompt ends the run; what was copied stays.
 disk="$CASE/cancel/disk"; inst="$CASE/cancel/inst"
 product "$disk" 2
 touch "$disk/Disk1"
 start_setup "$disk"
-through_pages "$inst"
+walk_pages -d "$inst" -s next
 ui wait-msgbox "New Disk Needed" 20000 -- expect-text 65535 "Please insert disk #2" -- click 2
 wait_setup 30
 expect_eq 1 "$SETUP_STATUS" "exit status after Cancel"
@@ -72,25 +66,24 @@ expect_file "$inst/install.log"
 disk="$CASE/first/disk"; inst="$CASE/first/inst"
 product "$disk" 2
 start_setup "$disk"
-through_pages "$inst"
+walk_pages -d "$inst" -s next
 ui wait-msgbox "New Disk Needed" 20000 -- expect-text 65535 "Please insert disk #1"
 [ -z "$(ls "$inst")" ] || fail "files copied before disk 1 was there: $(ls "$inst")"
 ui wait-msgbox "New Disk Needed" -- click 2
 wait_setup 30
 expect_eq 1 "$SETUP_STATUS" "exit status after Cancel on disk 1"
 expect_no_file "$inst/one.txt"
-grep -q "File Copy" "$inst/install.log" && fail "a file was copied without disk 1"
+log_has "$inst" "File Copy" && fail "a file was copied without disk 1"
 
 # 4. NumberDisk 0: no prompt, nothing copied, straight on to the group page.
 disk="$CASE/none/disk"; inst="$CASE/none/inst"
 product "$disk" 0
 start_setup "$disk"
-through_pages "$inst"
-ui wait-page group 20000 -- click 2
+walk_pages -d "$inst" -t 20000 -g cancel
 wait_setup 30
 expect_no_file "$inst/one.txt"
 expect_no_file "$inst/two.txt"
-grep -q "File Copy" "$inst/install.log" && fail "files copied with no disks"
+log_has "$inst" "File Copy" && fail "files copied with no disks"
 
 # 5. An install directory under a missing parent: no prompt, nothing copied,
 #    and the log stays in the temporary directory.
@@ -98,13 +91,13 @@ disk="$CASE/parent/disk"; inst="$CASE/parent/missing/inst"
 product "$disk" 2
 rm -f "$(temp_dir)/install.log"
 start_setup "$disk"
-through_pages "$inst"
+walk_pages -d "$inst" -s next
 wait_setup 30
 expect_eq 1 "$SETUP_STATUS" "exit status with a missing parent"
 expect_no_file "$CASE/parent/missing"
 expect_file "$(temp_dir)/install.log"
-grep -q "Disk Test" "$(temp_dir)/install.log" || fail "the log in %TEMP% is not this run's"
-grep -q "File Copy" "$(temp_dir)/install.log" && fail "a file was copied with a missing parent"
+log_has "$(temp_dir)" "Disk Test" || fail "the log in %TEMP% is not this run's"
+log_has "$(temp_dir)" "File Copy" && fail "a file was copied with a missing parent"
 rm -f "$(temp_dir)/install.log"
 
 pass

@@ -41,9 +41,7 @@ rounds=40
 } | write_script "$disk"
 
 start_setup "$disk"
-ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-  -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 \
-  -- wait-page progress 20000
+walk_pages -d "$inst" -s progress -t 20000
 # Wait for the third small file, so the dialog has been drawn with a status
 # line and a moved bar.
 for _ in $(seq 300); do [ -e "$inst/small3.txt" ] && break; sleep 0.05; done
@@ -63,10 +61,9 @@ for k in $(seq $rounds); do [ -e "$inst/small$k.txt" ] && last=$k; done
 for k in $(seq "$last"); do
   cmp -s "$data/small.txt" "$inst/small$k.txt" || fail "small$k.txt missing or incomplete"
 done
-log="$(tr -d '\r' <"$inst/install.log")"
-big_copies="$(grep -c 'big.dat$' <<<"$log")"
+big_copies="$(log_count "$inst" 'big.dat$')"
 [ "$big_copies" -eq "$last" ] || [ "$big_copies" -eq $((last + 1)) ] ||
   fail "$big_copies copies of big.dat logged, $last small files copied"
-[ "$(grep -c '^File Copy: ' <<<"$log")" -eq $((big_copies + last)) ] || fail "log and files disagree"
+[ "$(log_count "$inst" '^File Copy: ')" -eq $((big_copies + last)) ] || fail "log and files disagree"
 
 pass

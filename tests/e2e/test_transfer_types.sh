@@ -54,9 +54,7 @@ file14=6,LOCALE_RU.TX_,six.txt
 EOF
 
 start_setup "$disk"
-ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-  -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 \
-  -- wait-page group 20000 -- click 2
+walk_pages -d "$inst" -t 20000 -g cancel
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "exit status"
 
@@ -77,12 +75,9 @@ for name in zero seven six; do expect_no_file "$inst/$name.txt"; done
 [ "$(ls "$inst" | sort | tr '\n' ' ')" = "comma.txt install.log install.rec locale.txt sub three.txt " ] ||
   fail "unexpected files in the install directory: $(ls "$inst")"
 
-log="$(tr -d '\r' <"$inst/install.log")"
-copies="$(grep -c '^File Copy: ' <<<"$log")"
 # 1 new, 2 new, letter, 3, 5, 6, comma.
-expect_eq 7 "$copies" "File Copy lines"
-grep -qxF "File Copy: $(winpath "$inst")\\sub\\stage.txt" <<<"$log" ||
-  fail "no log line for the type-5 destination"
+expect_eq 7 "$(log_count "$inst" '^File Copy: ')" "File Copy lines"
+expect_log_line "$inst" "File Copy: $(winpath "$inst")\\sub\\stage.txt" "the type-5 destination"
 
 cleanup_outside
 pass

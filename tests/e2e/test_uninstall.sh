@@ -75,9 +75,7 @@ before="$(snapshot)"
 
 start_shelldde "$CASE/server.log" || fail "server did not start"
 start_setup "$disk"
-ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-  -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 -- wait-page group 30000 \
-  -- click 1 -- wait-page wait 10000
+walk_pages -d "$inst" -g next
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "exit status of the setup"
 expect_file "$inst/UNINST.EXE"

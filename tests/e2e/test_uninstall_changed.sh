@@ -55,9 +55,7 @@ listed() { wine uninstaller --list 2>/dev/null | tr -d '\r' | grep -F "|||$title
 listed >/dev/null && fail "listed before the installation"
 
 start_setup "$disk"
-ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-  -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 -- wait-page group 30000 \
-  -- click 2 -- wait-gone group
+walk_pages -d "$inst" -g cancel
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "exit status of the setup"
 entry="$(listed)" || fail "not in Wine's list of installed programs after the installation"

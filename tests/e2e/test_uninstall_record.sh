@@ -97,9 +97,7 @@ script | write_script "$again"
 
 start_shelldde "$CASE/server.log" || fail "server did not start"
 start_setup "$disk"
-ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-  -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 -- wait-page group 30000 \
-  -- dblclick 13 "Record Existing" -- wait-text 11 "Record Existing" -- click 1 -- wait-page wait 10000
+walk_pages -d "$inst" -g "Record Existing"
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "exit status of the setup"
 expect_file "$inst/install.rec"
@@ -114,11 +112,10 @@ sed -i 's/^Edited=ours/Edited=mine/' "$winini"
 
 # second-cancelled: the same directory, Cancel at "Please insert disk #1".
 start_setup "$again"
-ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-  -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 \
+walk_pages -d "$inst" -s next \
   -- wait-msgbox "New Disk Needed" 20000 -- expect-text 65535 "Please insert disk #1" -- click 2
 wait_setup 30
-grep -q "File Copy" "$inst/install.log" && fail "second-cancelled: the log should be the second run's"
+log_has "$inst" "File Copy" && fail "second-cancelled: the log should be the second run's"
 
 start_uninst "$inst"
 confirm_uninst

@@ -50,9 +50,7 @@ EOF2
 
 start_shelldde "$CASE/server.log" || fail "server did not start"
 start_setup "$disk"
-ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-  -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 -- wait-page group 30000 \
-  -- click 1 -- wait-page wait 10000
+walk_pages -d "$inst" -g next
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "exit status of the setup"
 expect_file "$inst/install.rec"
@@ -116,9 +114,7 @@ EOF2
 printf 'not the installation'"'"'s\n' >"$CASE/victim.txt"
 mkdir -p "$CASE/victimdir"
 start_setup "$root"
-ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-  -- wait-page directory -- type 11 'C:\' -- click 1 -- wait-page group 30000 \
-  -- click 2 -- wait-gone group
+walk_pages -d "$DRIVE_C" -g cancel
 wait_setup 60
 expect_file "$DRIVE_C/rootee2e.txt"
 expect_file "$DRIVE_C/install.rec"

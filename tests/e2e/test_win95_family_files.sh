@@ -78,14 +78,12 @@ trace="$CASE/setup-relay.txt"
 SETUP_STATUS=""
 (cd "$disk" && WINEDEBUG=+relay exec wine "$disk/SETUP.EXE") >/dev/null 2>"$trace" </dev/null &
 SETUP_PID=$!
-ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-  -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 \
-  -- wait-page group 20000 -- click 2
+walk_pages -d "$inst" -t 20000 -g cancel
 wait_setup 60
 for name in one two; do
   cmp -s "$data/$name.txt" "$inst/$name.txt" || fail "$name.txt was not replaced"
 done
-grep -q "File Copy: .*two.txt" "$inst/install.log" || fail "install.log was not replaced"
+log_has "$inst" "File Copy: .*two.txt" || fail "install.log was not replaced"
 leftovers="$(find "$inst" -name '*.~*')"
 [ -z "$leftovers" ] || fail "left behind: $leftovers"
 check_trace SETUP.EXE "$trace"

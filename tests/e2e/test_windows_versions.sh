@@ -103,21 +103,19 @@ for mode in $MODES; do
   ((family95)) && export WINEDEBUG=+relay
   start_setup "$disk"
   export WINEDEBUG=-all
-  ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-    -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 -- wait-page group 30000 \
-    -- click 1 -- wait-page wait 10000
+  walk_pages -d "$inst" -g next
   wait_setup 60
   expect_eq 1 "$SETUP_STATUS" "exit status of the setup"
   expect_eq "the new program" "$(cat "$inst/app.txt" 2>/dev/null)" "the installed file replaced"
   expect_file "$inst/UNINST.EXE"
-  log="$(tr -d '\r' <"$inst/install.log" 2>/dev/null)"
+  expect_file "$inst/install.log"
   for line in "File Copy: $(winpath "$inst")\\app.txt" 'RegDB Key: Software\MatrixE2E' \
     'INI Sect: MatrixE2E' 'Icon Group: Matrix Product'; do
-    grep -qxF "$line" <<<"$log" || fail "install.log lacks [$line]"
+    expect_log_line "$inst" "$line" "the installation"
   done
   # The registry value names the short install directory, as the group's
   # command line does; win.ini the long one.
-  short_app="$(sed -n 's/^Icon Cmd: //p' <<<"$log")"
+  short_app="$(log_lines "$inst" '^Icon Cmd: ' | sed 's/^Icon Cmd: //')"
   [ -n "$short_app" ] || fail "install.log has no Icon Cmd line"
   expect_eq "$short_app" "$(reg_value 'HKCU\Software\MatrixE2E' Path)" "registry value"
   expect_eq "$(winpath "$inst")\\app.txt" "$(ui profile MatrixE2E Dir)" "win.ini entry"

@@ -4,7 +4,6 @@
 #   confirm_uninst              Remove on the confirmation page, OK on the
 #                               closing message box
 #   uninstall_report            the report the last run wrote
-#   reg_value KEY NAME          the REG_SZ data of a value, or nothing
 UNINST_PID=""
 
 uninstall_log() { echo "$(temp_dir)/uninstall.log"; }
@@ -49,11 +48,3 @@ confirm_uninst() {
 
 uninstall_report() { tr -d '\r' <"$(uninstall_log)"; }
 
-reg_value() {
-  local name=("/v" "$2")
-  [ "$2" = "" ] && name=("/ve")
-  wine reg query "$1" "${name[@]}" 2>/dev/null | tr -d '\r' |
-    sed -n 's/^ *\([^ ].*\)\?  *REG_SZ  *//p; s/^ *\([^ ].*\)\?  *REG_SZ$//p' | head -n 1
-}
-
-reg_key_exists() { wine reg query "$1" >/dev/null 2>&1; }

@@ -244,58 +244,38 @@ struct Reader {
     void AlignDword(const BYTE *base) { at = base + ((at - base + 3) & ~3); }
 };
 
-const ItemSpec NextButton = {IdNext, "#128", "Next >", 0x50010300, 136, 116, 50, 14};
-const ItemSpec CancelButton = {IdCancel, "#128", "Cancel", 0x50010300, 192, 116, 50, 14};
-
-// The numbers are fixed: other programs and the test driver find the
-// templates and controls by them.
-TEST(Templates, ResourceNumbersAreTheFixedOnes)
-{
-    const struct { const char *name; int value, want; } numbers[] = {
-        {"MainIconId", MainIconId, 1},
-        {"WelcomePageTemplate", WelcomePageTemplate, 2},
-        {"DirectoryPageTemplate", DirectoryPageTemplate, 3},
-        {"GroupPageTemplate", GroupPageTemplate, 4},
-        {"ProgressDialogTemplate", ProgressDialogTemplate, 5},
-        {"WaitDialogTemplate", WaitDialogTemplate, 6},
-        {"IdNext", IdNext, 1},
-        {"IdCancel", IdCancel, 2},
-        {"IdMainText", IdMainText, 11},
-        {"IdProgressBar", IdProgressBar, 12},
-        {"IdList", IdList, 13},
-        {"IdRequiredSpace", IdRequiredSpace, 14},
-        {"IdPageText", IdPageText, 15},
-        {"IdAvailableSpace", IdAvailableSpace, 16},
-        {"FixedLabelId", FixedLabelId, 0xFFFF},
-    };
-    for (const auto &n : numbers) EXPECT_EQ(n.want, n.value) << n.name;
-}
+// Control IDs are written as the numbers the program's convention fixes (1
+// Next, 2 Cancel, 11 main text or edit box, 12 progress bar, 13 list box, 14
+// required space, 15 page text, 16 available space, 0xFFFF fixed labels):
+// other programs and the test driver find the controls by them.
+const ItemSpec NextButton = {1, "#128", "Next >", 0x50010300, 136, 116, 50, 14};
+const ItemSpec CancelButton = {2, "#128", "Cancel", 0x50010300, 192, 116, 50, 14};
 
 TEST(Templates, MatchTheLayoutTables)
 {
     const TemplateSpec templates[] = {
         {WelcomePageTemplate, 250, 140,
          {NextButton, CancelButton,
-          {IdMainText, "#130", "Welcome", 0x50000000, 12, 8, 228, 68}}},
+          {11, "#130", "Welcome", 0x50000000, 12, 8, 228, 68}}},
         {DirectoryPageTemplate, 250, 140,
          {NextButton, CancelButton,
-          {IdPageText, "#130", "Text1", 0x50000000, 7, 4, 236, 32},
-          {IdMainText, "#129", "Install Dir", 0x50810000, 3, 40, 243, 16},
-          {IdList, "#131", "ListBox1", 0x50A10003, 4, 60, 116, 72},
-          {FixedLabelId, "#130", "Required space:", 0x50000000, 128, 80, 52, 12},
-          {FixedLabelId, "#130", "Available space:", 0x50000000, 128, 61, 52, 15},
-          {IdAvailableSpace, "#130", "Text5", 0x50000000, 184, 62, 60, 14},
-          {IdRequiredSpace, "#130", "Text6", 0x50000000, 184, 80, 60, 13}}},
+          {15, "#130", "Text1", 0x50000000, 7, 4, 236, 32},
+          {11, "#129", "Install Dir", 0x50810000, 3, 40, 243, 16},
+          {13, "#131", "ListBox1", 0x50A10003, 4, 60, 116, 72},
+          {0xFFFF, "#130", "Required space:", 0x50000000, 128, 80, 52, 12},
+          {0xFFFF, "#130", "Available space:", 0x50000000, 128, 61, 52, 15},
+          {16, "#130", "Text5", 0x50000000, 184, 62, 60, 14},
+          {14, "#130", "Text6", 0x50000000, 184, 80, 60, 13}}},
         {GroupPageTemplate, 250, 140,
          {NextButton, CancelButton,
-          {IdPageText, "#130", "Text1", 0x50000001, 7, 4, 236, 32},
-          {IdMainText, "#129", "Install Dir", 0x50810000, 3, 40, 243, 16},
-          {IdList, "#131", "ListBox1", 0x50A10003, 4, 60, 116, 72}}},
+          {15, "#130", "Text1", 0x50000001, 7, 4, 236, 32},
+          {11, "#129", "Install Dir", 0x50810000, 3, 40, 243, 16},
+          {13, "#131", "ListBox1", 0x50A10003, 4, 60, 116, 72}}},
         {ProgressDialogTemplate, 250, 60,
-         {{IdMainText, "#130", "Text1", 0x50000000, 13, 4, 224, 16},
-          {IdProgressBar, "msctls_progress32", "ProgressBar1", 0x50800000, 9, 32, 232, 17}}},
+         {{11, "#130", "Text1", 0x50000000, 13, 4, 224, 16},
+          {12, "msctls_progress32", "ProgressBar1", 0x50800000, 9, 32, 232, 17}}},
         {WaitDialogTemplate, 250, 60,
-         {{FixedLabelId, "#130", "Create windows group.  Please wait...", 0x50000001, 51, 23,
+         {{0xFFFF, "#130", "Create windows group.  Please wait...", 0x50000001, 51, 23,
            148, 13}}},
     };
     HMODULE module = GetModuleHandleA(0);
