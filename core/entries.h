@@ -23,6 +23,10 @@ enum {
     ItemLimit = 150
 };
 
+// The program's install path buffer, terminator included: InstalDir and every
+// destination joined below it must fit.
+enum { InstallPathLimit = 256 };
+
 // The digit rule: the first character alone, read as a decimal number.
 // Returns -1 unless it is one of 0 to 9.
 int ParseLeadingDigit(const char *text);
@@ -36,8 +40,34 @@ enum FileEntryType {
     FileToInstall = 3,
     FileToTemp = 4,
     FileFromTemp = 5,
-    FileByLocale = 6
+    FileByLocale = 6,
+    LastFileEntryType = FileByLocale
 };
+
+// The directories a file entry names: where its destination lies, and where
+// its source is read.
+enum EntryDirectory {
+    InWindowsDir,
+    InSystemDir,
+    InInstallDir,
+    InTempDir,
+    InSourceDir  // the directory of the disk, SETUP.EXE's own
+};
+
+// What one file-entry type does.
+struct FileEntryRule {
+    int Type;
+    EntryDirectory DestinationDir;
+    EntryDirectory SourceDir;   // the source or the temporary directory
+    bool OnlyWhenMissing;       // never replaces a file
+    bool Expands;               // false: a byte-for-byte copy
+    bool StepsProgress;         // a status line and a step of the bar
+    bool CountsTowardSizeInst;  // lands in the install directory
+    int SourceCount;            // 2: the first for locale 419, the second for the others
+};
+
+// The rule of a file-entry type; null for 0, 7, 8, 9 and any other number.
+const FileEntryRule *FindFileEntryRule(int type);
 
 struct FileEntry {
     int Type;                      // 0..9; 2 when the first character is no digit

@@ -2,27 +2,15 @@
 
 #include <sys/stat.h>
 
-#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 
 #include "tools/setupkit/error.h"
+#include "tools/setupkit/text_helpers.h"
 
 namespace setupkit {
-
-namespace {
-
-std::string Trim(const std::string &text)
-{
-    size_t begin = 0, end = text.size();
-    while (begin < end && isspace((unsigned char)text[begin])) ++begin;
-    while (end > begin && isspace((unsigned char)text[end - 1])) --end;
-    return text.substr(begin, end - begin);
-}
-
-}  // namespace
 
 bool ProductPathStaysInside(const std::string &path)
 {
