@@ -348,54 +348,25 @@ private:
     void CheckSizeInst()
     {
         if (disksDir_.empty()) return;
-        int found = 0;
-        std::vector<std::pair<int, std::string>> missing;
-        std::vector<InstallSizeEntry> sized;
-        for (const Entry &entry : entries_) {
-            InstallSizeEntry size{entry.Type, entry.Sources[0], entry.Destination, {}};
-            if (FindFileEntryRule(entry.Type)->SourceDir == InSourceDir) {
-                std::vector<uint64_t> bytes;
-                uint64_t bytesOfOne = 0;
-                for (const std::string &source : entry.Sources) {
-                    if (!disks_.Find(entry.Disk, source, &bytesOfOne)) break;
-                    bytes.push_back(bytesOfOne);
-                }
-                if (bytes.size() == entry.Sources.size()) {
-                    ++found;
-                    size.SourceBytes = bytes;
-                } else {
-                    std::string names;
-                    for (const std::string &source : entry.Sources)
-                        names += (names.empty() ? "" : "' or '") + source;
-                    missing.push_back({entry.Line, names});
-                }
-            }
-            sized.push_back(size);
-        }
-        if (!found) return;  // no disks beside the script
-        for (const auto &gone : missing)
+        SourcesFound sources = disks_.FindAll(entries_);
+        if (!sources.Found) return;  // no disks beside the script
+        for (const auto &gone : sources.Missing)
             Report(gone.first, false, "source '" + gone.second + "' is not on its disk");
         const ProfileKey *key = profile_.Key(SectionTitle, KeyNameSizeInst);
         long sizeInst = key ? ProfileInt(key->Value) : 0;
-        uint64_t needKb = RequiredSizeInst(sized);
+        uint64_t needKb = RequiredSizeInst(sources.Sized);
         if ((uint64_t)std::max(sizeInst, 0L) < needKb)
             Report(key ? key->Line : SectionLine(SectionTitle), true,
                    "SizeInst=" + std::to_string(sizeInst) + " but the files for the install "
                    "directory need " + std::to_string(needKb) + " KB");
     }
 
-    struct Entry {
-        int Line, Type, Disk;
-        std::vector<std::string> Sources;  // type 6: the source for locale 419 first
-        std::string Destination;
-    };
-
     Profile profile_;
     std::string disksDir_;
     std::string installDir_;
     int numberDisk_ = 0;
     DiskSources disks_;
-    std::vector<Entry> entries_;
+    std::vector<ScriptFileEntry> entries_;
     std::vector<Diagnostic> found_;
 };
 

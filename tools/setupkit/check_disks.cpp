@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "core/entries.h"
 #include "core/lz_header.h"
 #include "tools/setupkit/text_helpers.h"
 
@@ -58,6 +59,34 @@ bool DiskSources::Find(int disk, const std::string &name, uint64_t *size)
             return true;
     }
     return false;
+}
+
+SourcesFound DiskSources::FindAll(const std::vector<ScriptFileEntry> &entries)
+{
+    SourcesFound result;
+    for (const ScriptFileEntry &entry : entries) {
+        InstallSizeEntry size{entry.Type, entry.Sources[0], entry.Destination, {}};
+        const FileEntryRule *rule = FindFileEntryRule(entry.Type);
+        if (rule && rule->SourceDir == InSourceDir) {
+            std::vector<uint64_t> bytes;
+            uint64_t bytesOfOne = 0;
+            for (const std::string &source : entry.Sources) {
+                if (!Find(entry.Disk, source, &bytesOfOne)) break;
+                bytes.push_back(bytesOfOne);
+            }
+            if (bytes.size() == entry.Sources.size()) {
+                ++result.Found;
+                size.SourceBytes = bytes;
+            } else {
+                std::string names;
+                for (const std::string &source : entry.Sources)
+                    names += (names.empty() ? "" : "' or '") + source;
+                result.Missing.push_back({entry.Line, names});
+            }
+        }
+        result.Sized.push_back(size);
+    }
+    return result;
 }
 
 }  // namespace setupkit
