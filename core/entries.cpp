@@ -20,6 +20,33 @@ void ApplyNullRule(char *field)
     if (strcmp(field, "NULL") == 0) field[0] = 0;
 }
 
+// One row a type, in type order.
+static constexpr FileEntryRule FileEntryRules[] = {
+    // type         destination   source       only-missing expands steps  SizeInst sources
+    {FileToWindows, InWindowsDir, InSourceDir, true,        true,   true,  false,   1},
+    {FileToSystem,  InSystemDir,  InSourceDir, true,        true,   true,  false,   1},
+    {FileToInstall, InInstallDir, InSourceDir, false,       true,   true,  true,    1},
+    {FileToTemp,    InTempDir,    InSourceDir, false,       false,  false, false,   1},
+    {FileFromTemp,  InInstallDir, InTempDir,   false,       true,   true,  true,    1},
+    {FileByLocale,  InInstallDir, InSourceDir, false,       true,   true,  true,    2},
+};
+
+static constexpr bool RowsFollowTypes()
+{
+    int rows = (int)(sizeof FileEntryRules / sizeof FileEntryRules[0]);
+    if (rows != LastFileEntryType) return false;
+    for (int i = 0; i < rows; ++i)
+        if (FileEntryRules[i].Type != i + 1) return false;
+    return true;
+}
+static_assert(RowsFollowTypes(), "row n holds type n + 1, for every type up to the last");
+
+const FileEntryRule *FindFileEntryRule(int type)
+{
+    if (type < 1 || type > LastFileEntryType) return 0;
+    return &FileEntryRules[type - 1];
+}
+
 // Copies the characters [begin, end) into dest of the given capacity.
 static bool CopyRange(char *dest, size_t capacity, const char *begin, const char *end)
 {
@@ -52,7 +79,8 @@ bool ParseFileEntry(const char *text, FileEntry *entry)
     if (!comma || comma[1] == 0) return false;
     if (!CopyRange(entry->Destination, sizeof entry->Destination, comma + 1, end))
         return false;
-    if (entry->Type == FileByLocale) {
+    const FileEntryRule *rule = FindFileEntryRule(entry->Type);
+    if (rule && rule->SourceCount > 1) {
         const char *split = LastComma(names, comma);
         if (!split) return false;
         return CopyRange(entry->Source, sizeof entry->Source, names, split) &&

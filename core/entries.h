@@ -23,8 +23,8 @@ enum {
     ItemLimit = 150
 };
 
-// The install directory's buffer: the directory page's text, and every
-// destination joined below it, fit in this many characters.
+// The program's install path buffer, terminator included: InstalDir and every
+// destination joined below it must fit.
 enum { InstallPathSize = 256 };
 
 // The digit rule: the first character alone, read as a decimal number.
@@ -40,8 +40,34 @@ enum FileEntryType {
     FileToInstall = 3,
     FileToTemp = 4,
     FileFromTemp = 5,
-    FileByLocale = 6
+    FileByLocale = 6,
+    LastFileEntryType = FileByLocale
 };
+
+// The directories a file entry names: where its destination lies, and where
+// its source is read.
+enum EntryDirectory {
+    InWindowsDir,
+    InSystemDir,
+    InInstallDir,
+    InTempDir,
+    InSourceDir  // the directory of the disk, SETUP.EXE's own
+};
+
+// What one file-entry type does.
+struct FileEntryRule {
+    int Type;
+    EntryDirectory DestinationDir;
+    EntryDirectory SourceDir;   // the source or the temporary directory
+    bool OnlyWhenMissing;       // never replaces a file
+    bool Expands;               // false: a byte-for-byte copy
+    bool StepsProgress;         // a status line and a step of the bar
+    bool CountsTowardSizeInst;  // lands in the install directory
+    int SourceCount;            // 2: the first for locale 419, the second for the others
+};
+
+// The rule of a file-entry type; null for 0, 7, 8, 9 and any other number.
+const FileEntryRule *FindFileEntryRule(int type);
 
 struct FileEntry {
     int Type;                      // 0..9; 2 when the first character is no digit

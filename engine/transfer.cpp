@@ -86,18 +86,17 @@ static bool NoPlan(EntryPlan *plan)
     return false;
 }
 
-// The directory an entry type writes to, null for the types without one.
-static const char *DestinationDirOf(int type)
+// The directory of this run that a rule names.
+static const char *DirectoryOf(EntryDirectory dir)
 {
-    switch (type) {
-    case FileToWindows: return WindowsDir;
-    case FileToSystem: return SystemDir;
-    case FileToInstall:
-    case FileFromTemp:
-    case FileByLocale: return InstallPath;
-    case FileToTemp: return TempDir;
-    default: return 0;
+    switch (dir) {
+    case InWindowsDir: return WindowsDir;
+    case InSystemDir: return SystemDir;
+    case InInstallDir: return InstallPath;
+    case InTempDir: return TempDir;
+    case InSourceDir: return SourceDir;
     }
+    return 0;
 }
 
 // An entry whose names are refused still shows its status line and steps
@@ -106,10 +105,11 @@ static const char *DestinationDirOf(int type)
 static bool RefusedPlan(EntryPlan *plan, const FileEntry &entry)
 {
     NoPlan(plan);
-    const char *dir = DestinationDirOf(plan->Type);
-    if (!dir || plan->Type == FileToTemp) return false;
+    const FileEntryRule *rule = FindFileEntryRule(plan->Type);
+    if (!rule || !rule->StepsProgress) return false;
     plan->ShowsProgress = true;
-    if (!JoinPath(plan->StatusPath, sizeof plan->StatusPath, dir, entry.Destination))
+    if (!JoinPath(plan->StatusPath, sizeof plan->StatusPath, DirectoryOf(rule->DestinationDir),
+                  entry.Destination))
         CopyText(plan->StatusPath, sizeof plan->StatusPath, entry.Destination);
     return false;
 }
@@ -121,49 +121,27 @@ bool PlanFileEntry(const char *text, EntryPlan *plan)
     bool parsed = ParseFileEntry(text, &entry);
     plan->Type = entry.Type;
     if (!parsed) return RefusedPlan(plan, entry);
+    const FileEntryRule *rule = FindFileEntryRule(entry.Type);
+    if (!rule) return NoPlan(plan);  // 0, 7, 8, 9: no destination of their own
 
     const char *sourceName = entry.Source;
-    const char *sourceDir = SourceDir;
-    const char *destinationDir = 0;
-    switch (entry.Type) {
-    case FileToWindows:
-        destinationDir = WindowsDir;
-        plan->OnlyWhenMissing = true;
-        break;
-    case FileToSystem:
-        destinationDir = SystemDir;
-        plan->OnlyWhenMissing = true;
-        break;
-    case FileByLocale:
-        if (ReadSystemLocale() != RussianLocale) sourceName = entry.OtherSource;
-        destinationDir = InstallPath;
-        break;
-    case FileToInstall:
-        destinationDir = InstallPath;
-        break;
-    case FileToTemp:
-        destinationDir = TempDir;
-        break;
-    case FileFromTemp:
-        sourceDir = TempDir;
-        destinationDir = InstallPath;
-        break;
-    default:
-        return NoPlan(plan);  // 0, 7, 8, 9: no destination of their own
-    }
-    // Written, made or deleted: only inside the directory it belongs to.
-    bool sourceWritten = entry.Type == FileFromTemp;
+    if (rule->SourceCount > 1 && ReadSystemLocale() != RussianLocale)
+        sourceName = entry.OtherSource;
+    // Written, made or deleted: only inside the directory it belongs to. A
+    // source in the temporary directory is deleted once expanded.
+    bool sourceWritten = rule->SourceDir == InTempDir;
     if (!sourceName[0] || !IsContainedName(entry.Destination) ||
         (sourceWritten && !IsContainedName(sourceName)) ||
-        !JoinPath(plan->Source, sizeof plan->Source, sourceDir, sourceName) ||
-        !JoinPath(plan->Destination, sizeof plan->Destination, destinationDir,
+        !JoinPath(plan->Source, sizeof plan->Source, DirectoryOf(rule->SourceDir), sourceName) ||
+        !JoinPath(plan->Destination, sizeof plan->Destination, DirectoryOf(rule->DestinationDir),
                   entry.Destination))
         return RefusedPlan(plan, entry);
 
-    plan->Operation = entry.Type == FileToTemp     ? EntryCopyRaw
-                      : entry.Type == FileFromTemp ? EntryExpandFromTemp
-                                                   : EntryExpand;
-    plan->ShowsProgress = entry.Type != FileToTemp;
+    plan->Operation = !rule->Expands   ? EntryCopyRaw
+                      : sourceWritten ? EntryExpandFromTemp
+                                      : EntryExpand;
+    plan->OnlyWhenMissing = rule->OnlyWhenMissing;
+    plan->ShowsProgress = rule->StepsProgress;
     CopyText(plan->StatusPath, sizeof plan->StatusPath, plan->Destination);
     return true;
 }

@@ -87,6 +87,8 @@ TEST(Check, EachProblemAtItsLine)
          Script("[Disk1]\nNumberFiles=1\nfile1=6,A.TX_,a.txt\n"), 4, true, "needs 6,"},
         {"type 0", Script("[Disk1]\nNumberFiles=1\nfile1=0,A.TX_,a.txt\n"), 4, true, "type 0"},
         {"type 9", Script("[Disk1]\nNumberFiles=1\nfile1=9,A.TX_,a.txt\n"), 4, true, "type 9"},
+        {"type 7, just above the last", Script("[Disk1]\nNumberFiles=1\nfile1=7,A.TX_,a.txt\n"), 4,
+         true, "file1 has type 7; SETUP.EXE knows only types 1 to 6"},
         {"type letter", Script("[Disk1]\nNumberFiles=1\nfile1=X,A.TX_,a.txt\n"), 4, false,
          "reads it as type 2"},
         {"root 4", Script("[Register]\nNumberReg=1\nregKey1=4,S\nregVal1=a,b\n"), 4, true,

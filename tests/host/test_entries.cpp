@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <string>
+
 #include "core/entries.h"
 
 namespace {
@@ -48,6 +50,27 @@ TEST(FileEntries, SplitByTheirForm)
         EXPECT_STREQ(c.source, entry.Source);
         EXPECT_STREQ(c.other, entry.OtherSource);
         EXPECT_STREQ(c.destination, entry.Destination);
+    }
+}
+
+// Every type from 1 to the last has a rule, and none else; a rule's source
+// count is the number of sources its entries split into, and exactly the
+// types that write below the install directory count toward SizeInst.
+TEST(FileEntries, RulesAgreeWithTheSplitAndEachOther)
+{
+    for (int type : {-1, 0, LastFileEntryType + 1, 9, 10})
+        EXPECT_EQ(nullptr, FindFileEntryRule(type)) << type;
+    for (int type = 1; type <= LastFileEntryType; ++type) {
+        SCOPED_TRACE(type);
+        const FileEntryRule *rule = FindFileEntryRule(type);
+        ASSERT_NE(nullptr, rule);
+        EXPECT_EQ(type, rule->Type);
+        std::string two = std::to_string(type) + ",A,B,C";
+        FileEntry entry;
+        ASSERT_TRUE(ParseFileEntry(two.c_str(), &entry));
+        EXPECT_STREQ(rule->SourceCount > 1 ? "A" : "A,B", entry.Source);
+        EXPECT_STREQ(rule->SourceCount > 1 ? "B" : "", entry.OtherSource);
+        EXPECT_EQ(rule->CountsTowardSizeInst, rule->DestinationDir == InInstallDir);
     }
 }
 

@@ -8,6 +8,7 @@
 
 #include "tools/setupkit/authoring.h"
 #include "tools/setupkit/error.h"
+#include "tools/setupkit/install_size.h"
 #include "tools/setupkit/layout.h"
 
 using namespace setupkit;
@@ -179,6 +180,23 @@ TEST(Layout, SizeInstCountsWhatLandsInTheInstallDirectory)
         EXPECT_EQ(size.Kilobytes, c.Kilobytes) << what;
         EXPECT_EQ(size.Line, c.Line) << what;
     }
+}
+
+// check knows only the sources it finds on the disks: an entry whose sizes
+// are not all known adds nothing, nor does a type 5 whose staged file is not known.
+TEST(Layout, InstallBytesLeaveOutWhatIsNotKnown)
+{
+    struct {
+        const char *What;
+        std::vector<InstallSizeEntry> Entries;
+        uint64_t Bytes;
+    } cases[] = {
+        {"type 3 not found", {{3, "a", "a", {}}, {3, "b", "b", {40}}}, 40},
+        {"type 6 with one source found", {{6, "r", "l", {900}}}, 0},
+        {"type 5 from an unknown staging", {{4, "x", "x.tmp", {}}, {5, "X.TMP", "x", {}}}, 0},
+        {"types without a rule", {{0, "a", "a", {10}}, {7, "a", "a", {10}}}, 0},
+    };
+    for (const auto &c : cases) EXPECT_EQ(InstallBytes(c.Entries), c.Bytes) << c.What;
 }
 
 TEST(Layout, AssignDisksCountsTheDiskOfTheLastEntry)

@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "tools/setupkit/check.h"
 #include "tools/setupkit/error.h"
 #include "tools/setupkit/fileio.h"
 #include "tools/setupkit/lz.h"
@@ -68,6 +69,14 @@ std::map<std::string, Bytes> Tree(const std::string &dir)
         if (entry.is_regular_file())
             files[fs::relative(entry.path(), dir).string()] = ReadFileBytes(entry.path().string());
     return files;
+}
+
+// check's findings, one a line.
+std::string Describe(const std::vector<Diagnostic> &found)
+{
+    std::string text;
+    for (const Diagnostic &d : found) text += FormatDiagnostic("setup.inf", d) + "\n";
+    return text;
 }
 
 std::string Capture(const std::string &command)
@@ -147,6 +156,47 @@ TEST(Pack, SizeInstAndTheScript)
     }
     PackOptions enough = work.Options("[Title]\nSizeInst=11\n" + authoring.substr(8));
     EXPECT_EQ(Pack(enough).SizeInst, 11u);
+}
+
+// check, reading the disks pack made, finds the SizeInst pack wrote just
+// enough: a kilobyte less is an error naming the same need.
+TEST(Pack, CheckAgreesWithTheSizeInstPackWrites)
+{
+    Workspace work;
+    Write(work.Dir + "/product/small.txt", Text(3000, 's'));  // 3 KB
+    Write(work.Dir + "/product/big.bin", Text(9000, 'b'));    // 9 KB
+    struct {
+        const char *What;
+        const char *Files;
+        uint64_t Kilobytes;
+    } cases[] = {
+        {"type 3", "3,small.txt,a.txt\n", 3},
+        {"types 1, 2 and 4 do not count",
+         "1,big.bin,w.bin\n2,big.bin,s.bin\n4,big.bin,t.bin\n3,small.txt,a.txt\n", 3},
+        {"type 5: the type-4 file it expands", "4,big.bin,big.tmp\n5,big.tmp,big.bin\n", 9},
+        {"type 5: the latest staging before it, in any case",
+         "4,small.txt,x.tmp\n4,big.bin,x.tmp\n5,X.TMP,x.bin\n4,small.txt,x.tmp\n", 9},
+        {"type 6: the larger source first", "6,big.bin,small.txt,l.bin\n", 9},
+        {"type 6: the larger source second", "6,small.txt,big.bin,l.bin\n", 9},
+        {"all together",
+         "3,small.txt,a.txt\n6,small.txt,big.bin,l.bin\n4,big.bin,t\n5,t,t.bin\n"
+         "2,big.bin,s.bin\n",
+         21},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.What);
+        PackResult result = Pack(work.Options(std::string("[Title]\nDlgTitle=Sizes\n[Files]\n") + c.Files));
+        EXPECT_EQ(result.SizeInst, c.Kilobytes);
+        std::string script = work.Script();
+        EXPECT_EQ(Describe(CheckScript(script, work.Dir + "/out")), "");
+        std::string given = "SizeInst=" + std::to_string(c.Kilobytes) + "\r\n";
+        size_t at = script.find(given);
+        ASSERT_NE(at, std::string::npos) << script;
+        script.replace(at, given.size(), "SizeInst=" + std::to_string(c.Kilobytes - 1) + "\r\n");
+        EXPECT_NE(Describe(CheckScript(script, work.Dir + "/out"))
+                      .find("need " + std::to_string(c.Kilobytes) + " KB"),
+                  std::string::npos);
+    }
 }
 
 TEST(Pack, UninstallerEntries)

@@ -139,6 +139,39 @@ TEST_F(Transfer, PlanPerEntryType)
     }
 }
 
+// A refused entry of a type that shows progress names, on its status line,
+// its destination as given below its type's own directory; type 4 and the
+// undefined types show none.
+TEST_F(Transfer, RefusedEntriesNameTheirTypesDirectory)
+{
+    SetLocale(0);
+    struct {
+        const char *text;
+        bool showsProgress;
+        std::string status;
+    } cases[] = {
+        {"1,a,..\\x", true, win + "\\..\\x"},
+        {"2,a,..\\x", true, sys + "\\..\\x"},
+        {"X,a,..\\x", true, sys + "\\..\\x"},
+        {"3,a,..\\x", true, inst + "\\..\\x"},
+        {"4,a,..\\x", false, ""},
+        {"5,..\\a,x", true, inst + "\\x"},  // the staged name leaves the temporary directory
+        {"6,a,b,..\\x", true, inst + "\\..\\x"},
+        {"6,a,x", true, inst + "\\x"},     // one source: malformed
+        {"7,a,..\\x", false, ""},
+        {"0,a,..\\x", false, ""},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.text);
+        EntryPlan plan;
+        EXPECT_FALSE(PlanFileEntry(c.text, &plan));
+        EXPECT_EQ(EntryNothing, plan.Operation);
+        EXPECT_EQ(c.showsProgress, plan.ShowsProgress);
+        EXPECT_EQ(c.status, plan.StatusPath);
+        EXPECT_STREQ("", plan.Destination);
+    }
+}
+
 // A device name (in any component, any case, with an extension or the dots
 // and blanks the platform trims) names the device, not a file: such an
 // entry plans nothing, as a name that leaves its directory does.

@@ -1,11 +1,12 @@
-#include "authoring.h"
+#include "tools/setupkit/authoring.h"
 
 #include <cctype>
 
 #include "core/script_keys.h"
 
-#include "error.h"
-#include "fileio.h"
+#include "tools/setupkit/error.h"
+#include "tools/setupkit/fileio.h"
+#include "tools/setupkit/text_helpers.h"
 
 namespace setupkit {
 
@@ -24,15 +25,14 @@ const AuthoredValue *Authoring::TitleValue(const std::string &key) const
     return nullptr;
 }
 
-namespace {
-
-std::string Trim(const std::string &text)
+const FileEntryRule &RuleOf(const AuthoredFile &file)
 {
-    size_t begin = 0, end = text.size();
-    while (begin < end && isspace((unsigned char)text[begin])) ++begin;
-    while (end > begin && isspace((unsigned char)text[end - 1])) --end;
-    return text.substr(begin, end - begin);
+    const FileEntryRule *rule = FindFileEntryRule(file.Type);
+    if (!rule) throw Error("file type " + std::to_string(file.Type) + " is not one SETUP.EXE knows");
+    return *rule;
 }
+
+namespace {
 
 bool IsOneOf(const std::string &key, std::initializer_list<const char *> names)
 {
@@ -204,18 +204,22 @@ private:
         file.Line = line;
         file.NewDisk = newDiskLine_ != 0;
         newDiskLine_ = 0;
-        if (text.size() < 2 || text[0] < '1' || text[0] > '6' || text[1] != ',')
-            Fail("expected type,product-path,destination with a type from 1 to 6", line);
-        file.Type = text[0] - '0';
+        file.Type = ParseLeadingDigit(text.c_str());
+        const FileEntryRule *rule = FindFileEntryRule(file.Type);
+        if (text.size() < 2 || !rule || text[1] != ',')
+            Fail("expected type,product-path,destination with a type from 1 to " +
+                     std::to_string(LastFileEntryType),
+                 line);
         std::string rest = text.substr(2);
         size_t last = rest.rfind(',');
         if (last == std::string::npos) Fail("expected type,product-path,destination", line);
         file.Destination = Trim(rest.substr(last + 1));
         rest = Trim(rest.substr(0, last));
-        if (file.Type == 6) {
+        if (rule->SourceCount > 1) {
             size_t split = rest.rfind(',');
+            std::string type = std::to_string(file.Type);
             if (split == std::string::npos)
-                Fail("type 6 needs 6,path-for-419,path-other,destination", line);
+                Fail("type " + type + " needs " + type + ",path-for-419,path-other,destination", line);
             file.ProductPath = Trim(rest.substr(0, split));
             file.OtherProductPath = Trim(rest.substr(split + 1));
             if (file.OtherProductPath.empty()) Fail("an empty product path", line);

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/entries.h"
+
 namespace setupkit {
 
 // One key=value line (or a bare line in [SubDir]) with where it was written.
@@ -51,6 +53,9 @@ struct Authoring {
 // anything it does not understand.
 Authoring ParseAuthoring(const std::string &text, const std::string &name);
 Authoring ReadAuthoring(const std::string &path);
+
+// The rule of an authored file's type; throws an Error for a type without one.
+const FileEntryRule &RuleOf(const AuthoredFile &file);
 
 // Case-insensitive comparison of ASCII names, as the profile functions do.
 bool SameName(const std::string &a, const std::string &b);

@@ -2,7 +2,6 @@
 // judging every entry with the program's own splits and read limits.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -21,9 +20,5 @@ std::vector<Diagnostic> CheckScript(const std::string &text, const std::string &
 
 // "file:line: error: message"
 std::string FormatDiagnostic(const std::string &file, const Diagnostic &diagnostic);
-
-// The SizeInst that files of these expanded bytes need: rounded up to
-// kilobytes, plus the margin.
-uint64_t RequiredKilobytes(uint64_t bytes, uint64_t marginKb = 0);
 
 }  // namespace setupkit

@@ -1,27 +1,21 @@
-#include "layout.h"
+#include "tools/setupkit/layout.h"
 
 #include <algorithm>
-#include <cctype>
 
 #include "core/entries.h"
-#include "cdrom.h"
-#include "check.h"
-#include "error.h"
-#include "lz.h"
-#include "posix.h"
-#include "product_path.h"
+#include "tools/setupkit/cdrom.h"
+#include "tools/setupkit/error.h"
+#include "tools/setupkit/install_size.h"
+#include "tools/setupkit/lz.h"
+#include "tools/setupkit/posix.h"
+#include "tools/setupkit/product_path.h"
+#include "tools/setupkit/text_helpers.h"
 
 namespace setupkit {
 
 namespace {
 
 enum { ShortStemChars = 8 };
-
-std::string Upper(std::string text)
-{
-    for (char &c : text) c = (char)toupper((unsigned char)c);
-    return text;
-}
 
 bool IsReservedName(const std::string &name, DiskNameRule rule)
 {
@@ -66,16 +60,17 @@ std::vector<PackEntry> CollectEntries(const Authoring &authoring, const std::str
     for (size_t i = 0; i < files.size(); ++i) {
         PackEntry entry;
         entry.File = files[i];
-        bool compressed = true;
-        if (files[i].Type == FileToTemp) {
-            // Staged byte for byte; compressed only when a later type 5 expands it.
+        const FileEntryRule &rule = RuleOf(files[i]);
+        // A file copied byte for byte is stored so, unless it is staged for a
+        // later entry that expands it from the temporary directory.
+        bool compressed = rule.Expands;
+        if (!compressed && rule.DestinationDir == InTempDir)
             compressed = std::any_of(files.begin() + i + 1, files.end(), [&](const AuthoredFile &f) {
-                return f.Type == FileFromTemp && SameName(f.ProductPath, files[i].Destination);
+                return RuleOf(f).SourceDir == InTempDir && SameName(f.ProductPath, files[i].Destination);
             });
-        }
-        if (files[i].Type != FileFromTemp) {
+        if (rule.SourceDir == InSourceDir) {
             std::vector<std::string> paths = {files[i].ProductPath};
-            if (files[i].Type == FileByLocale) paths.push_back(files[i].OtherProductPath);
+            if (rule.SourceCount > 1) paths.push_back(files[i].OtherProductPath);
             for (const std::string &path : paths) {
                 DiskFile part;
                 part.SourcePath = productFile(path, i, files[i].Line);
@@ -168,36 +163,38 @@ int AssignDisks(std::vector<PackEntry> &entries, const LayoutItem &firstDiskFile
     return entries.empty() ? 1 : entries.back().Disk;
 }
 
+namespace {
+
+std::vector<InstallSizeEntry> SizeEntriesOf(const std::vector<PackEntry> &entries)
+{
+    std::vector<InstallSizeEntry> sized;
+    for (const PackEntry &entry : entries) {
+        InstallSizeEntry size{entry.File.Type, entry.File.ProductPath, entry.File.Destination, {}};
+        for (const DiskFile &part : entry.Parts) size.SourceBytes.push_back(part.ExpandedSize);
+        sized.push_back(size);
+    }
+    return sized;
+}
+
+}  // namespace
+
 uint64_t InstallBytes(const std::vector<PackEntry> &entries)
 {
-    uint64_t need = 0;
-    for (size_t i = 0; i < entries.size(); ++i) {
-        const PackEntry &entry = entries[i];
-        if (entry.File.Type == FileToInstall) need += entry.Parts[0].ExpandedSize;
-        if (entry.File.Type == FileByLocale)
-            need += std::max(entry.Parts[0].ExpandedSize, entry.Parts[1].ExpandedSize);
-        if (entry.File.Type == FileFromTemp)
-            for (size_t j = i; j-- > 0;)
-                if (entries[j].File.Type == FileToTemp &&
-                    SameName(entries[j].File.Destination, entry.File.ProductPath)) {
-                    need += entries[j].Parts[0].ExpandedSize;
-                    break;
-                }
-    }
-    return need;
+    return InstallBytes(SizeEntriesOf(entries));
 }
 
 SizeInst DecideSizeInst(const std::vector<PackEntry> &entries, const Authoring &authoring,
                         uint64_t marginKb)
 {
-    uint64_t need = InstallBytes(entries);
+    std::vector<InstallSizeEntry> sized = SizeEntriesOf(entries);
     const AuthoredValue *given = authoring.TitleValue("SizeInst");
-    if (!given) return {RequiredKilobytes(need, marginKb), 0};
+    if (!given) return {RequiredSizeInst(sized, marginKb), 0};
     uint64_t explicitKb = std::stoull(given->Value);
-    if (explicitKb < RequiredKilobytes(need))
+    uint64_t requiredKb = RequiredSizeInst(sized);
+    if (explicitKb < requiredKb)
         throw FileError(authoring.Name,
                         "SizeInst=" + given->Value + " is smaller than the " +
-                            std::to_string(RequiredKilobytes(need)) +
+                            std::to_string(requiredKb) +
                             " KB that the files for the install directory need",
                         given->Line);
     return {explicitKb, given->Line};

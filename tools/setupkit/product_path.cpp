@@ -1,28 +1,16 @@
-#include "product_path.h"
+#include "tools/setupkit/product_path.h"
 
 #include <sys/stat.h>
 
-#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
 
-#include "error.h"
+#include "tools/setupkit/error.h"
+#include "tools/setupkit/text_helpers.h"
 
 namespace setupkit {
-
-namespace {
-
-std::string Trim(const std::string &text)
-{
-    size_t begin = 0, end = text.size();
-    while (begin < end && isspace((unsigned char)text[begin])) ++begin;
-    while (end > begin && isspace((unsigned char)text[end - 1])) --end;
-    return text.substr(begin, end - begin);
-}
-
-}  // namespace
 
 bool ProductPathStaysInside(const std::string &path)
 {

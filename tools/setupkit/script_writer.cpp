@@ -74,9 +74,11 @@ Script WriteScript(const Authoring &authoring, const std::vector<PackEntry> &ent
         int n = 0;
         for (const PackEntry &entry : entries) {
             if (entry.Disk != disk) continue;
-            std::string sources = entry.File.Type == FileFromTemp ? entry.File.ProductPath
-                                                                  : entry.Parts[0].DiskName;
-            if (entry.File.Type == FileByLocale) sources += "," + entry.Parts[1].DiskName;
+            // A staged source keeps its name; a disk file takes its name on the disk.
+            std::string sources =
+                RuleOf(entry.File).SourceDir == InTempDir ? entry.File.ProductPath : "";
+            for (size_t part = 0; part < entry.Parts.size(); ++part)
+                sources += (part ? "," : "") + entry.Parts[part].DiskName;
             line("file" + std::to_string(++n) + "=" + std::to_string(entry.File.Type) + "," +
                      sources + "," + entry.File.Destination,
                  entry.File.Line);
