@@ -244,20 +244,21 @@ struct Reader {
     void AlignDword(const BYTE *base) { at = base + ((at - base + 3) & ~3); }
 };
 
-// Control IDs are written as the numbers the program's convention fixes (1
+// Templates (2 welcome, 3 directory, 4 group, 5 progress, 6 wait) and
+// control IDs are written as the numbers the program's convention fixes (1
 // Next, 2 Cancel, 11 main text or edit box, 12 progress bar, 13 list box, 14
 // required space, 15 page text, 16 available space, 0xFFFF fixed labels):
-// other programs and the test driver find the controls by them.
+// other programs and the test driver find the templates and controls by them.
 const ItemSpec NextButton = {1, "#128", "Next >", 0x50010300, 136, 116, 50, 14};
 const ItemSpec CancelButton = {2, "#128", "Cancel", 0x50010300, 192, 116, 50, 14};
 
 TEST(Templates, MatchTheLayoutTables)
 {
     const TemplateSpec templates[] = {
-        {WelcomePageTemplate, 250, 140,
+        {2, 250, 140,
          {NextButton, CancelButton,
           {11, "#130", "Welcome", 0x50000000, 12, 8, 228, 68}}},
-        {DirectoryPageTemplate, 250, 140,
+        {3, 250, 140,
          {NextButton, CancelButton,
           {15, "#130", "Text1", 0x50000000, 7, 4, 236, 32},
           {11, "#129", "Install Dir", 0x50810000, 3, 40, 243, 16},
@@ -266,15 +267,15 @@ TEST(Templates, MatchTheLayoutTables)
           {0xFFFF, "#130", "Available space:", 0x50000000, 128, 61, 52, 15},
           {16, "#130", "Text5", 0x50000000, 184, 62, 60, 14},
           {14, "#130", "Text6", 0x50000000, 184, 80, 60, 13}}},
-        {GroupPageTemplate, 250, 140,
+        {4, 250, 140,
          {NextButton, CancelButton,
           {15, "#130", "Text1", 0x50000001, 7, 4, 236, 32},
           {11, "#129", "Install Dir", 0x50810000, 3, 40, 243, 16},
           {13, "#131", "ListBox1", 0x50A10003, 4, 60, 116, 72}}},
-        {ProgressDialogTemplate, 250, 60,
+        {5, 250, 60,
          {{11, "#130", "Text1", 0x50000000, 13, 4, 224, 16},
           {12, "msctls_progress32", "ProgressBar1", 0x50800000, 9, 32, 232, 17}}},
-        {WaitDialogTemplate, 250, 60,
+        {6, 250, 60,
          {{0xFFFF, "#130", "Create windows group.  Please wait...", 0x50000001, 51, 23,
            148, 13}}},
     };
@@ -323,3 +324,10 @@ TEST(Templates, MatchTheLayoutTables)
 }
 
 }  // namespace
+
+// The program's icon is resource 1: the shell and the window class take it
+// by that number.
+TEST(Templates, IconIsResourceOne)
+{
+    EXPECT_TRUE(FindResourceA(GetModuleHandleA(0), MAKEINTRESOURCEA(1), (LPCSTR)RT_GROUP_ICON));
+}
