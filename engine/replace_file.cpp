@@ -130,8 +130,8 @@ FileResult Replace(const SourceReader &reader, const char *destination, FilePlac
     SetInformationFunction renameOpen = HandleRename();
     char staging[MAX_PATH];
     FileResult result = FileWritten;
-    HANDLE output = CreateStagingFile(destination, GENERIC_WRITE | (renameOpen ? DELETE : 0), staging,
-                                      &result);
+    HANDLE output = CreateStagingFile(destination, GENERIC_WRITE | (renameOpen ? DELETE : 0),
+                                      staging, &result);
     if (output == INVALID_HANDLE_VALUE) return result;
     result = CopyOut(reader, output, placed);
     if (renameOpen) {
