@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "crc32.h"
+#include "text.h"
 
 // Every line: a keyword, then fields separated by one blank. A text field is
 // ":" and the text with control characters, blanks, "%" and DEL written as
@@ -68,14 +69,14 @@ static void PutField(LineOut *out, const char *text)
 static void PutNumber(LineOut *out, unsigned long value)
 {
     char digits[24];
-    snprintf(digits, sizeof digits, " %lu", value);
+    FormatText(digits, sizeof digits, " %lu", value);
     PutText(out, digits);
 }
 
 static void PutCrc(LineOut *out, unsigned long crc)
 {
     char digits[24];
-    snprintf(digits, sizeof digits, " %08lx", crc & 0xFFFFFFFFUL);
+    FormatText(digits, sizeof digits, " %08lx", crc & 0xFFFFFFFFUL);
     PutText(out, digits);
 }
 
