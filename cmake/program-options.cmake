@@ -10,14 +10,27 @@
 # Formats must be ones Visual C++ 4.2's msvcrt.dll reads (%I64u, not %llu);
 # FormatText (core/text.cpp) copes with _vsnprintf's cut texts.
 # No C++ exceptions or run-time type information in the programs (plain
-# procedural code): no unwind tables and no libstdc++/libgcc unwinder. Each
-# function in a section of its own, so that --gc-sections drops the ones a
-# program does not use (not -fdata-sections: MinGW's GCC then puts
-# zero-filled data in .data$ sections, which take file bytes).
+# procedural code), so no libstdc++/libgcc unwinder. Each function in a
+# section of its own, so that --gc-sections drops the ones a program does not
+# use (not -fdata-sections: MinGW's GCC then puts zero-filled data in .data$
+# sections, which take file bytes).
 set(PROGRAM_COMPILE_OPTIONS
-  -D__USE_MINGW_ANSI_STDIO=0 -nostdinc++
-  -fno-exceptions -fno-rtti -fno-asynchronous-unwind-tables -fno-unwind-tables
-  -fno-threadsafe-statics -ffunction-sections -fno-ident -fomit-frame-pointer -mpreferred-stack-boundary=2)
+  -D__USE_MINGW_ANSI_STDIO=0 -nostdinc++ -fno-exceptions -fno-rtti
+  -fno-threadsafe-statics -ffunction-sections -fno-ident -fomit-frame-pointer)
+# The shipped i686 programs: no unwind tables (32-bit Windows unwinds through
+# frame-based handlers and needs none), and 32-bit Windows keeps the stack
+# 4-byte aligned, so none is realigned to 16. The x86_64 test build keeps
+# its unwind tables, which 64-bit Windows walks when it dispatches an exception.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  list(APPEND PROGRAM_COMPILE_OPTIONS -fno-asynchronous-unwind-tables -fno-unwind-tables
+    -mpreferred-stack-boundary=2)
+endif()
+# Unused sections dropped. engine/program_start.cpp is the entry in place of
+# MinGW's start-up code (argv, TLS, floating point and pseudo-relocation
+# set-up, some 8 KB with its sections); without that code nothing may be
+# auto-imported from a DLL, and --disable-auto-import makes it a link error.
+# The base relocations (.reloc) stay: ld writes them for any executable with
+# exports (KelWndProc, MainDlgFunc, DlgViewSetup).
 set(PROGRAM_LINK_OPTIONS -Wl,--gc-sections -nostartfiles -Wl,--disable-auto-import)
 
 # The static libraries of this project that TARGET links, directly or
