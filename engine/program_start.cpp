@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <stdlib.h>
 
+#include "core/command_line.h"
+
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
 
 extern "C" {
@@ -18,19 +20,6 @@ int __cdecl atexit(void (__cdecl *function)(void))
     return _onexit((_onexit_t)function) ? 0 : -1;
 }
 
-// The command line after the program's name, as WinMain gets it: a name in
-// double quotes may hold blanks.
-char *CommandLineArguments(char *line)
-{
-    bool quoted = false;
-    while ((unsigned char)*line > ' ' || (*line && quoted)) {
-        if (*line == '"') quoted = !quoted;
-        ++line;
-    }
-    while (*line && (unsigned char)*line <= ' ') ++line;
-    return line;
-}
-
 // The name the linker takes as a windows program's entry.
 void WinMainCRTStartup()
 {
@@ -41,6 +30,6 @@ void WinMainCRTStartup()
     GetStartupInfoA(&startup);
     int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
     // exit() flushes and closes the open streams.
-    exit(WinMain(GetModuleHandleA(0), 0, CommandLineArguments(GetCommandLineA()), show));
+    exit(WinMain(GetModuleHandleA(0), 0, (LPSTR)CommandLineArguments(GetCommandLineA()), show));
 }
 }

@@ -2,6 +2,7 @@
 // against the platform's C runtime (its formatted output, strftime, strtol).
 #include "tools/shelldde/commands.cpp"  // the server's parser is not in setupcore
 
+#include "../host/test_command_line.cpp"
 #include "../host/test_disk_entries.cpp"
 #include "../host/test_display_path.cpp"
 #include "../host/test_entries.cpp"
