@@ -27,7 +27,7 @@ if(CMAKE_SIZEOF_VOID_P EQUAL 4)
 endif()
 # Unused sections dropped. engine/program_start.cpp is the entry in place of
 # MinGW's start-up code (argv, TLS, floating point and pseudo-relocation
-# set-up, some 8 KB with its sections); without that code nothing may be
+# set-up: some 9.5 KB with its sections); without that code nothing may be
 # auto-imported from a DLL, and --disable-auto-import makes it a link error.
 # The base relocations (.reloc) stay: ld writes them for any executable with
 # exports (KelWndProc, MainDlgFunc, DlgViewSetup).
