@@ -4,6 +4,13 @@
 #include <stdio.h>
 #include <string.h>
 
+size_t BoundedLength(const char *text, size_t max)
+{
+    size_t length = 0;
+    while (length < max && text[length]) ++length;
+    return length;
+}
+
 bool CopyText(char *dest, size_t capacity, const char *source)
 {
     if (capacity == 0) return false;
@@ -17,7 +24,7 @@ bool CopyText(char *dest, size_t capacity, const char *source)
 
 bool AppendText(char *dest, size_t capacity, const char *source)
 {
-    size_t used = strnlen(dest, capacity);
+    size_t used = BoundedLength(dest, capacity);
     if (used >= capacity) return false;
     return CopyText(dest + used, capacity - used, source);
 }

@@ -5,6 +5,9 @@
 #include <stdarg.h>
 #include <stddef.h>
 
+// The length of text, or max when no terminator comes before it (strnlen,
+// which the programs' msvcrt.dll lacks).
+size_t BoundedLength(const char *text, size_t max);
 bool CopyText(char *dest, size_t capacity, const char *source);
 bool AppendText(char *dest, size_t capacity, const char *source);
 // Formats into dest like snprintf; false when the text was cut. The text is

@@ -10,21 +10,34 @@
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
 
 extern "C" {
-void __main();  // libmingw32's: runs the static constructors
 void __cdecl __set_app_type(int type);  // msvcrt.dll's: errors reported in a box
 
-// What __main registers the static destructors with (MinGW's start-up code
+// The static constructors, as the linker lists them: a first word that is
+// -1 or their count, the constructors, and a null.
+typedef void (*Constructor)();
+extern Constructor __CTOR_LIST__[];
+
+// What a static object registers its destructor with (MinGW's start-up code
 // has it, msvcrt.dll's import library does not).
 int __cdecl atexit(void (__cdecl *function)(void))
 {
     return _onexit((_onexit_t)function) ? 0 : -1;
 }
 
+// Runs the static constructors last to first, as MinGW's own __main does,
+// without the rest of its start-up code.
+static void RunConstructors()
+{
+    size_t count = 0;
+    while (__CTOR_LIST__[count + 1]) ++count;
+    for (size_t i = count; i >= 1; --i) __CTOR_LIST__[i]();
+}
+
 // The name the linker takes as a windows program's entry.
 void WinMainCRTStartup()
 {
     __set_app_type(2);  // _GUI_APP
-    __main();
+    RunConstructors();
     STARTUPINFOA startup;
     startup.cb = sizeof startup;
     GetStartupInfoA(&startup);

@@ -62,3 +62,32 @@ TEST(Text, FormatTextTerminatesAndReportsACut)
     EXPECT_FALSE(FormatText(&untouched, 0, "%d", 1));
     EXPECT_EQ('X', untouched);
 }
+
+// BoundedLength never reads at or past max, terminated or not.
+TEST(Text, BoundedLengthStopsAtTheTerminatorOrTheBound)
+{
+    const char unterminated[4] = {'a', 'b', 'c', 'd'};
+    const struct { const char *text; size_t max, want; } cases[] = {
+        {"", 5, 0}, {"abc", 5, 3}, {"abc", 3, 3}, {"abc", 2, 2}, {"abc", 0, 0},
+        {unterminated, 4, 4}, {unterminated, 2, 2},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.want, BoundedLength(c.text, c.max)) << "max " << c.max;
+}
+
+// The folded comparisons: ASCII letters only, and the sizes must agree.
+TEST(Text, SameFoldedTakesAsciiCaseOnly)
+{
+    const struct { const char *a, *b; bool same; } cases[] = {
+        {"Install.LOG", "install.log", true}, {"abc", "abcd", false}, {"", "", true},
+        {"a\xC4", "A\xE4", false},  // no fold outside ASCII
+        {"[rename]", "[RENAME]", true}, {"a@", "A`", false},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(c.same, SameFolded(c.a, c.b)) << c.a << " / " << c.b;
+        size_t size = strlen(c.a);
+        if (size == strlen(c.b)) {
+            EXPECT_EQ(c.same, SameFoldedRange(c.a, c.b, size)) << c.a;
+        }
+    }
+}
