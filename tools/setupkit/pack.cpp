@@ -327,8 +327,9 @@ const char PackUsage[] =
     "  --images         also write OUT_DIR/disk<n>.img, FAT12 floppy images (mtools),\n"
     "                   or OUT_DIR/disk1.iso, an ISO 9660 image of the CD (xorriso)\n"
     "  --uninstaller    add UNINST.EXE, its group item and its Uninstall registry key\n"
-    "  --setup-exe P    SETUP.EXE to put on disk 1 (default: beside setupkit)\n"
-    "  --uninst-exe P   UNINST.EXE for --uninstaller (default: beside setupkit)\n\n"
+    "  --setup-exe P    SETUP.EXE to put on disk 1 (default: ../share/setupkit from\n"
+    "                   setupkit's folder, else beside setupkit)\n"
+    "  --uninst-exe P   UNINST.EXE for --uninstaller (default: as SETUP.EXE)\n\n"
     "Signing SETUP.EXE and UNINST.EXE (Authenticode SHA-256, osslsigncode):\n"
     "  --sign-cert CERT      the code-signing certificate, PEM, or PKCS#12 with its key\n"
     "  --sign-key KEY        the PEM private key of a PEM certificate\n"
@@ -390,8 +391,9 @@ int RunPack(const Arguments &args)
     if (positional.size() != 2 || options.OutDir.empty()) throw Error(PackUsage);
     options.AuthoringPath = positional[0];
     options.ProductDir = positional[1];
-    if (options.SetupExe.empty()) options.SetupExe = BesideExecutable("SETUP.EXE");
-    if (options.UninstExe.empty()) options.UninstExe = BesideExecutable("UNINST.EXE");
+    if (options.SetupExe.empty()) options.SetupExe = KitProgram("SETUP.EXE", "--setup-exe");
+    if (options.Uninstaller && options.UninstExe.empty())
+        options.UninstExe = KitProgram("UNINST.EXE", "--uninst-exe");
     options.FixedTime = SourceDateEpoch();
     if (isatty(STDOUT_FILENO)) options.Progress = stdout;
 
