@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Checks the import tables of SETUP.EXE and UNINST.EXE against docs/imports.txt:
+# Checks the import tables of SETUP.EXE, UNINST.EXE and WEBSTUB.EXE against
+# docs/imports.txt:
 # every imported function must be listed for its DLL, none may have the floor
 # "no" (missing from Windows 95 or NT 4.0), and an i686 image may not import
 # what only the x86_64 build may ("x64").
@@ -13,12 +14,13 @@ list="$(cd "$(dirname "$0")/.." && pwd)/docs/imports.txt"
 images=()
 if [ "$(basename "$dir")" = win64 ]; then
   shipped="$(dirname "$dir")"
-  images+=("$dir/SETUP.EXE" "$dir/UNINST.EXE")
+  images+=("$dir/SETUP.EXE" "$dir/UNINST.EXE" "$dir/WEBSTUB.EXE")
 else
   shipped="$dir"
-  [ -f "$dir/win64/SETUP.EXE" ] && images+=("$dir/win64/SETUP.EXE" "$dir/win64/UNINST.EXE")
+  [ -f "$dir/win64/SETUP.EXE" ] &&
+    images+=("$dir/win64/SETUP.EXE" "$dir/win64/UNINST.EXE" "$dir/win64/WEBSTUB.EXE")
 fi
-images=("$shipped/SETUP.EXE" "$shipped/UNINST.EXE" "${images[@]}")
+images=("$shipped/SETUP.EXE" "$shipped/UNINST.EXE" "$shipped/WEBSTUB.EXE" "${images[@]}")
 
 status=0
 problem() {
