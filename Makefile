@@ -3,6 +3,7 @@ BUILD ?= build
 CMAKE_FLAGS ?=
 PREFIX ?= /usr/local
 DESTDIR ?=
+DEB_DIR ?= $(BUILD)
 # What building and installing the kit needs: setupkit, the programs it
 # ships, and the Debian package (dpkg-dev's dpkg-shlibdeps).
 BUILD_PACKAGES = cmake ninja-build g++ g++-mingw-w64-i686 pkg-config libmspack-dev libssl-dev \
@@ -62,9 +63,9 @@ programs: build-deps $(BUILD)/build.ninja $(HOST_BUILD)/build.ninja
 install: programs
 	DESTDIR="$(DESTDIR)" cmake --install $(HOST_BUILD) --prefix "$(PREFIX)"
 
-# setupkit_<version>_<arch>.deb in BUILD.
+# setupkit_<version>_<arch>.deb in DEB_DIR (default BUILD).
 deb: programs
-	scripts/make-deb.sh $(HOST_BUILD) $(BUILD)
+	scripts/make-deb.sh $(HOST_BUILD) $(DEB_DIR)
 
 # The x86_64 build, with the host's setupkit beside its programs as in BUILD.
 win64: $(WIN64_BUILD)/build.ninja

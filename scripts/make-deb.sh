@@ -44,7 +44,7 @@ COPYRIGHT
 } | gzip -9n >"$doc/changelog.gz"
 
 mkdir -p "$stage/debian" "$root/DEBIAN"
-printf 'Source: setupkit\n\nPackage: setupkit\n' >"$stage/debian/control"
+printf 'Source: setupkit\n\nPackage: setupkit\nArchitecture: any\n' >"$stage/debian/control"
 depends="$(cd "$stage" && dpkg-shlibdeps -O -e root/usr/bin/setupkit | sed -n 's/^shlibs:Depends=//p')"
 [ -n "$depends" ] || { echo "make-deb: dpkg-shlibdeps found no dependencies" >&2; exit 1; }
 find "$root" -type d -exec chmod 0755 {} +
