@@ -1,4 +1,6 @@
-// The engine's three file operations.
+// The engine's file operations. fileops.cpp holds the queries and the
+// entry points; copy_pipeline, staging and replace_file the pieces of a
+// placement.
 #pragma once
 
 #include <stddef.h>

@@ -5,6 +5,8 @@
 
 #include <stddef.h>
 
+#include "core/install_record.h"
+
 #define RecordDamagedText                                                               \
     "The install record (install.rec) beside the uninstaller is damaged or was changed, " \
     "so the uninstaller cannot tell what the installation found and did. Nothing was removed."
@@ -39,3 +41,19 @@ void FreeRecord(RecordText *record);
 // reverse record order, then the uninstaller's own files, then the
 // directories the installation made, deepest first.
 void RemoveByRecord(const RecordText *record);
+
+// The entry at index (an empty one when it does not read).
+void EntryAt(const RecordText *record, unsigned long index, RecordEntry *entry);
+
+// The steps, each beside the install.log way's step of its kind; entry,
+// where taken, is room for the entries a step reads.
+// remove_group.cpp: the groups and their added items.
+void RemoveRecordedGroups(const RecordText *record, RecordEntry *entry);
+// remove_ini.cpp, remove_registry.cpp: a win.ini entry, a registry value
+// and the keys the installation made for it.
+void RemoveRecordedIni(const RecordEntry *entry);
+void RemoveRecordedValue(const RecordEntry *entry);
+// remove_files.cpp: a file (longTemp: the temporary directory's long form).
+void RemoveRecordedFile(const RecordEntry *entry, const char *longTemp);
+// remove_directories.cpp: the directories the installation made.
+void RemoveRecordedDirectories(const RecordText *record, RecordEntry *entry);

@@ -18,11 +18,16 @@ void RemoveIniEntry(const LogRecord *record);
 // remove_registry.cpp: a registry value whose data is still the logged one,
 // and its key when nothing else is left in it.
 void RemoveRegistryValue(const LogRecord *record);
-// remove_files.cpp: a file inside the install directory; the directories the
-// setup made, when empty; install.log and UNINST.EXE.
+// remove_files.cpp: a file inside the install directory; install.log and
+// UNINST.EXE.
 void RemoveFile(const char *logged);
-void RemoveDirectories(const LogText *log, LogRecord *record);
 void RemoveOwnFiles();
+// remove_directories.cpp: the directories the setup made, when empty.
+void RemoveDirectories(const LogText *log, LogRecord *record);
+
+// True when path, or a directory on it below base, is a junction or a
+// symbolic link: what lies behind it is not what the installation made.
+bool ReachedThroughLink(const char *path, const char *base);
 
 // The progress dialog: one step of the bar, and the status line; each
 // drains the message queue.

@@ -1,16 +1,30 @@
-// Files and directories, and the uninstaller's own two files.
+// Files, named by install.log or by the install record, and the
+// uninstaller's own files.
 #include "removal.h"
+#include "record_removal.h"
 
 #include <windows.h>
-#include <stdlib.h>
+#include <string.h>
 
 #include "remover_paths.h"
 #include "report.h"
-#include "core/uninstall_text.h"
+#include "core/crc32.h"
 #include "core/install_record.h"
+#include "core/record_rules.h"
+#include "core/uninstall_text.h"
 #include "core/text.h"
+#include "win32/system_dirs.h"
 
-enum FilePlace { FileInside, FileShared, FileOutside };
+enum { ReadBlockSize = 32768 };
+
+// The last step of both ways: the file is deleted or reported left.
+static void DeleteReported(const char *path, const char *shown)
+{
+    if (DeleteFileA(path))
+        NoteRemoved("File %s", shown);
+    else
+        NoteLeft("File %s: could not be deleted (in use or read-only)", shown);
+}
 
 static FilePlace PlaceOf(const char *path)
 {
@@ -18,9 +32,9 @@ static FilePlace PlaceOf(const char *path)
     DirectoryOf(path, parent, sizeof parent);
     // The Windows and system directories first: an install directory may lie
     // in one, and what sits there may serve other programs too.
-    if (PathIsInside(path, LongSystemDir) || SamePath(parent, LongWindowsDir)) return FileShared;
-    if (PathIsInside(path, InstallDir)) return FileInside;
-    return FileOutside;
+    if (PathIsInside(path, LongSystemDir) || SamePath(parent, LongWindowsDir)) return PlaceShared;
+    if (PathIsInside(path, InstallDir)) return PlaceInstall;
+    return PlaceOutside;
 }
 
 void RemoveFile(const char *logged)
@@ -38,72 +52,102 @@ void RemoveFile(const char *logged)
         return;
     }
     switch (PlaceOf(path)) {
-    case FileShared:
+    case PlaceShared:
         NoteLeft("File %s: shared, in the Windows or system directory", logged);
         return;
-    case FileOutside:
+    case PlaceOutside:
         NoteLeft("File %s: outside the install directory", logged);
         return;
-    case FileInside:
+    default:
         break;
     }
-    if (DeleteFileA(path))
-        NoteRemoved("File %s", logged);
-    else
-        NoteLeft("File %s: could not be deleted (in use or read-only)", logged);
+    DeleteReported(path, logged);
 }
 
-struct MadeDir {
-    int Index;  // of its record
-    int Depth;
-};
-
-static int CompareDepth(const void *a, const void *b)
+static bool IsLink(const char *path)
 {
-    const MadeDir *left = (const MadeDir *)a, *right = (const MadeDir *)b;
-    if (left->Depth != right->Depth) return right->Depth - left->Depth;
-    return right->Index - left->Index;  // later made, sooner removed
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-static void RemoveDirectoryEntry(const char *logged)
+bool ReachedThroughLink(const char *path, const char *base)
+{
+    size_t baseLength = strlen(base);
+    char prefix[MAX_PATH];
+    if (!CopyText(prefix, sizeof prefix, path)) return true;
+    for (size_t i = baseLength + 1; prefix[i]; ++i) {
+        if (prefix[i] != '\\') continue;
+        prefix[i] = 0;
+        bool link = IsLink(prefix);
+        prefix[i] = '\\';
+        if (link) return true;
+    }
+    return IsLink(path);
+}
+
+static bool ReadSizeAndCrc(const char *path, unsigned long *size, unsigned long *crc)
+{
+    static unsigned char block[ReadBlockSize];
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, 0);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    unsigned long total = 0, sum = Crc32Start;
+    DWORD got = 0;
+    bool read;
+    while ((read = ReadFile(file, block, sizeof block, &got, 0) != 0) && got > 0) {
+        sum = UpdateCrc32(sum, block, got);
+        total += got;
+    }
+    CloseHandle(file);
+    *size = total;
+    *crc = sum;
+    return read;
+}
+
+// The Windows and system directories hold what other programs share, unless
+// the install directory is one of them (or lies in one).
+static bool IsShared(const char *path)
+{
+    if (PathIsAtOrInside(InstallDir, LongWindowsDir)) return false;
+    char parent[MAX_PATH];
+    DirectoryOf(path, parent, sizeof parent);
+    return PathIsInside(path, LongSystemDir) || SamePath(parent, LongWindowsDir);
+}
+
+void RemoveRecordedFile(const RecordEntry *entry, const char *longTemp)
 {
     char path[MAX_PATH];
-    LongForm(logged, path, sizeof path);
-    DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-        NoteGone("Directory %s", logged);
-        return;
+    LongForm(entry->Text, path, sizeof path);
+    if (SamePath(path, OriginalPath)) return;  // taken away at the end
+    FilePlace place = PlaceOutside;
+    const char *base = 0;
+    if (IsShared(path)) {
+        place = PlaceShared;
+    } else if (PathIsInside(path, InstallDir)) {
+        place = PlaceInstall;
+        base = InstallDir;
+    } else if (longTemp[0] && PathIsInside(path, longTemp)) {
+        place = PlaceTemp;
+        base = longTemp;
     }
-    if (!PathIsAtOrInside(path, InstallDir)) {
-        NoteLeft("Directory %s: outside the install directory", logged);
-        return;
+    FileFound found;
+    memset(&found, 0, sizeof found);
+    if (base) {
+        found.ThroughLink = ReachedThroughLink(path, base);
+        DWORD attributes = found.ThroughLink ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path);
+        found.Exists = attributes != INVALID_FILE_ATTRIBUTES;
+        found.IsDirectory = found.Exists && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        if (found.Exists && !found.IsDirectory && !entry->Flag)
+            found.Read = ReadSizeAndCrc(path, &found.Size, &found.Crc);
     }
-    if (RemoveDirectoryA(path))
-        NoteRemoved("Directory %s", logged);
-    else
-        NoteLeft("Directory %s: not empty (it holds files that the setup did not install)",
-                 logged);
-}
-
-void RemoveDirectories(const LogText *log, LogRecord *record)
-{
-    MadeDir *dirs = (MadeDir *)malloc(sizeof(MadeDir) * (log->Count ? log->Count : 1));
-    if (!dirs) return;
-    int count = 0;
-    for (int i = 0; i < log->Count; ++i) {
-        RecordAt(log, i, record);
-        if (record->Kind != LogRecordMadeDir) continue;
-        dirs[count].Index = i;
-        dirs[count].Depth = PathDepth(record->Text);
-        ++count;
+    FileFate fate = DecideFile(entry, place, &found);
+    if (fate == FileGoneAlready) {
+        NoteGone("File %s", entry->Text);
+    } else if (fate != FileRemove) {
+        NoteLeft("File %s: %s", entry->Text, FileFateReason(fate));
+    } else {
+        DeleteReported(path, entry->Text);
     }
-    qsort(dirs, (size_t)count, sizeof *dirs, CompareDepth);
-    for (int i = 0; i < count; ++i) {
-        RecordAt(log, dirs[i].Index, record);
-        RemoveDirectoryEntry(record->Text);
-        StepProgress();
-    }
-    free(dirs);
 }
 
 // install.log and UNINST.EXE, which the removal needed until now.

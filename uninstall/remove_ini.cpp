@@ -1,11 +1,37 @@
-// win.ini entries.
+// win.ini entries, named by install.log or by the install record.
 #include "removal.h"
+#include "record_removal.h"
 
 #include <windows.h>
 #include <string.h>
 
 #include "report.h"
+#include "core/record_rules.h"
 #include "core/uninstall_text.h"
+
+// A control character is no value of a profile: it marks a missing entry.
+#define MissingEntryMark "\x01"
+
+// What the entry holds now against the value the setup wrote.
+static ValueNow EntryNow(const char *section, const char *name, const char *value)
+{
+    char current[RecordDataSize + 2], written[RecordTextSize];
+    GetProfileStringA(section, name, MissingEntryMark, current, sizeof current);
+    ProfileValueForm(value, written, sizeof written);
+    return strcmp(current, MissingEntryMark) == 0 ? ValueMissing
+           : strcmp(current, written) == 0        ? ValueAsWritten
+                                                  : ValueChanged;
+}
+
+static void RemoveEntry(const char *section, const char *name)
+{
+    WriteProfileStringA(section, name, 0);
+    NoteRemoved("win.ini [%s] %s", section, name);
+    // A section left without entries goes too.
+    char keys[8];
+    if (GetProfileStringA(section, 0, "", keys, sizeof keys) == 0)
+        WriteProfileStringA(section, 0, 0);
+}
 
 void RemoveIniEntry(const LogRecord *record)
 {
@@ -15,23 +41,32 @@ void RemoveIniEntry(const LogRecord *record)
         NoteLeft("%s [%s] %s: not the win.ini", record->Text, record->Section, record->Name);
         return;
     }
-    // A control character is no value of a profile: it marks a missing entry.
-    char current[LogFieldSize + 2], logged[LogFieldSize];
-    GetProfileStringA(record->Section, record->Name, "\x01", current, sizeof current);
-    ProfileValueForm(record->Value, logged, sizeof logged);
-    if (strcmp(current, "\x01") == 0) {
-        NoteGone("win.ini [%s] %s", record->Section, record->Name);
-        return;
-    }
-    if (strcmp(current, logged) != 0) {
+    switch (EntryNow(record->Section, record->Name, record->Value)) {
+    case ValueMissing: NoteGone("win.ini [%s] %s", record->Section, record->Name); break;
+    case ValueChanged:
         NoteLeft("win.ini [%s] %s: changed since the installation", record->Section,
                  record->Name);
-        return;
+        break;
+    case ValueAsWritten: RemoveEntry(record->Section, record->Name); break;
     }
-    WriteProfileStringA(record->Section, record->Name, 0);
-    NoteRemoved("win.ini [%s] %s", record->Section, record->Name);
-    // A section left without entries goes too.
-    char keys[8];
-    if (GetProfileStringA(record->Section, 0, "", keys, sizeof keys) == 0)
-        WriteProfileStringA(record->Section, 0, 0);
+}
+
+void RemoveRecordedIni(const RecordEntry *entry)
+{
+    switch (DecideValue(entry, EntryNow(entry->Text, entry->Name, entry->Value))) {
+    case ValueRemove: RemoveEntry(entry->Text, entry->Name); break;
+    case ValueRestore:
+        WriteProfileStringA(entry->Text, entry->Name, (const char *)entry->PriorData);
+        NoteRestored("win.ini [%s] %s: what it held before the installation", entry->Text,
+                     entry->Name);
+        break;
+    case ValueGoneAlready: NoteGone("win.ini [%s] %s", entry->Text, entry->Name); break;
+    case ValueKeptChanged:
+        NoteLeft("win.ini [%s] %s: changed since the installation", entry->Text, entry->Name);
+        break;
+    case ValueKeptNotKept:
+        NoteLeft("win.ini [%s] %s: what it held before was too large to keep", entry->Text,
+                 entry->Name);
+        break;
+    }
 }

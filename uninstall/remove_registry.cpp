@@ -1,55 +1,118 @@
-// Registry values, and the keys they leave empty.
+// Registry values, named by install.log or by the install record, and the
+// keys they leave empty.
 #include "removal.h"
+#include "record_removal.h"
 
 #include <windows.h>
 #include <string.h>
 
 #include "report.h"
+#include "core/record_rules.h"
+#include "core/text.h"
 #include "win32/program_state.h"
 #include "win32/registry_read.h"
 #include "registry_keys.h"
 
+enum { MaxKeyLevels = 32 };
+
+// The value as the report names it: root, key and value name.
+static void ShownValue(char *shown, size_t capacity, int root, const char *key, const char *name)
+{
+    FormatText(shown, capacity, "%s%s%s \"%s\"", RegistryRootNames[root], key[0] ? "\\" : "", key,
+               name[0] ? name : "(default)");
+}
+
+// What the value holds now against the data the setup wrote. *key is the
+// value's key, opened to be changed, or 0 when it cannot be opened.
+static ValueNow ValueNowIn(HKEY root, const char *keyName, const char *name, const char *written,
+                           HKEY *key)
+{
+    if (RegOpenKeyExA(root, keyName, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, key) != ERROR_SUCCESS) {
+        *key = 0;
+        return ValueMissing;
+    }
+    char data[RecordTextSize + 1];
+    DWORD type = 0, size = sizeof data - 1;
+    LONG read = RegQueryValueExA(*key, name, 0, &type, (BYTE *)data, &size);
+    if (read == ERROR_SUCCESS && type == REG_SZ) {
+        data[size < sizeof data ? size : sizeof data - 1] = 0;
+        return strcmp(data, written) == 0 ? ValueAsWritten : ValueChanged;
+    }
+    return read == ERROR_FILE_NOT_FOUND ? ValueMissing : ValueChanged;
+}
+
 void RemoveRegistryValue(const LogRecord *record)
 {
     HKEY root = RegistryRoot[record->Root];
-    const char *rootName = RegistryRootNames[record->Root];
-    const char *separator = record->Text[0] ? "\\" : "";
-    const char *shownName = record->Name[0] ? record->Name : "(default)";
+    char shown[3 * LogFieldSize];
+    ShownValue(shown, sizeof shown, record->Root, record->Text, record->Name);
     HKEY key;
-    if (RegOpenKeyExA(root, record->Text, 0, KEY_QUERY_VALUE | KEY_SET_VALUE, &key) !=
-        ERROR_SUCCESS) {
-        NoteGone("Registry value %s%s%s \"%s\"", rootName, separator, record->Text, shownName);
-        return;
-    }
-    char data[LogFieldSize + 1];
-    DWORD type = 0, size = sizeof data - 1;
-    LONG read = RegQueryValueExA(key, record->Name, 0, &type, (BYTE *)data, &size);
-    if (read == ERROR_FILE_NOT_FOUND) {
-        RegCloseKey(key);
-        NoteGone("Registry value %s%s%s \"%s\"", rootName, separator, record->Text, shownName);
-        return;
-    }
-    bool same = false;
-    if (read == ERROR_SUCCESS && type == REG_SZ) {
-        data[size < sizeof data ? size : sizeof data - 1] = 0;
-        same = strcmp(data, record->Value) == 0;
-    }
-    if (!same) {
-        RegCloseKey(key);
-        NoteLeft("Registry value %s%s%s \"%s\": changed since the installation", rootName,
-                 separator, record->Text, shownName);
+    ValueNow now = ValueNowIn(root, record->Text, record->Name, record->Value, &key);
+    if (now != ValueAsWritten) {
+        if (key) RegCloseKey(key);
+        if (now == ValueMissing)
+            NoteGone("Registry value %s", shown);
+        else
+            NoteLeft("Registry value %s: changed since the installation", shown);
         return;
     }
     bool deleted = RegDeleteValueA(key, record->Name) == ERROR_SUCCESS;
     bool empty = deleted && RegistryKeyIsEmpty(key);
     RegCloseKey(key);
     if (!deleted) {
-        NoteLeft("Registry value %s%s%s \"%s\": could not be deleted", rootName, separator,
-                 record->Text, shownName);
+        NoteLeft("Registry value %s: could not be deleted", shown);
         return;
     }
-    NoteRemoved("Registry value %s%s%s \"%s\"", rootName, separator, record->Text, shownName);
+    NoteRemoved("Registry value %s", shown);
     // The key goes when nothing is left in it; a root never does.
     if (empty && record->Text[0] && RegDeleteKeyA(root, record->Text) == ERROR_SUCCESS)
-        NoteRemoved("Registry key %s\\%s", rootName, record->Text);
+        NoteRemoved("Registry key %s\\%s", RegistryRootNames[record->Root], record->Text);
+}
+
+// The keys the installation created for this entry, deepest first, each
+// only when it holds nothing: RegDeleteKeyA takes a whole tree on some
+// systems, so emptiness is checked first on all.
+static void RemoveCreatedKeys(const RecordEntry *entry)
+{
+    static char keys[MaxKeyLevels][RecordTextSize];
+    int count = KeysToRemove(entry, keys, MaxKeyLevels);
+    HKEY root = RegistryRoot[entry->Root];
+    for (int i = 0; i < count; ++i) {
+        HKEY key;
+        if (RegOpenKeyExA(root, keys[i], 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) continue;
+        bool empty = RegistryKeyIsEmpty(key);
+        RegCloseKey(key);
+        if (!empty || RegDeleteKeyA(root, keys[i]) != ERROR_SUCCESS) return;
+        NoteRemoved("Registry key %s\\%s", RegistryRootNames[entry->Root], keys[i]);
+    }
+}
+
+void RemoveRecordedValue(const RecordEntry *entry)
+{
+    char shown[3 * RecordTextSize];
+    ShownValue(shown, sizeof shown, entry->Root, entry->Text, entry->Name);
+    HKEY key;
+    ValueNow now = ValueNowIn(RegistryRoot[entry->Root], entry->Text, entry->Name, entry->Value, &key);
+    switch (DecideValue(entry, now)) {
+    case ValueRemove:
+        if (RegDeleteValueA(key, entry->Name) == ERROR_SUCCESS)
+            NoteRemoved("Registry value %s", shown);
+        else
+            NoteLeft("Registry value %s: could not be deleted", shown);
+        break;
+    case ValueRestore:
+        if (RegSetValueExA(key, entry->Name, 0, entry->PriorType, entry->PriorData,
+                           (DWORD)entry->PriorSize) == ERROR_SUCCESS)
+            NoteRestored("Registry value %s: what it held before the installation", shown);
+        else
+            NoteLeft("Registry value %s: what it held before could not be put back", shown);
+        break;
+    case ValueGoneAlready: NoteGone("Registry value %s", shown); break;
+    case ValueKeptChanged: NoteLeft("Registry value %s: changed since the installation", shown); break;
+    case ValueKeptNotKept:
+        NoteLeft("Registry value %s: what it held before was too large to keep", shown);
+        break;
+    }
+    if (key) RegCloseKey(key);
+    RemoveCreatedKeys(entry);
 }

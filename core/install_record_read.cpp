@@ -1,186 +1,22 @@
+// Reading install.rec: one entry line, the whole record's check, and a
+// walk over a checked record's entry lines.
 #include "install_record.h"
 
-#include <stdio.h>
 #include <string.h>
 
 #include "crc32.h"
-#include "text.h"
-
-// Every line: a keyword, then fields separated by one blank. A text field is
-// ":" and the text with control characters, blanks, "%" and DEL written as
-// "%XX"; a data field is "x" and two hex digits per byte; numbers are
-// decimal, a CRC eight lower-case hex digits.
-#define RecordLineEnd "\r\n"
-#define RecordEndKeyword "End"
+#include "install_record_line.h"
 
 enum { MaxFields = 10, CrcDigits = 8 };
 
-static const char *const Keywords[] = {0, "Title", "Dir", "File", "Reg", "Ini", "Group", "Item"};
-enum { KeywordCount = sizeof Keywords / sizeof Keywords[0] };
-
-static const char HexDigits[] = "0123456789abcdef";
+const char *const RecordKeywords[RecordKeywordCount] = {
+    0, "Title", "Dir", "File", "Reg", "Ini", "Group", "Item"};
 
 void StartRecordEntry(RecordEntry *entry, int kind)
 {
     memset(entry, 0, sizeof *entry);
     entry->Kind = kind;
 }
-
-// An output line being built; Fits turns false for good once it overflows.
-struct LineOut {
-    char *Text;
-    size_t Capacity;
-    size_t Size;
-    bool Fits;
-};
-
-static void PutChar(LineOut *out, char c)
-{
-    if (!out->Fits || out->Size + 1 >= out->Capacity) {
-        out->Fits = false;
-        return;
-    }
-    out->Text[out->Size++] = c;
-    out->Text[out->Size] = 0;
-}
-
-static void PutText(LineOut *out, const char *text)
-{
-    while (*text) PutChar(out, *text++);
-}
-
-static bool NeedsEscape(unsigned char c) { return c <= ' ' || c == '%' || c == 0x7F; }
-
-static void PutField(LineOut *out, const char *text)
-{
-    PutChar(out, ' ');
-    PutChar(out, ':');
-    for (const unsigned char *at = (const unsigned char *)text; *at; ++at) {
-        if (!NeedsEscape(*at)) {
-            PutChar(out, (char)*at);
-            continue;
-        }
-        PutChar(out, '%');
-        PutChar(out, HexDigits[*at >> 4]);
-        PutChar(out, HexDigits[*at & 15]);
-    }
-}
-
-static void PutNumber(LineOut *out, unsigned long value)
-{
-    char digits[24];
-    snprintf(digits, sizeof digits, " %lu", value);
-    PutText(out, digits);
-}
-
-static void PutCrc(LineOut *out, unsigned long crc)
-{
-    char digits[24];
-    snprintf(digits, sizeof digits, " %08lx", crc & 0xFFFFFFFFUL);
-    PutText(out, digits);
-}
-
-static void PutData(LineOut *out, const unsigned char *data, size_t size)
-{
-    PutChar(out, ' ');
-    PutChar(out, 'x');
-    for (size_t i = 0; i < size; ++i) {
-        PutChar(out, HexDigits[data[i] >> 4]);
-        PutChar(out, HexDigits[data[i] & 15]);
-    }
-}
-
-static bool Finish(LineOut *out, char *line)
-{
-    PutText(out, RecordLineEnd);
-    if (!out->Fits && out->Capacity) line[0] = 0;
-    return out->Fits;
-}
-
-bool FormatRecordHeader(char *line, size_t capacity)
-{
-    if (capacity == 0) return false;
-    LineOut out = {line, capacity, 0, true};
-    line[0] = 0;
-    PutText(&out, RecordMagic);
-    PutNumber(&out, RecordVersion);
-    return Finish(&out, line);
-}
-
-bool FormatRecordEnd(unsigned long count, unsigned long crc, char *line, size_t capacity)
-{
-    if (capacity == 0) return false;
-    LineOut out = {line, capacity, 0, true};
-    line[0] = 0;
-    PutText(&out, RecordEndKeyword);
-    PutNumber(&out, count);
-    PutCrc(&out, crc);
-    return Finish(&out, line);
-}
-
-bool FormatRecordLine(const RecordEntry *entry, char *line, size_t capacity)
-{
-    if (capacity == 0) return false;
-    line[0] = 0;
-    if (entry->Kind < RecordTitle || entry->Kind >= KeywordCount) return false;
-    LineOut out = {line, capacity, 0, true};
-    PutText(&out, Keywords[entry->Kind]);
-    bool present = entry->Prior == PriorPresent;
-    switch (entry->Kind) {
-    case RecordTitle:
-        PutField(&out, entry->Text);
-        break;
-    case RecordDir:
-    case RecordGroup:
-        PutNumber(&out, entry->Flag ? 1 : 0);
-        PutField(&out, entry->Text);
-        break;
-    case RecordFile:
-        PutNumber(&out, entry->Flag ? 1 : 0);
-        PutNumber(&out, entry->Size);
-        PutCrc(&out, entry->Crc);
-        PutField(&out, entry->Text);
-        break;
-    case RecordReg:
-        PutNumber(&out, (unsigned long)entry->Root);
-        PutNumber(&out, (unsigned long)entry->Prior);
-        PutNumber(&out, present ? entry->PriorType : 0);
-        PutData(&out, entry->PriorData,
-                present && entry->PriorSize <= RecordDataSize ? entry->PriorSize : 0);
-        PutField(&out, entry->CreatedKey);
-        PutField(&out, entry->Text);
-        PutField(&out, entry->Name);
-        PutField(&out, entry->Value);
-        break;
-    case RecordIni: {
-        char prior[RecordDataSize];
-        prior[0] = 0;
-        if (present) {
-            size_t size = entry->PriorSize < RecordDataSize ? entry->PriorSize : RecordDataSize - 1;
-            memcpy(prior, entry->PriorData, size);
-            prior[size] = 0;
-        }
-        PutNumber(&out, (unsigned long)entry->Prior);
-        PutField(&out, prior);
-        PutField(&out, entry->Text);
-        PutField(&out, entry->Name);
-        PutField(&out, entry->Value);
-        break;
-    }
-    case RecordItem:
-        PutNumber(&out, entry->Flag ? 1 : 0);
-        PutField(&out, entry->Text);
-        PutField(&out, entry->Name);
-        break;
-    }
-    // Values that are out of their range would not read back the same.
-    if ((entry->Kind == RecordReg && (entry->Root < 0 || entry->Root > 3)) ||
-        entry->Prior < PriorAbsent || entry->Prior > PriorNotKept)
-        out.Fits = false;
-    return Finish(&out, line);
-}
-
-// ---- reading
 
 struct Field {
     const char *Text;
@@ -310,8 +146,8 @@ bool ParseRecordLine(const char *line, size_t size, RecordEntry *entry)
     StartRecordEntry(entry, 0);
     if (!SplitFields(line, size, fields, MaxFields, &count)) return false;
     int kind = 0;
-    for (int k = RecordTitle; k < KeywordCount; ++k)
-        if (FieldIs(fields[0], Keywords[k])) kind = k;
+    for (int k = RecordTitle; k < RecordKeywordCount; ++k)
+        if (FieldIs(fields[0], RecordKeywords[k])) kind = k;
     entry->Kind = kind;
     unsigned long number = 0;
     bool ok = false;
@@ -436,64 +272,4 @@ bool NextRecordLine(RecordCursor *cursor, const char **line, size_t *size, size_
     if (start) *start = cursor->At;
     cursor->At = next;
     return true;
-}
-
-// ---- merging
-
-bool SameRecordSubject(const RecordEntry *a, const RecordEntry *b)
-{
-    if (a->Kind != b->Kind) return false;
-    switch (a->Kind) {
-    case RecordTitle: return true;
-    case RecordReg:
-        return a->Root == b->Root && SameFolded(a->Text, b->Text) && SameFolded(a->Name, b->Name);
-    case RecordIni:
-    case RecordItem: return SameFolded(a->Text, b->Text) && SameFolded(a->Name, b->Name);
-    default: return SameFolded(a->Text, b->Text);
-    }
-}
-
-static unsigned long HashName(unsigned long hash, const char *text)
-{
-    for (; *text; ++text) hash = (hash ^ (unsigned char)FoldCase(*text)) * 16777619UL & 0xFFFFFFFFUL;
-    return (hash ^ 0xFF) * 16777619UL & 0xFFFFFFFFUL;
-}
-
-unsigned long RecordSubjectHash(const RecordEntry *entry)
-{
-    unsigned long hash = (2166136261UL ^ (unsigned long)entry->Kind) * 16777619UL & 0xFFFFFFFFUL;
-    if (entry->Kind == RecordTitle) return hash;
-    if (entry->Kind == RecordReg) hash = (hash ^ (unsigned long)entry->Root) * 16777619UL & 0xFFFFFFFFUL;
-    hash = HashName(hash, entry->Text);
-    if (entry->Kind == RecordReg || entry->Kind == RecordIni || entry->Kind == RecordItem)
-        hash = HashName(hash, entry->Name);
-    return hash;
-}
-
-void MergeRecordEntry(RecordEntry *earlier, const RecordEntry *later)
-{
-    switch (earlier->Kind) {
-    case RecordTitle:
-        memcpy(earlier->Text, later->Text, sizeof earlier->Text);
-        break;
-    case RecordDir:
-        // Made by any run: it goes when empty.
-        earlier->Flag = earlier->Flag || later->Flag;
-        break;
-    case RecordFile:
-        // Whether a file stood there is the first run's knowledge; the
-        // content is the last run's.
-        earlier->Size = later->Size;
-        earlier->Crc = later->Crc;
-        break;
-    case RecordReg:
-        if (!earlier->CreatedKey[0]) memcpy(earlier->CreatedKey, later->CreatedKey, sizeof earlier->CreatedKey);
-        memcpy(earlier->Value, later->Value, sizeof earlier->Value);
-        break;
-    case RecordIni:
-        memcpy(earlier->Value, later->Value, sizeof earlier->Value);
-        break;
-    default:  // groups and items: whether they existed is the first run's
-        break;
-    }
 }

@@ -1,0 +1,150 @@
+#include "replace_file.h"
+
+#include <string.h>
+
+#include "staging.h"
+#include "core/text.h"
+#include "win32/platform.h"
+
+// The set-aside name of a replaced file on the Windows 95 family: its name
+// with ".~oNN" added.
+#define SetAsideFormat "%s.~o%02d"
+#define SetAsideSuffix ".~o"
+
+// Renames path to a fresh set-aside name beside it. 1 when set aside, 0 when
+// no file was there, -1 on failure (the error left in GetLastError).
+static int SetAside(const char *path, char *aside)
+{
+    for (int n = 0; n < NameTries; ++n) {
+        if (!FormatText(aside, MAX_PATH, SetAsideFormat, path, n)) break;
+        if (MoveFileA(path, aside)) return 1;
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND) return 0;
+        if (!IsExistsError(error)) return -1;
+    }
+    SetLastError(ERROR_ALREADY_EXISTS);
+    return -1;
+}
+
+bool MoveReplacing(const char *from, const char *to)
+{
+    if (!IsWindows95Family())
+        return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+    // No MoveFileExA on the 95 family: the old file is renamed aside, the new
+    // one into place, then the old one deleted; a failed second rename puts
+    // the old one back.
+    char aside[MAX_PATH];
+    int setAside = SetAside(to, aside);
+    if (setAside < 0) return false;
+    if (!MoveFileA(from, to)) {
+        DWORD error = GetLastError();
+        if (setAside) MoveFileA(aside, to);
+        SetLastError(error);
+        return false;
+    }
+    if (setAside) DeleteFileA(aside);
+    return true;
+}
+
+bool SetAsideTarget(const char *name, char *original, size_t capacity)
+{
+    size_t length = LengthBeforeNumberedSuffix(name, SetAsideSuffix);
+    if (!length || length >= capacity) return false;
+    memcpy(original, name, length);
+    original[length] = 0;
+    return true;
+}
+
+int RecoverSetAsideFiles(const char *directory)
+{
+    char pattern[MAX_PATH];
+    if (!FormatText(pattern, sizeof pattern, "%s\\*" SetAsideSuffix "??", directory)) return 0;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int handled = 0;
+    do {
+        char name[MAX_PATH], aside[MAX_PATH], original[MAX_PATH];
+        // The pattern also matches short names: the long name decides.
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            !SetAsideTarget(found.cFileName, name, sizeof name) ||
+            !JoinPath(aside, sizeof aside, directory, found.cFileName) ||
+            !JoinPath(original, sizeof original, directory, name))
+            continue;
+        // Missing: the crash came between the renames, the old file goes
+        // back. Present: the new file was in place, the old one is dropped.
+        bool restored = GetFileAttributesA(original) == INVALID_FILE_ATTRIBUTES
+                            ? MoveFileA(aside, original) != 0
+                            : DeleteFileA(aside) != 0;
+        if (restored) ++handled;
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return handled;
+}
+
+// SetFileInformationByHandle (Windows Vista and later) renames a file through
+// the handle it was written with: one call, where MoveFileExA opens the file
+// once more by name. Looked up once; without it the staged file is closed and
+// moved.
+typedef BOOL(WINAPI *SetInformationFunction)(HANDLE, int, LPVOID, DWORD);
+enum { FileRenameInfoClass = 3 };  // FileRenameInfo of FILE_INFO_BY_HANDLE_CLASS
+
+// FILE_RENAME_INFO with room for a path.
+struct RenameInformation {
+    union {
+        BOOLEAN ReplaceIfExists;
+        DWORD Flags;
+    };
+    HANDLE RootDirectory;
+    DWORD FileNameLength;  // in bytes, without the terminator
+    WCHAR FileName[MAX_PATH];
+};
+
+static bool HandleRenameAllowed = true;
+
+void UseRenameThroughHandle(bool allowed) { HandleRenameAllowed = allowed; }
+
+static SetInformationFunction HandleRename()
+{
+    static KernelFunction setInformation = {"SetFileInformationByHandle", false, 0};
+    if (!HandleRenameAllowed) return 0;
+    return (SetInformationFunction)NtKernelFunction(&setInformation);
+}
+
+// Renames the open file to destination, replacing the file there. The name
+// is converted as CreateFileA converts it.
+static bool RenameOpenFile(SetInformationFunction setInformation, HANDLE file,
+                           const char *destination)
+{
+    RenameInformation rename;
+    memset(&rename, 0, sizeof rename);
+    rename.ReplaceIfExists = TRUE;
+    int length = MultiByteToWideChar(CP_ACP, 0, destination, -1, rename.FileName, MAX_PATH);
+    if (length <= 0) return false;
+    rename.FileNameLength = (DWORD)(length - 1) * sizeof(WCHAR);
+    return setInformation(file, FileRenameInfoClass, &rename, sizeof rename) != 0;
+}
+
+FileResult Replace(const SourceReader &reader, const char *destination, FilePlaced *placed)
+{
+    SetInformationFunction renameOpen = HandleRename();
+    char staging[MAX_PATH];
+    FileResult result = FileWritten;
+    HANDLE output = CreateStagingFile(destination, GENERIC_WRITE | (renameOpen ? DELETE : 0),
+                                      staging, &result);
+    if (output == INVALID_HANDLE_VALUE) return result;
+    result = CopyOut(reader, output, placed);
+    if (renameOpen) {
+        // Every byte is written before the rename; a close that fails after
+        // it leaves the whole new file in place and is reported all the same.
+        if (result == FileWritten && !RenameOpenFile(renameOpen, output, destination))
+            result = MakeFailure(GetLastError());
+        result = CloseWritten(output, result);
+    } else {
+        result = CloseWritten(output, result);
+        if (result == FileWritten && !MoveReplacing(staging, destination))
+            result = MakeFailure(GetLastError());
+    }
+    if (result != FileWritten) DeleteFileA(staging);
+    return result;
+}
