@@ -140,7 +140,7 @@ private:
         switch (section_) {
         case Section::Title:
             if (!IsOneOf(value.Key, {"DlgTitle", "InstalDir", "SizeInst", "DisplayVersion",
-                                     "Publisher"}))
+                                     "Publisher", "DisplayIcon"}))
                 Fail("unknown [Title] key '" + value.Key + "'", value.Line);
             if (const AuthoredValue *earlier = result_.TitleValue(value.Key))
                 Fail(value.Key + " given twice (first on line " +
