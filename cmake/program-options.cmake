@@ -1,7 +1,8 @@
-# Compile and link options of the shipped programs, SETUP.EXE and UNINST.EXE,
-# and of the libraries they are built from. They keep each program within 48 KB
-# (scripts/check-size.sh, the test program_size) and on the platform's own C
-# runtime, msvcrt.dll.
+# Compile and link options of the shipped programs, SETUP.EXE, UNINST.EXE and
+# the download front WEBSTUB.EXE, and of the libraries they are built from.
+# They keep SETUP.EXE and UNINST.EXE within 48 KB (scripts/check-size.sh, the
+# test program_size) and WEBSTUB.EXE within 24 KB (scripts/check-imports.sh),
+# on the platform's own C runtime, msvcrt.dll.
 
 # msvcrt.dll's printf and scanf family, not MinGW's own C99 copies (some
 # 55 KB in each program). libstdc++'s configuration header would turn those
@@ -54,7 +55,7 @@ endfunction()
 # Run once every target is defined (the end of the top-level CMakeLists.txt).
 function(apply_program_options)
   set(libraries "")
-  foreach(program setup uninst)
+  foreach(program setup uninst webstub)
     if(NOT TARGET ${program})
       message(FATAL_ERROR "program-options.cmake: no target ${program}")
     endif()
