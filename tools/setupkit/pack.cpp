@@ -13,6 +13,8 @@
 #include "cdrom.h"
 #include "check.h"
 #include "commands.h"
+#include "derive_subdirs.h"
+#include "expand_files.h"
 #include "error.h"
 #include "fat12.h"
 #include "fileio.h"
@@ -21,7 +23,9 @@
 #include "pack_list.h"
 #include "posix.h"
 #include "product_path.h"
+#include "raw_storage.h"
 #include "script_writer.h"
+#include "warnings.h"
 
 namespace setupkit {
 
@@ -51,8 +55,12 @@ public:
             CheckSigningOptions(signing);
             CheckSigningKey(signing, options_.Now >= 0 ? options_.Now : (int64_t)time(nullptr));
         }
+        ExpandFileLines(authoring_, options_.ProductDir);
+        DeriveSubDirs(authoring_);
         uninstaller_ =
             options_.Uninstaller ? AddUninstaller(authoring_, options_.UninstExe) : NoUninstaller;
+        for (const Diagnostic &warning : AuthoringWarnings(authoring_))
+            warnings_.push_back(FormatDiagnostic(options_.AuthoringPath, warning));
         entries_ = CollectEntries(authoring_, options_.ProductDir, uninstaller_,
                                   cd_ ? DiskNameRule::IsoLevel1 : DiskNameRule::Fat);
         if (cd_) PrepareDisc();
@@ -60,6 +68,7 @@ public:
         setupExe_ = ReadFileBytes(options_.SetupExe);
         if (signing.Enabled()) SignPrograms();
         CompressAll();
+        NameDiskFiles(entries_, cd_ ? DiskNameRule::IsoLevel1 : DiskNameRule::Fat);
         LayOut();
         return Write();
     }
@@ -136,11 +145,8 @@ private:
             for (size_t i; (i = next++) < parts.size();) {
                 DiskFile &part = *parts[i];
                 try {
-                    Bytes data = part.Loaded ? std::move(part.Stored) : ReadFileBytes(part.SourcePath);
-                    part.ExpandedSize = data.size();
-                    part.Stored = part.Compressed
-                                      ? CompressLzChecked(data, part.LastChar, part.SourcePath)
-                                      : std::move(data);
+                    StoreDiskFile(part, part.Loaded ? std::move(part.Stored)
+                                                    : ReadFileBytes(part.SourcePath));
                 } catch (const std::exception &error) {
                     failures[i] = error.what();
                 }
@@ -182,7 +188,9 @@ private:
                 first.FileSizes.push_back(autorun_.size());
                 first.FileNames.push_back(AutorunName);
             }
-            numberDisk_ = AssignDisks(entries_, first, geometry_);
+            numberDisk_ = AssignDisks(entries_, first, geometry_, options_.AuthoringPath,
+                                      cd_ ? "; --disk-size 80min holds more"
+                                          : "; a larger --disk-size or --media cd holds it");
             if (cd_ && numberDisk_ > 1) throw DiscTooSmall(first);
             sizeInst_ = DecideSizeInst(entries_, authoring_, options_.MarginKb);
             script_ = WriteScript(authoring_, entries_, numberDisk_, sizeInst_);
