@@ -18,8 +18,10 @@
 #include "error.h"
 #include "fat12.h"
 #include "fileio.h"
+#include "given_program.h"
 #include "layout.h"
 #include "lz.h"
+#include "pack_arguments.h"
 #include "pack_list.h"
 #include "posix.h"
 #include "product_path.h"
@@ -53,7 +55,8 @@ public:
         const SigningOptions &signing = options_.Signing;
         if (signing.Enabled()) {
             CheckSigningOptions(signing);
-            CheckSigningKey(signing, options_.Now >= 0 ? options_.Now : (int64_t)time(nullptr));
+            certificateStart_ =
+                CheckSigningKey(signing, options_.Now >= 0 ? options_.Now : (int64_t)time(nullptr));
         }
         ExpandFileLines(authoring_, options_.ProductDir);
         DeriveSubDirs(authoring_);
@@ -65,7 +68,7 @@ public:
                                   cd_ ? DiskNameRule::IsoLevel1 : DiskNameRule::Fat);
         if (cd_) PrepareDisc();
         CheckInputs();
-        setupExe_ = ReadFileBytes(options_.SetupExe);
+        setupExe_ = ReadGivenProgram(options_.SetupExe, "--setup-exe");
         if (signing.Enabled()) SignPrograms();
         CompressAll();
         NameDiskFiles(entries_, cd_ ? DiskNameRule::IsoLevel1 : DiskNameRule::Fat);
@@ -105,8 +108,7 @@ private:
         for (size_t i = 0; i < entries_.size(); ++i)
             for (DiskFile &part : entries_[i].Parts) {
                 if (i == uninstaller_) {
-                    if (!IsRegularFile(part.SourcePath))
-                        throw FileError(part.SourcePath, "no such file (--uninst-exe)");
+                    RequireGivenProgram(part.SourcePath, "--uninst-exe");
                 } else {
                     ProductFile file = ResolveProductFile(productDir, part.SourcePath);
                     if (!file.Problem.empty())
@@ -122,7 +124,8 @@ private:
     void SignPrograms()
     {
         SigningOptions signing = options_.Signing;
-        signing.Time = FileTime();
+        // Never before the certificate's validity, or verifiers call it not yet valid.
+        signing.Time = std::max(FileTime(), certificateStart_);
         std::string title = Title();
         setupExe_ = SignProgram(setupExe_, options_.SetupExe, title.empty() ? "" : title + " Setup",
                                 signing);
@@ -322,6 +325,7 @@ private:
     SizeInst sizeInst_;
     int numberDisk_ = 1;
     int64_t newest_ = 0;
+    int64_t certificateStart_ = 0;
 };
 
 const char PackUsage[] =
@@ -395,7 +399,8 @@ int RunPack(const Arguments &args)
             positional.push_back(arg);
         }
     }
-    if (positional.size() != 2 || options.OutDir.empty()) throw Error(PackUsage);
+    if (positional.size() != 2 || options.OutDir.empty())
+        throw Error(MissingPackArguments(positional, options.OutDir) + "\n" + PackUsage);
     options.AuthoringPath = positional[0];
     options.ProductDir = positional[1];
     if (options.SetupExe.empty()) options.SetupExe = BesideExecutable("SETUP.EXE");

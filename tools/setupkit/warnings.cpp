@@ -69,7 +69,9 @@ private:
         for (const AuthoredFile &file : authoring_.Files) {
             const FileEntryRule *rule = FindFileEntryRule(file.Type);
             // The temporary directory is taken again and again by design.
-            if (!rule || rule->DestinationDir == InTempDir || file.Destination.empty()) continue;
+            if (!rule || rule->DestinationDir == InTempDir ||
+                (rule->SourceDir == InSourceDir && NamesManyFiles(file.ProductPath)))
+                continue;
             auto first = written.emplace(
                 std::make_pair((int)rule->DestinationDir, Comparable(file.Destination)), file.Line);
             if (!first.second)
