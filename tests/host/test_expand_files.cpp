@@ -66,14 +66,14 @@ TEST(ExpandFiles, FoldersAndPatterns)
         {"6,ru/,en/,lang\\", "ru/a.txt|en/a.txt>lang\\a.txt\nru/sub/b.txt|en/sub/b.txt>lang\\sub\\b.txt\n"},
         {"3,docs/a.txt,a.txt", "docs/a.txt>a.txt\n"},
         {"newdisk\n3,bin/*.dll,", "bin/x.dll>x.dll (new disk)\nbin/y.dll>y.dll\n"},
-        {"3,bin/*.none,x\\", "a:1: 'bin/*.none' matches no file"},
-        {"3,nothere/,x\\", "a:1: no product folder 'nothere'"},
-        {"3,b*/x.dll,x\\", "a:1: 'b*/x.dll': '*' and '?' work only in the last component"},
-        {"6,ru/,en2/,l\\", "a:1: type 6: 'ru/sub/b.txt' has no counterpart in 'en2/'"},
-        {"3,../docs/,x\\", "a:1: product path '../docs/' leaves the product folder"},
-        {"3,docs/,docs", "a:1: 'docs/' names many files: its destination is a directory ending in '\\'"},
-        {"6,ru/,en/a.txt,x\\", "a:1: type 6 takes two folders or two patterns"},
-        {"3,docs/a.txt,", "a:1: an empty destination"},
+        {"3,bin/*.none,x\\", "a:2: 'bin/*.none' matches no file"},
+        {"3,nothere/,x\\", "a:2: no product folder 'nothere'"},
+        {"3,b*/x.dll,x\\", "a:2: 'b*/x.dll': '*' and '?' work only in the last component"},
+        {"6,ru/,en2/,l\\", "a:2: type 6: 'ru/sub/b.txt' has no counterpart in 'en2/'"},
+        {"3,../docs/,x\\", "a:2: product path '../docs/' leaves the product folder"},
+        {"3,docs/,docs", "a:2: 'docs/' names many files: its destination is a directory ending in '\\'"},
+        {"6,ru/,en/a.txt,x\\", "a:2: type 6 takes two folders or two patterns"},
+        {"3,docs/a.txt,", "a:2: an empty destination"},
     };
     for (const auto &c : cases) {
         std::string gives = Expanded(c.Line, product.Dir);

@@ -250,6 +250,11 @@ private:
             Fail("type 6 takes two folders or two patterns, not '" + file.ProductPath + "' and '" +
                      file.OtherProductPath + "'",
                  file.Line);
+        for (const std::string *path : {&file.ProductPath, &file.OtherProductPath}) {
+            size_t slash = path->find_last_of("/\\");
+            if (slash != std::string::npos && path->find_first_of("*?") < slash)
+                Fail("'" + *path + "': '*' and '?' work only in the last component", file.Line);
+        }
         const std::string &to = file.Destination;
         if (!to.empty() && to.back() != '\\')
             Fail("'" + file.ProductPath + "' names many files: its destination is a directory "

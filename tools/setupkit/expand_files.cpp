@@ -155,10 +155,7 @@ private:
 bool NamesManyFiles(const std::string &productPath)
 {
     if (productPath.empty()) return false;
-    if (IsSeparator(productPath.back())) return true;
-    size_t slash = productPath.find_last_of("/\\");
-    size_t start = slash == std::string::npos ? 0 : slash + 1;
-    return productPath.find_first_of("*?", start) != std::string::npos;
+    return IsSeparator(productPath.back()) || productPath.find_first_of("*?") != std::string::npos;
 }
 
 std::string DestinationBelow(const std::string &directory, const std::string &relative)

@@ -12,7 +12,7 @@
 namespace setupkit {
 
 // True when a product path names many files: it ends in a separator (a
-// folder) or its last component holds '*' or '?' (a pattern).
+// folder) or holds '*' or '?' (a pattern; only its last component may).
 bool NamesManyFiles(const std::string &productPath);
 
 // The destination of a file found below a folder or pattern line: the
