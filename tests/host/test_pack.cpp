@@ -203,7 +203,7 @@ TEST(Pack, UninstallerEntries)
 {
     Workspace work;
     Write(work.Dir + "/product/a.txt", Text(100, 'a'));
-    Write(work.Dir + "/UNINST.EXE", Random(3000, 3));
+    Write(work.Dir + "/UNINST.EXE", Text(3000, 'u'));  // compressible, so stored compressed
     PackOptions options = work.Options(
         "[Title]\nDlgTitle=My App\nDisplayVersion=2.0\n[Files]\n3,a.txt,a.txt\n"
         "[WinGroup]\nGroupTitle=My App\nitem=a.txt,A\n");
@@ -222,7 +222,7 @@ TEST(Pack, UninstallerEntries)
           std::string("item2=UNINST.EXE,Uninstall My App\r\n")})
         EXPECT_NE(script.find(line), std::string::npos) << line << "\n" << script;
     EXPECT_EQ(script.find("Publisher"), std::string::npos);
-    EXPECT_EQ(ReadFileBytes(work.Dir + "/out/disk1/UNINST.EX_"), CompressLz(Random(3000, 3), 'E'));
+    EXPECT_EQ(ReadFileBytes(work.Dir + "/out/disk1/UNINST.EX_"), CompressLz(Text(3000, 'u'), 'E'));
 }
 
 // DisplayIcon names a type-3 destination (any case) and is written as the

@@ -14,16 +14,22 @@
 #include "cdrom.h"
 #include "check.h"
 #include "commands.h"
+#include "derive_subdirs.h"
 #include "download.h"
+#include "expand_files.h"
 #include "error.h"
 #include "fat12.h"
 #include "fileio.h"
+#include "given_program.h"
 #include "layout.h"
 #include "lz.h"
+#include "pack_arguments.h"
 #include "pack_list.h"
 #include "posix.h"
 #include "product_path.h"
+#include "raw_storage.h"
 #include "script_writer.h"
+#include "warnings.h"
 
 namespace setupkit {
 
@@ -59,21 +65,27 @@ public:
         const SigningOptions &signing = options_.Signing;
         if (signing.Enabled()) {
             CheckSigningOptions(signing);
-            CheckSigningKey(signing, options_.Now >= 0 ? options_.Now : (int64_t)time(nullptr));
+            certificateStart_ =
+                CheckSigningKey(signing, options_.Now >= 0 ? options_.Now : (int64_t)time(nullptr));
         }
+        ExpandFileLines(authoring_, options_.ProductDir);
+        DeriveSubDirs(authoring_);
         uninstaller_ =
             options_.Uninstaller ? AddUninstaller(authoring_, options_.UninstExe) : NoUninstaller;
+        for (const Diagnostic &warning : AuthoringWarnings(authoring_))
+            warnings_.push_back(FormatDiagnostic(options_.AuthoringPath, warning));
         entries_ = CollectEntries(authoring_, options_.ProductDir, uninstaller_,
                                   cd_ ? DiskNameRule::IsoLevel1 : DiskNameRule::Fat);
         if (cd_) PrepareDisc();
         CheckInputs();
-        setupExe_ = ReadFileBytes(options_.SetupExe);
+        setupExe_ = ReadGivenProgram(options_.SetupExe, "--setup-exe");
         if (web_) {
-            stub_ = ReadFileBytes(options_.StubExe);
+            stub_ = ReadGivenProgram(options_.StubExe, "--stub-exe");
             downloadName_ = DownloadFileName(Title(), options_.DownloadName);
         }
         if (signing.Enabled()) SignPrograms();
         CompressAll();
+        NameDiskFiles(entries_, cd_ ? DiskNameRule::IsoLevel1 : DiskNameRule::Fat);
         LayOut();
         return Write();
     }
@@ -112,8 +124,7 @@ private:
         for (size_t i = 0; i < entries_.size(); ++i)
             for (DiskFile &part : entries_[i].Parts) {
                 if (i == uninstaller_) {
-                    if (!IsRegularFile(part.SourcePath))
-                        throw FileError(part.SourcePath, "no such file (--uninst-exe)");
+                    RequireGivenProgram(part.SourcePath, "--uninst-exe");
                 } else {
                     ProductFile file = ResolveProductFile(productDir, part.SourcePath);
                     if (!file.Problem.empty())
@@ -129,7 +140,8 @@ private:
     void SignPrograms()
     {
         SigningOptions signing = options_.Signing;
-        signing.Time = FileTime();
+        // Never before the certificate's validity, or verifiers call it not yet valid.
+        signing.Time = std::max(FileTime(), certificateStart_);
         std::string title = Title();
         setupExe_ = SignProgram(setupExe_, options_.SetupExe, title.empty() ? "" : title + " Setup",
                                 signing);
@@ -152,11 +164,8 @@ private:
             for (size_t i; (i = next++) < parts.size();) {
                 DiskFile &part = *parts[i];
                 try {
-                    Bytes data = part.Loaded ? std::move(part.Stored) : ReadFileBytes(part.SourcePath);
-                    part.ExpandedSize = data.size();
-                    part.Stored = part.Compressed
-                                      ? CompressLzChecked(data, part.LastChar, part.SourcePath)
-                                      : std::move(data);
+                    StoreDiskFile(part, part.Loaded ? std::move(part.Stored)
+                                                    : ReadFileBytes(part.SourcePath));
                 } catch (const std::exception &error) {
                     failures[i] = error.what();
                 }
@@ -198,7 +207,9 @@ private:
                 first.FileSizes.push_back(autorun_.size());
                 first.FileNames.push_back(AutorunName);
             }
-            numberDisk_ = AssignDisks(entries_, first, geometry_);
+            numberDisk_ = AssignDisks(entries_, first, geometry_, options_.AuthoringPath,
+                                      cd_ ? "; --disk-size 80min holds more"
+                                          : "; a larger --disk-size or --media cd holds it");
             if (cd_ && numberDisk_ > 1) throw DiscTooSmall(first);
             sizeInst_ = DecideSizeInst(entries_, authoring_, options_.MarginKb);
             script_ = WriteScript(authoring_, entries_, numberDisk_, sizeInst_);
@@ -363,6 +374,7 @@ private:
     SizeInst sizeInst_;
     int numberDisk_ = 1;
     int64_t newest_ = 0;
+    int64_t certificateStart_ = 0;
 };
 
 const char PackUsage[] =
@@ -449,7 +461,8 @@ int RunPack(const Arguments &args)
             positional.push_back(arg);
         }
     }
-    if (positional.size() != 2 || options.OutDir.empty()) throw Error(PackUsage);
+    if (positional.size() != 2 || options.OutDir.empty())
+        throw Error(MissingPackArguments(positional, options.OutDir) + "\n" + PackUsage);
     const bool web = options.Media == PackOptions::Web;
     if (web && options.Images) throw Error("--images: a download is one program, without images");
     if (!web && !options.DownloadName.empty()) throw Error("--name is for --media web");
