@@ -216,8 +216,12 @@ TEST(Download, PackWritesOneProgram)
 {
     const std::string dir = testing::TempDir() + "download-" + std::to_string(getpid());
     fs::remove_all(dir);
-    Write(dir + "/product/readme.txt", std::string("read me\n"));
-    Write(dir + "/product/longer name.txt", std::string("longer\n"));
+    // Texts that compress: the download holds them as the disks would.
+    std::string readme, longer;
+    for (int i = 0; i < 40; ++i) readme += "read me, line " + std::to_string(i) + "\n";
+    for (int i = 0; i < 40; ++i) longer += "a longer name, line " + std::to_string(i) + "\n";
+    Write(dir + "/product/readme.txt", readme);
+    Write(dir + "/product/longer name.txt", longer);
     Write(dir + "/SETUP.EXE", Random(5000, 1));
     Write(dir + "/WEBSTUB.EXE", FakeStub());
     Write(dir + "/setup.auth", std::string("[Title]\nDlgTitle=Web App\n[Files]\n3,readme.txt,readme.txt\n"
