@@ -8,6 +8,8 @@
 #include "replace_file.h"
 #include "core/crc32.h"
 #include "core/lz_header.h"
+#include "core/paths.h"
+#include "core/text.h"
 #include "win32/platform.h"
 
 static bool IsLongPath(const char *path) { return strlen(path) >= OFS_MAXPATHNAME; }
@@ -69,12 +71,49 @@ bool IsSameFile(const char *first, const char *second)
     return FileIdentity(first, &a) && FileIdentity(second, &b) && SameIdentity(a, b);
 }
 
-bool MakeDirectory(const char *path, bool *created)
+// One level: true when it is a directory now, *made when this call made it.
+static bool MakeOneLevel(const char *level, bool *made, DWORD *error)
 {
-    SECURITY_ATTRIBUTES attributes = {12, 0, TRUE};
-    bool made = CreateDirectoryA(path, &attributes) != 0;
-    if (created) *created = made;
-    return SetCurrentDirectoryA(path) != 0;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, 0, TRUE};
+    *made = CreateDirectoryA(level, &attributes) != 0;
+    if (*made) return true;
+    *error = GetLastError();
+    if (DirectoryIsPresent(level)) return true;
+    if (*error == ERROR_ALREADY_EXISTS) *error = ERROR_FILE_EXISTS;  // a file, not a directory
+    return false;
+}
+
+bool MakeDirectoryLevels(const char *path, MadeLevelHook hook, bool *created,
+                         unsigned long *failure)
+{
+    bool made = false, present;
+    DWORD error = ERROR_PATH_NOT_FOUND;
+    char level[MAX_PATH];
+    // Mostly the parent is there: one call. Otherwise each level from the top.
+    present = MakeOneLevel(path, &made, &error);
+    if (!present && error == ERROR_PATH_NOT_FOUND && CopyText(level, sizeof level, path)) {
+        for (size_t end = NextDirectoryLevel(level, 0); end; end = NextDirectoryLevel(level, end)) {
+            char kept = level[end];
+            level[end] = 0;
+            present = MakeOneLevel(level, &made, &error);
+            if (made && hook) hook(level);
+            level[end] = kept;
+            if (!present) break;
+        }
+    } else if (made && hook) {
+        hook(path);
+    }
+    if (created) *created = present && made;
+    if (!present && failure) *failure = error;
+    return present;
+}
+
+bool MakeDirectory(const char *path, bool *created, MadeLevelHook made, unsigned long *failure)
+{
+    if (!MakeDirectoryLevels(path, made, created, failure)) return false;
+    if (SetCurrentDirectoryA(path)) return true;
+    if (failure) *failure = GetLastError();
+    return false;
 }
 
 static SourceOpenedHook SourceHook;
