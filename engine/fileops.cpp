@@ -83,25 +83,57 @@ static bool MakeOneLevel(const char *level, bool *made, DWORD *error)
     return false;
 }
 
+// Calls hook with each level of path from the one that ends at first down.
+static void ReportMadeLevels(char *path, size_t first, MadeLevelHook hook)
+{
+    for (size_t end = first; end && hook; end = NextDirectoryLevel(path, end)) {
+        char kept = path[end];
+        path[end] = 0;
+        hook(path);
+        path[end] = kept;
+    }
+}
+
+// Removes, deepest first, the levels of path that end from first to before last.
+static void RemoveMadeLevels(char *path, size_t first, size_t last)
+{
+    while (first && first < last) {
+        size_t deepest = first;
+        for (size_t end = first; end && end < last; end = NextDirectoryLevel(path, end))
+            deepest = end;
+        char kept = path[deepest];
+        path[deepest] = 0;
+        RemoveDirectoryA(path);
+        path[deepest] = kept;
+        last = deepest;
+    }
+}
+
 bool MakeDirectoryLevels(const char *path, MadeLevelHook hook, bool *created,
                          unsigned long *failure)
 {
-    bool made = false, present;
+    bool made = false;
     DWORD error = ERROR_PATH_NOT_FOUND;
-    char level[MAX_PATH];
     // Mostly the parent is there: one call. Otherwise each level from the top.
-    present = MakeOneLevel(path, &made, &error);
-    if (!present && error == ERROR_PATH_NOT_FOUND && CopyText(level, sizeof level, path)) {
-        for (size_t end = NextDirectoryLevel(level, 0); end; end = NextDirectoryLevel(level, end)) {
-            char kept = level[end];
-            level[end] = 0;
-            present = MakeOneLevel(level, &made, &error);
-            if (made && hook) hook(level);
-            level[end] = kept;
+    bool present = MakeOneLevel(path, &made, &error);
+    if (present) {
+        if (made && hook) hook(path);
+    } else if (error != ERROR_FILE_EXISTS) {
+        char levels[MAX_PATH];
+        size_t firstMade = 0, end = 0;
+        if (CopyText(levels, sizeof levels, path)) end = NextDirectoryLevel(levels, 0);
+        for (; end; end = NextDirectoryLevel(levels, end)) {
+            char kept = levels[end];
+            levels[end] = 0;
+            present = MakeOneLevel(levels, &made, &error);
+            levels[end] = kept;
+            if (made && !firstMade) firstMade = end;
             if (!present) break;
         }
-    } else if (made && hook) {
-        hook(path);
+        // Below a level made now every level is new: the made ones are the
+        // last ones. On a failure they go again, so nothing is left half made.
+        if (present) ReportMadeLevels(levels, firstMade, hook);
+        else RemoveMadeLevels(levels, firstMade, end);
     }
     if (created) *created = present && made;
     if (!present && failure) *failure = error;
