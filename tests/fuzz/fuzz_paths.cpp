@@ -71,7 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         previous = end;
     }
     size_t last = input.find_last_not_of("\\/");
-    if ((last != std::string::npos && last >= root) != (previous == last + 1)) __builtin_trap();
+    bool levels = last != std::string::npos && last >= root;
+    if (previous != (levels ? last + 1 : 0)) __builtin_trap();
 
     size_t capacity = size ? data[size - 1] % 64 + 1 : 1;
     char *line = new char[capacity];
