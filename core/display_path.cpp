@@ -6,7 +6,7 @@
 
 bool MakeDisplayPathWith(char *path, ComponentNamer namer, void *context)
 {
-    size_t length = strnlen(path, DisplayPathSize - 1);
+    size_t length = BoundedLength(path, DisplayPathSize - 1);
     path[length] = 0;
     if (length == 0) return false;
 

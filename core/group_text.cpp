@@ -28,7 +28,7 @@ void BuildGroupText(char *dest, size_t capacity, const char *groupName,
         AppendText(dest, capacity, line);
         FormatText(line, sizeof line, ShowGroupFormat, name, GroupShowNormal);
         AppendText(dest, capacity, line);
-        used = strnlen(dest, capacity);
+        used = BoundedLength(dest, capacity);
     }
     size_t reserved = strlen(last);
     for (int n = 1; n <= count; ++n) {

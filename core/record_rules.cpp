@@ -69,7 +69,7 @@ bool AppendGroupRemoval(char *dest, size_t capacity, const char *group, bool del
                         const char *const *items, int itemCount)
 {
     if (capacity == 0) return false;
-    size_t before = strnlen(dest, capacity);
+    size_t before = BoundedLength(dest, capacity);
     if (before >= capacity || !IsSendableGroupName(group)) return false;
     char line[RecordTextSize + 32];
     bool fits = FormatText(line, sizeof line, ShowGroupFormat, group, GroupShowHide) &&

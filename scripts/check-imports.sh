@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Checks the import tables of SETUP.EXE and UNINST.EXE against docs/imports.txt:
+# Checks the import tables of SETUP.EXE, UNINST.EXE and WEBSTUB.EXE against
+# docs/imports.txt:
 # every imported function must be listed for its DLL, none may have the floor
 # "no" (missing from Windows 95 or NT 4.0), and an i686 image may not import
 # what only the x86_64 build may ("x64").
+# The shipped WEBSTUB.EXE, the front of every download, must also stay within
+# its size limit.
 # Usage: check-imports.sh BUILD_DIR
 # BUILD_DIR is the i686 build or its x86_64 build (build/win64): both that
 # one's programs and the other's, where it is there, are checked; the
@@ -13,12 +16,13 @@ list="$(cd "$(dirname "$0")/.." && pwd)/docs/imports.txt"
 images=()
 if [ "$(basename "$dir")" = win64 ]; then
   shipped="$(dirname "$dir")"
-  images+=("$dir/SETUP.EXE" "$dir/UNINST.EXE")
+  images+=("$dir/SETUP.EXE" "$dir/UNINST.EXE" "$dir/WEBSTUB.EXE")
 else
   shipped="$dir"
-  [ -f "$dir/win64/SETUP.EXE" ] && images+=("$dir/win64/SETUP.EXE" "$dir/win64/UNINST.EXE")
+  [ -f "$dir/win64/SETUP.EXE" ] &&
+    images+=("$dir/win64/SETUP.EXE" "$dir/win64/UNINST.EXE" "$dir/win64/WEBSTUB.EXE")
 fi
-images=("$shipped/SETUP.EXE" "$shipped/UNINST.EXE" "${images[@]}")
+images=("$shipped/SETUP.EXE" "$shipped/UNINST.EXE" "$shipped/WEBSTUB.EXE" "${images[@]}")
 
 status=0
 problem() {
@@ -57,4 +61,9 @@ for image in "${images[@]}"; do
   done <<<"$imports"
   echo "$image ($arch): $count imports checked"
 done
+stub_limit=24576
+stub_size="$(stat -c %s "$shipped/WEBSTUB.EXE" 2>/dev/null || echo 0)"
+[ "$stub_size" -gt 0 ] && [ "$stub_size" -le "$stub_limit" ] ||
+  problem "$shipped/WEBSTUB.EXE is $stub_size bytes, not 1 to $stub_limit"
+echo "$shipped/WEBSTUB.EXE: $stub_size bytes (limit $stub_limit)"
 exit $status

@@ -2,6 +2,7 @@
 # The folders of the programs form a one-way chain:
 #   core/ <- win32/ <- ui/ <- engine/ (SETUP.EXE)
 #                    win32/ <- uninstall/ (UNINST.EXE)
+#                    win32/ <- webstub/ (WEBSTUB.EXE)
 # A source may include its own folder's headers (by bare name) and those of
 # the folders below it (as "folder/name.h"); res/resource.h is open to every
 # folder but core/. Any other include, and any include through "..", is an
@@ -17,11 +18,12 @@ allowed() {
     ui) echo "core win32 ui res" ;;
     engine) echo "core win32 ui engine res" ;;
     uninstall) echo "core win32 uninstall res" ;;
+    webstub) echo "core win32 webstub res" ;;
   esac
 }
 
 status=0
-for folder in core win32 ui engine uninstall; do
+for folder in core win32 ui engine uninstall webstub; do
   ok=" $(allowed "$folder") "
   for file in "$folder"/*.cpp "$folder"/*.h; do
     [ -e "$file" ] || continue

@@ -1,7 +1,7 @@
 // What the windows and dialogs that SETUP.EXE and UNINST.EXE both show share
 // with the program that runs them: the page slot and result, the current
 // dialog and its bar, the DDE partner, the product title and the texts the
-// dialogs show. Each program keeps one record of static lifetime that
+// dialogs show. All zero at start except DdeWaiting. Each program keeps one record of static lifetime that
 // derives from this one and binds Program to it.
 #pragma once
 
@@ -26,7 +26,9 @@ struct ProgramState {
     DLGPROC PageHandler{};
     LONG PageResult{};
     LONG DialogShown{};
-    LONG DdeWaiting = 1;  // no conversation under way
+    // 1 while no conversation is under way; StartProgramWindows sets it, so
+    // that the record starts all zero and takes no room in the program file.
+    LONG DdeWaiting{};
     HWND CurrentDialog{};
     HWND DdePartner{};
     HWND ProgressBar{};

@@ -9,6 +9,7 @@
 void StartProgramWindows(HINSTANCE instance)
 {
     Program.Instance = instance;
+    Program.DdeWaiting = 1;
     RegisterMainWindowClass(instance);
     Program.TitleFont = CreateTitleFont();
     InitCommonControls();

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-// Sets Instance, registers the background window's class (ending the process
+// Sets Instance and DdeWaiting, registers the background window's class (ending the process
 // when it cannot), makes the title font and readies the common controls. The
 // background window itself is made later by CreateBackgroundWindow.
 void StartProgramWindows(HINSTANCE instance);

@@ -1,5 +1,6 @@
 // Fuzz target for the authoring file reader: any text is read or refused
-// with an Error, and a refusal names a line of the text.
+// with an Error, and a refusal names a line of the text. Only a folder or
+// pattern line goes without a destination.
 #include <stdint.h>
 #include <stdlib.h>
 
@@ -8,6 +9,7 @@
 
 #include "tools/setupkit/authoring.h"
 #include "tools/setupkit/error.h"
+#include "tools/setupkit/expand_files.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -17,7 +19,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         setupkit::Authoring authoring = setupkit::ParseAuthoring(text, "a");
         for (const setupkit::AuthoredFile &file : authoring.Files)
             if (file.Type < 1 || file.Type > 6 || file.Line < 1 || file.Line > lines ||
-                file.Destination.empty())
+                (file.Destination.empty() && !setupkit::NamesManyFiles(file.ProductPath)))
                 __builtin_trap();
     } catch (const setupkit::Error &error) {
         // "a:LINE: message"

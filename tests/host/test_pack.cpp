@@ -203,7 +203,7 @@ TEST(Pack, UninstallerEntries)
 {
     Workspace work;
     Write(work.Dir + "/product/a.txt", Text(100, 'a'));
-    Write(work.Dir + "/UNINST.EXE", Random(3000, 3));
+    Write(work.Dir + "/UNINST.EXE", Text(3000, 'u'));  // compressible, so stored compressed
     PackOptions options = work.Options(
         "[Title]\nDlgTitle=My App\nDisplayVersion=2.0\n[Files]\n3,a.txt,a.txt\n"
         "[WinGroup]\nGroupTitle=My App\nitem=a.txt,A\n");
@@ -213,15 +213,56 @@ TEST(Pack, UninstallerEntries)
     std::string script = work.Script();
     const std::string key = "=2,Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\My App\r\n";
     for (const std::string &line :
-         {std::string("file2=3,UNINST.EX_,UNINST.EXE\r\n"), std::string("NumberReg=3\r\n"),
+         {std::string("file2=3,UNINST.EX_,UNINST.EXE\r\n"), std::string("NumberReg=4\r\n"),
           "regKey1" + key,
           std::string("regVal1=DisplayName,My App\r\n"), "regKey2" + key,
           std::string("regVal2=UninstallString,#s\\UNINST.EXE\r\n"),
-          std::string("regVal3=DisplayVersion,2.0\r\n"), std::string("NumberItem=2\r\n"),
+          std::string("regVal3=DisplayVersion,2.0\r\n"),
+          std::string("regVal4=DisplayIcon,#s\\UNINST.EXE\r\n"), std::string("NumberItem=2\r\n"),
           std::string("item2=UNINST.EXE,Uninstall My App\r\n")})
         EXPECT_NE(script.find(line), std::string::npos) << line << "\n" << script;
     EXPECT_EQ(script.find("Publisher"), std::string::npos);
-    EXPECT_EQ(ReadFileBytes(work.Dir + "/out/disk1/UNINST.EX_"), CompressLz(Random(3000, 3), 'E'));
+    EXPECT_EQ(ReadFileBytes(work.Dir + "/out/disk1/UNINST.EX_"), CompressLz(Text(3000, 'u'), 'E'));
+}
+
+// DisplayIcon names a type-3 destination (any case) and is written as the
+// authoring spells it; a name that is no type-3 destination fails at its line.
+TEST(Pack, DisplayIconNamesAnInstalledProgram)
+{
+    const struct {
+        const char *Given;
+        const char *Written;  // null: refused
+    } cases[] = {
+        {"", "regVal3=DisplayIcon,#s\\UNINST.EXE\r\n"},
+        {"DisplayIcon=BIN\\APP.EXE\n", "regVal3=DisplayIcon,#s\\bin\\app.exe\r\n"},
+        {"DisplayIcon=a.txt\n", nullptr},  // a type-1 file: not in the install directory
+        {"DisplayIcon=missing.exe\n", nullptr},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Given);
+        Workspace work;
+        Write(work.Dir + "/product/a.txt", Text(100, 'a'));
+        Write(work.Dir + "/product/app.exe", Random(500, 4));
+        Write(work.Dir + "/UNINST.EXE", Random(3000, 3));
+        PackOptions options = work.Options(std::string("[Title]\nDlgTitle=My App\n") + c.Given +
+                                           "[SubDir]\nbin\n[Files]\n1,a.txt,a.txt\n"
+                                           "3,app.exe,bin\\app.exe\n");
+        options.Uninstaller = true;
+        options.UninstExe = work.Dir + "/UNINST.EXE";
+        if (!c.Written) {
+            try {
+                Pack(options);
+                ADD_FAILURE() << "packed";
+            } catch (const Error &error) {
+                EXPECT_NE(std::string(error.what()).find("setup.auth:3: "), std::string::npos)
+                    << error.what();
+            }
+            EXPECT_FALSE(fs::exists(work.Dir + "/out"));
+            continue;
+        }
+        Pack(options);
+        EXPECT_NE(work.Script().find(c.Written), std::string::npos) << work.Script();
+    }
 }
 
 // Many small files on 360K floppies: the root directory, not the space,

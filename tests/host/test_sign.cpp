@@ -405,3 +405,14 @@ TEST(Sign, PackThatCannotSignLeavesNothing)
         EXPECT_EQ(work.Names(), before) << c.Name << ": left something behind";
     }
 }
+
+// The start of validity comes back, for pack's signing time: the fixture's
+// certificates were issued moments ago.
+TEST(Sign, KeyCheckGivesTheCertificateStart)
+{
+    NEED_TOOLS();
+    const int64_t now = (int64_t)time(nullptr);
+    const int64_t start = CheckSigningKey(Pem("code.pem", "code.key"), now);
+    EXPECT_LE(start, now);
+    EXPECT_GT(start, now - 3600);
+}

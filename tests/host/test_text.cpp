@@ -31,3 +31,63 @@ TEST(Text, JoinPathRefusesWhatDoesNotFit)
     EXPECT_FALSE(JoinPath(path, sizeof path, "C:", "abc.d"));
     EXPECT_STREQ("", path);
 }
+
+// FormatText at exact fit, one too small and far too small. msvcrt.dll's
+// _vsnprintf leaves a cut text unterminated (returning the capacity or -1),
+// glibc's vsnprintf does not: either way the text ends within the capacity,
+// nothing past it is written, and the cut is reported.
+TEST(Text, FormatTextTerminatesAndReportsACut)
+{
+    struct Case {
+        size_t capacity;
+        const char *text;
+        bool fits;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {6, "abcde", true, "abcde"},
+        {6, "abcdef", false, "abcde"},
+        {6, "abcdefghijk", false, "abcde"},
+        {1, "", true, ""},
+        {1, "a", false, ""},
+    };
+    for (const Case &c : cases) {
+        char buffer[16];
+        memset(buffer, 'X', sizeof buffer);
+        EXPECT_EQ(c.fits, FormatText(buffer, c.capacity, "%s", c.text)) << c.text;
+        EXPECT_STREQ(c.expected, buffer) << c.text;
+        EXPECT_EQ('X', buffer[c.capacity]) << c.text;
+    }
+    char untouched = 'X';
+    EXPECT_FALSE(FormatText(&untouched, 0, "%d", 1));
+    EXPECT_EQ('X', untouched);
+}
+
+// BoundedLength never reads at or past max, terminated or not.
+TEST(Text, BoundedLengthStopsAtTheTerminatorOrTheBound)
+{
+    const char unterminated[4] = {'a', 'b', 'c', 'd'};
+    const struct { const char *text; size_t max, want; } cases[] = {
+        {"", 5, 0}, {"abc", 5, 3}, {"abc", 3, 3}, {"abc", 2, 2}, {"abc", 0, 0},
+        {unterminated, 4, 4}, {unterminated, 2, 2},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.want, BoundedLength(c.text, c.max)) << "max " << c.max;
+}
+
+// The folded comparisons: ASCII letters only, and the sizes must agree.
+TEST(Text, SameFoldedTakesAsciiCaseOnly)
+{
+    const struct { const char *a, *b; bool same; } cases[] = {
+        {"Install.LOG", "install.log", true}, {"abc", "abcd", false}, {"", "", true},
+        {"a\xC4", "A\xE4", false},  // no fold outside ASCII
+        {"[rename]", "[RENAME]", true}, {"a@", "A`", false},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(c.same, SameFolded(c.a, c.b)) << c.a << " / " << c.b;
+        size_t size = strlen(c.a);
+        if (size == strlen(c.b)) {
+            EXPECT_EQ(c.same, SameFoldedRange(c.a, c.b, size)) << c.a;
+        }
+    }
+}

@@ -5,7 +5,9 @@
 #include "core/script_keys.h"
 
 #include "tools/setupkit/error.h"
+#include "tools/setupkit/expand_files.h"
 #include "tools/setupkit/fileio.h"
+#include "tools/setupkit/registry_root.h"
 #include "tools/setupkit/text_helpers.h"
 
 namespace setupkit {
@@ -140,7 +142,7 @@ private:
         switch (section_) {
         case Section::Title:
             if (!IsOneOf(value.Key, {"DlgTitle", "InstalDir", "SizeInst", "DisplayVersion",
-                                     "Publisher"}))
+                                     "Publisher", "DisplayIcon"}))
                 Fail("unknown [Title] key '" + value.Key + "'", value.Line);
             if (const AuthoredValue *earlier = result_.TitleValue(value.Key))
                 Fail(value.Key + " given twice (first on line " +
@@ -158,6 +160,11 @@ private:
                 if (pendingKey_.Line) Fail("regKey without the regVal that completes it",
                                            pendingKey_.Line);
                 pendingKey_ = value;
+                try {
+                    pendingKey_.Value = RegKeyWithRootDigit(value.Value);
+                } catch (const Error &error) {
+                    Fail(error.what(), value.Line);
+                }
             } else if (SameName(value.Key, "regVal")) {
                 if (!pendingKey_.Line) Fail("regVal without a regKey before it", value.Line);
                 result_.Registry.push_back({pendingKey_, value});
@@ -227,8 +234,32 @@ private:
             file.ProductPath = rest;
         }
         if (file.ProductPath.empty()) Fail("an empty product path", line);
-        if (file.Destination.empty()) Fail("an empty destination name", line);
+        if (rule->SourceDir == InSourceDir &&
+            (NamesManyFiles(file.ProductPath) || NamesManyFiles(file.OtherProductPath)))
+            CheckManyFiles(file);
+        else if (file.Destination.empty())
+            Fail("an empty destination name", line);
         result_.Files.push_back(file);
+    }
+
+    // A folder or pattern goes to a directory; type 6 takes two of them.
+    void CheckManyFiles(const AuthoredFile &file)
+    {
+        if (!file.OtherProductPath.empty() &&
+            NamesManyFiles(file.ProductPath) != NamesManyFiles(file.OtherProductPath))
+            Fail("type 6 takes two folders or two patterns, not '" + file.ProductPath + "' and '" +
+                     file.OtherProductPath + "'",
+                 file.Line);
+        for (const std::string *path : {&file.ProductPath, &file.OtherProductPath}) {
+            size_t slash = path->find_last_of("/\\");
+            if (slash != std::string::npos && path->find_first_of("*?") < slash)
+                Fail("'" + *path + "': '*' and '?' work only in the last component", file.Line);
+        }
+        const std::string &to = file.Destination;
+        if (!to.empty() && to.back() != '\\')
+            Fail("'" + file.ProductPath + "' names many files: its destination is a directory "
+                 "ending in '\\' (or empty for the install directory), not '" + to + "'",
+                 file.Line);
     }
 
     Authoring result_;

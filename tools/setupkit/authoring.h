@@ -37,7 +37,7 @@ struct AuthoredRegistryEntry {
 
 struct Authoring {
     std::string Name;  // the file, for messages
-    std::vector<AuthoredValue> Title;  // DlgTitle, InstalDir, SizeInst, DisplayVersion, Publisher
+    std::vector<AuthoredValue> Title;  // DlgTitle, InstalDir, SizeInst, DisplayVersion, Publisher, DisplayIcon
     std::vector<AuthoredValue> SubDirs;
     std::vector<AuthoredFile> Files;
     std::vector<AuthoredRegistryEntry> Registry;

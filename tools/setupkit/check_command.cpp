@@ -1,8 +1,10 @@
-// setupkit check on the command line: reads the script and prints what
-// CheckScript finds, with the disks looked up beside it.
+// setupkit check on the command line: reads a script and prints what
+// CheckScript finds, with the disks looked up beside it, or an authoring
+// file and what CheckAuthoring finds.
 #include <cstdio>
 
 #include "tools/setupkit/check.h"
+#include "tools/setupkit/check_authoring.h"
 #include "tools/setupkit/commands.h"
 #include "tools/setupkit/error.h"
 #include "tools/setupkit/fileio.h"
@@ -18,22 +20,37 @@ std::string FormatDiagnostic(const std::string &file, const Diagnostic &diagnost
 int RunCheck(const Arguments &args)
 {
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        printf("usage: setupkit check SCRIPT\n\n"
+        printf("usage: setupkit check SCRIPT\n"
+               "       setupkit check AUTHORING [PRODUCT_DIR]\n\n"
                "Reports what SETUP.EXE cannot handle well in a setup script, as\n"
                "file:line: error|warning: message. When the disks (disk<n>/ folders or the\n"
                "compressed files) are beside the script, SizeInst is checked against them.\n"
-               "Exit status 1 when there is an error.\n");
+               "An authoring file (one with a [Files] section) is judged as pack would judge\n"
+               "it; with PRODUCT_DIR its folders and patterns are expanded and every product\n"
+               "path must name a file there. Exit status 1 when there is an error.\n");
         return 0;
     }
-    if (args.size() != 1 || args[0].empty() || args[0][0] == '-')
-        throw Error("usage: setupkit check SCRIPT");
+    const char usage[] = "usage: setupkit check SCRIPT | setupkit check AUTHORING [PRODUCT_DIR]";
+    for (const std::string &arg : args)
+        if (arg.empty() || arg[0] == '-') throw Error("unknown option '" + arg + "'\n" + usage);
+    if (args.empty()) throw Error(std::string("the script or authoring file to check is missing\n") + usage);
+    if (args.size() > 2) throw Error("too many arguments: '" + args[2] + "'\n" + usage);
     const std::string &path = args[0];
     Bytes data = ReadFileBytes(path);
-    size_t slash = path.rfind('/');
-    std::string dir = slash == std::string::npos ? "." : path.substr(0, slash ? slash : 1);
+    std::string text(data.begin(), data.end());
+    std::vector<Diagnostic> found;
+    if (LooksLikeAuthoring(text)) {
+        found = CheckAuthoring(text, path, args.size() == 2 ? args[1] : "");
+    } else {
+        if (args.size() == 2)
+            throw Error(path + " is a setup script (no [Files] section); a product folder goes "
+                        "only with an authoring file\n" + usage);
+        size_t slash = path.rfind('/');
+        std::string dir = slash == std::string::npos ? "." : path.substr(0, slash ? slash : 1);
+        found = CheckScript(text, dir);
+    }
     bool errors = false;
-    for (const Diagnostic &diagnostic :
-         CheckScript(std::string(data.begin(), data.end()), dir)) {
+    for (const Diagnostic &diagnostic : found) {
         fprintf(stdout, "%s\n", FormatDiagnostic(path, diagnostic).c_str());
         errors |= diagnostic.IsError;
     }

@@ -11,11 +11,22 @@ struct Error : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// An Error about a place in a file, its parts kept for check's reports.
+struct LocatedError : Error {
+    LocatedError(const std::string &file, const std::string &message, int line)
+        : Error(line > 0 ? file + ":" + std::to_string(line) + ": " + message
+                         : file + ": " + message),
+          File(file), Message(message), Line(line)
+    {
+    }
+    std::string File, Message;
+    int Line;
+};
+
 // "file:line: message", or "file: message" without a line.
-inline Error FileError(const std::string &file, const std::string &message, int line = 0)
+inline LocatedError FileError(const std::string &file, const std::string &message, int line = 0)
 {
-    return Error(line > 0 ? file + ":" + std::to_string(line) + ": " + message
-                          : file + ": " + message);
+    return LocatedError(file, message, line);
 }
 
 }  // namespace setupkit

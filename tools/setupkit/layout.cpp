@@ -54,7 +54,6 @@ std::vector<PackEntry> CollectEntries(const Authoring &authoring, const std::str
             throw FileError(authoring.Name, "product path '" + path + "' leaves the product folder", line);
         return productDir + "/" + relative;
     };
-    DiskNames names(rule);
     std::vector<PackEntry> entries;
     const auto &files = authoring.Files;
     for (size_t i = 0; i < files.size(); ++i) {
@@ -75,16 +74,25 @@ std::vector<PackEntry> CollectEntries(const Authoring &authoring, const std::str
                 DiskFile part;
                 part.SourcePath = productFile(path, i, files[i].Line);
                 part.ProductPath = path;
-                std::string base = i == uninstallerIndex ? "UNINST.EXE" : Upper(BaseName(path));
-                if (!base.empty()) part.LastChar = base.back();
+                part.PlainName = i == uninstallerIndex ? "UNINST.EXE" : Upper(BaseName(path));
+                if (!part.PlainName.empty()) part.LastChar = part.PlainName.back();
                 part.Compressed = compressed;
-                part.DiskName = names.Unique(compressed ? CompressedName(base) : base);
                 entry.Parts.push_back(part);
             }
         }
         entries.push_back(entry);
     }
+    NameDiskFiles(entries, rule);
     return entries;
+}
+
+void NameDiskFiles(std::vector<PackEntry> &entries, DiskNameRule rule)
+{
+    DiskNames names(rule);
+    for (PackEntry &entry : entries)
+        for (DiskFile &part : entry.Parts)
+            part.DiskName =
+                names.Unique(part.Compressed ? CompressedName(part.PlainName) : part.PlainName);
 }
 
 std::vector<int> LayOutDisks(const std::vector<LayoutItem> &items,
@@ -132,7 +140,8 @@ std::vector<int> LayOutDisks(const std::vector<LayoutItem> &items,
                 throw Error(item.Label + ": " + std::to_string(bytes) +
                             " bytes on disk, more than one disk holds (" +
                             std::to_string(geometry.Capacity()) + " bytes, " +
-                            std::to_string(geometry.RootEntries) + " root entries)");
+                            std::to_string(geometry.RootEntries) + " root entries)" +
+                            item.TooBigHint);
             }
             ++disk;
             room = fresh;
@@ -145,12 +154,16 @@ std::vector<int> LayOutDisks(const std::vector<LayoutItem> &items,
 }
 
 int AssignDisks(std::vector<PackEntry> &entries, const LayoutItem &firstDiskFiles,
-                const DiskGeometry &geometry)
+                const DiskGeometry &geometry, const std::string &authoringName,
+                const std::string &tooBigHint)
 {
     std::vector<LayoutItem> items;
     for (const PackEntry &entry : entries) {
         LayoutItem item;
-        item.Label = entry.Parts.empty() ? "" : entry.Parts[0].SourcePath;
+        item.Label = entry.Parts.empty() ? "" : entry.Parts[0].ProductPath;
+        if (!authoringName.empty() && entry.File.Line > 0)
+            item.Label = authoringName + ":" + std::to_string(entry.File.Line) + ": " + item.Label;
+        item.TooBigHint = tooBigHint;
         item.NewDisk = entry.File.NewDisk;
         for (const DiskFile &part : entry.Parts) {
             item.FileSizes.push_back(part.Stored.size());

@@ -20,8 +20,9 @@ struct DiskFile {
     std::string SourcePath;  // in the product folder
     std::string ProductPath;  // as the authoring file gives it
     bool Loaded = false;      // Stored already holds the file (a signed program)
+    std::string PlainName;   // upper case, before the compressed name is made
     std::string DiskName;
-    bool Compressed = false;
+    bool Compressed = false;  // cleared when compression does not make it smaller
     char LastChar = '_';  // of the original name, kept in the LZ header
     Bytes Stored;         // filled in by compression
     uint64_t ExpandedSize = 0;
@@ -64,12 +65,17 @@ std::vector<PackEntry> CollectEntries(const Authoring &authoring, const std::str
                                       size_t uninstallerIndex = NoUninstaller,
                                       DiskNameRule rule = DiskNameRule::Fat);
 
+// Gives every disk file its unique name on the disks, in list order: the
+// compressed name (README.TX_) or, for a file stored as it is, its own.
+void NameDiskFiles(std::vector<PackEntry> &entries, DiskNameRule rule);
+
 // One thing to put on the disks, in list order; its files stay together.
 struct LayoutItem {
     std::string Label;                 // for messages
     std::vector<uint64_t> FileSizes;   // bytes on the disk
     std::vector<std::string> FileNames;
     bool NewDisk = false;  // starts the next disk whatever room is left
+    std::string TooBigHint;  // ends the message when no disk holds it
 };
 
 // Fills disks in order without splitting an item: item i goes on disk
@@ -81,9 +87,11 @@ std::vector<int> LayOutDisks(const std::vector<LayoutItem> &items,
                              const LayoutItem &firstDiskFiles, const DiskGeometry &geometry);
 
 // LayOutDisks over the entries' stored files: sets each entry's Disk and
-// returns the number of disks.
+// returns the number of disks. An entry no disk holds is named by its
+// authoring line (authoringName:line:) and tooBigHint ends the message.
 int AssignDisks(std::vector<PackEntry> &entries, const LayoutItem &firstDiskFiles,
-                const DiskGeometry &geometry);
+                const DiskGeometry &geometry, const std::string &authoringName = "",
+                const std::string &tooBigHint = "");
 
 struct SizeInst {
     uint64_t Kilobytes = 0;

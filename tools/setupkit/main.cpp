@@ -18,13 +18,14 @@ const Subcommand Subcommands[] = {
     {"compress", setupkit::RunCompress, "LZ-compress files (README.TXT -> README.TX_)"},
     {"expand", setupkit::RunExpand, "expand LZ-compressed files"},
     {"pack", setupkit::RunPack, "make the distribution disks of a product"},
-    {"check", setupkit::RunCheck, "find what SETUP.EXE cannot handle in a setup script"},
+    {"check", setupkit::RunCheck, "find what SETUP.EXE cannot handle in a script or authoring file"},
     {"sign", setupkit::RunSign, "sign programs with Authenticode (osslsigncode)"},
 };
 
 void Usage(FILE *out)
 {
-    fprintf(out, "usage: setupkit COMMAND [ARGS...]   (setupkit COMMAND --help)\n\n");
+    fprintf(out, "usage: setupkit COMMAND [ARGS...]   (setupkit COMMAND --help)\n"
+                 "       setupkit --version\n\n");
     for (const Subcommand &command : Subcommands)
         fprintf(out, "  %-9s %s\n", command.Name, command.Summary);
 }
@@ -36,6 +37,10 @@ int main(int argc, char **argv)
     if (argc < 2 || !strcmp(argv[1], "--help") || !strcmp(argv[1], "-h")) {
         Usage(argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
+    }
+    if (!strcmp(argv[1], "--version")) {
+        printf("setupkit %s\n", SETUPKIT_VERSION);
+        return 0;
     }
     for (const Subcommand &command : Subcommands) {
         if (strcmp(argv[1], command.Name) != 0) continue;

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <mutex>
 #include <thread>
 
@@ -13,29 +14,44 @@
 #include "cdrom.h"
 #include "check.h"
 #include "commands.h"
+#include "derive_subdirs.h"
+#include "download.h"
+#include "expand_files.h"
 #include "error.h"
 #include "fat12.h"
 #include "fileio.h"
+#include "given_program.h"
 #include "layout.h"
 #include "lz.h"
+#include "pack_arguments.h"
 #include "pack_list.h"
 #include "posix.h"
 #include "product_path.h"
+#include "raw_storage.h"
 #include "script_writer.h"
+#include "warnings.h"
 
 namespace setupkit {
 
 namespace {
 
 constexpr int64_t FatFirstDay = 315532800;  // 1980-01-01, the earliest time FAT keeps
+// A download is laid out as a disc that holds what the stub can read.
+constexpr uint64_t DownloadSectors = DownloadLimit / CdSectorBytes;
 // The files of the first disk besides the product's.
 const char SetupExeName[] = "SETUP.EXE";
 const char AutorunName[] = "AUTORUN.INF";
 
 class Packer {
 public:
-    explicit Packer(const PackOptions &options) : options_(options), cd_(options.Media == PackOptions::Cd)
+    explicit Packer(const PackOptions &options)
+        : options_(options), cd_(options.Media != PackOptions::Floppy), web_(options.Media == PackOptions::Web)
     {
+        if (web_) {
+            if (!options.DiskSize.empty()) throw Error("--disk-size: a download has no disk size");
+            cdSectors_ = DownloadSectors;
+            return;
+        }
         diskSize_ = !options.DiskSize.empty() ? options.DiskSize : cd_ ? "74min" : "1.44M";
         if (cd_)
             cdSectors_ = ParseCdSize(diskSize_);
@@ -49,17 +65,27 @@ public:
         const SigningOptions &signing = options_.Signing;
         if (signing.Enabled()) {
             CheckSigningOptions(signing);
-            CheckSigningKey(signing, options_.Now >= 0 ? options_.Now : (int64_t)time(nullptr));
+            certificateStart_ =
+                CheckSigningKey(signing, options_.Now >= 0 ? options_.Now : (int64_t)time(nullptr));
         }
+        ExpandFileLines(authoring_, options_.ProductDir);
+        DeriveSubDirs(authoring_);
         uninstaller_ =
             options_.Uninstaller ? AddUninstaller(authoring_, options_.UninstExe) : NoUninstaller;
+        for (const Diagnostic &warning : AuthoringWarnings(authoring_))
+            warnings_.push_back(FormatDiagnostic(options_.AuthoringPath, warning));
         entries_ = CollectEntries(authoring_, options_.ProductDir, uninstaller_,
                                   cd_ ? DiskNameRule::IsoLevel1 : DiskNameRule::Fat);
         if (cd_) PrepareDisc();
         CheckInputs();
-        setupExe_ = ReadFileBytes(options_.SetupExe);
+        setupExe_ = ReadGivenProgram(options_.SetupExe, "--setup-exe");
+        if (web_) {
+            stub_ = ReadGivenProgram(options_.StubExe, "--stub-exe");
+            downloadName_ = DownloadFileName(Title(), options_.DownloadName);
+        }
         if (signing.Enabled()) SignPrograms();
         CompressAll();
+        NameDiskFiles(entries_, cd_ ? DiskNameRule::IsoLevel1 : DiskNameRule::Fat);
         LayOut();
         return Write();
     }
@@ -72,19 +98,21 @@ private:
     }
 
     // One disc: no new disks, and the room the disc's file system leaves.
+    // A download is the disc's folder without AUTORUN.INF.
     void PrepareDisc()
     {
-        size_t files = 4;  // SETUP.EXE, the script, the tag, AUTORUN.INF
+        size_t files = web_ ? 3 : 4;  // SETUP.EXE, the script, the tag, AUTORUN.INF
+        const std::string ignored = web_ ? "the \"newdisk\" before this file is ignored: a download is one disc"
+                                         : "the \"newdisk\" before this file is ignored: a CD is one disc";
         for (PackEntry &entry : entries_) {
             if (entry.File.NewDisk)
-                warnings_.push_back(FormatDiagnostic(
-                    options_.AuthoringPath,
-                    {entry.File.Line, false, "the \"newdisk\" before this file is ignored: a CD is one disc"}));
+                warnings_.push_back(
+                    FormatDiagnostic(options_.AuthoringPath, {entry.File.Line, false, ignored}));
             entry.File.NewDisk = false;
             files += entry.Parts.size();
         }
         geometry_ = CdGeometry(cdSectors_, files);
-        autorun_ = AutorunText(Title());
+        if (!web_) autorun_ = AutorunText(Title());
     }
 
     // Every product file is a regular file whose real path stays in the
@@ -96,8 +124,7 @@ private:
         for (size_t i = 0; i < entries_.size(); ++i)
             for (DiskFile &part : entries_[i].Parts) {
                 if (i == uninstaller_) {
-                    if (!IsRegularFile(part.SourcePath))
-                        throw FileError(part.SourcePath, "no such file (--uninst-exe)");
+                    RequireGivenProgram(part.SourcePath, "--uninst-exe");
                 } else {
                     ProductFile file = ResolveProductFile(productDir, part.SourcePath);
                     if (!file.Problem.empty())
@@ -113,7 +140,8 @@ private:
     void SignPrograms()
     {
         SigningOptions signing = options_.Signing;
-        signing.Time = FileTime();
+        // Never before the certificate's validity, or verifiers call it not yet valid.
+        signing.Time = std::max(FileTime(), certificateStart_);
         std::string title = Title();
         setupExe_ = SignProgram(setupExe_, options_.SetupExe, title.empty() ? "" : title + " Setup",
                                 signing);
@@ -136,11 +164,8 @@ private:
             for (size_t i; (i = next++) < parts.size();) {
                 DiskFile &part = *parts[i];
                 try {
-                    Bytes data = part.Loaded ? std::move(part.Stored) : ReadFileBytes(part.SourcePath);
-                    part.ExpandedSize = data.size();
-                    part.Stored = part.Compressed
-                                      ? CompressLzChecked(data, part.LastChar, part.SourcePath)
-                                      : std::move(data);
+                    StoreDiskFile(part, part.Loaded ? std::move(part.Stored)
+                                                    : ReadFileBytes(part.SourcePath));
                 } catch (const std::exception &error) {
                     failures[i] = error.what();
                 }
@@ -178,11 +203,13 @@ private:
             first.Label = "SETUP.EXE and " + ScriptName();
             first.FileSizes = {setupExe_.size(), reserved, 0};
             first.FileNames = {SetupExeName, ScriptName(), TagName(1)};
-            if (cd_) {
+            if (cd_ && !web_) {
                 first.FileSizes.push_back(autorun_.size());
                 first.FileNames.push_back(AutorunName);
             }
-            numberDisk_ = AssignDisks(entries_, first, geometry_);
+            numberDisk_ = AssignDisks(entries_, first, geometry_, options_.AuthoringPath,
+                                      cd_ ? "; --disk-size 80min holds more"
+                                          : "; a larger --disk-size or --media cd holds it");
             if (cd_ && numberDisk_ > 1) throw DiscTooSmall(first);
             sizeInst_ = DecideSizeInst(entries_, authoring_, options_.MarginKb);
             script_ = WriteScript(authoring_, entries_, numberDisk_, sizeInst_);
@@ -201,8 +228,8 @@ private:
         for (const PackEntry &entry : entries_)
             for (const DiskFile &part : entry.Parts) sectors += geometry_.ClustersFor(part.Stored.size());
         return Error("the files take " + std::to_string(sectors * CdSectorBytes) +
-                     " bytes on a disc, more than a " + diskSize_ + " CD holds (" +
-                     std::to_string(geometry_.Capacity()) + " bytes for files)");
+                     " bytes on a disc, more than a " + (web_ ? "download" : diskSize_ + " CD") +
+                     " holds (" + std::to_string(geometry_.Capacity()) + " bytes for files)");
     }
 
     // The one time of every file written: SOURCE_DATE_EPOCH, else the newest source's.
@@ -210,7 +237,8 @@ private:
     {
         int64_t time = options_.FixedTime;
         if (time < 0)
-            time = std::max({newest_, ModifiedTime(options_.AuthoringPath), ModifiedTime(options_.SetupExe)});
+            time = std::max({newest_, ModifiedTime(options_.AuthoringPath), ModifiedTime(options_.SetupExe),
+                             web_ ? ModifiedTime(options_.StubExe) : 0});
         return std::max<int64_t>(time, FatFirstDay);
     }
 
@@ -242,7 +270,7 @@ private:
             if (disk == 1) {
                 put(SetupExeName, setupExe_);
                 put(ScriptName(), setupIn_);
-                if (cd_) put(AutorunName, Bytes(autorun_.begin(), autorun_.end()));
+                if (cd_ && !web_) put(AutorunName, Bytes(autorun_.begin(), autorun_.end()));
             }
             put(TagName(disk), Bytes());
             for (const PackEntry &entry : entries_)
@@ -258,6 +286,7 @@ private:
         std::vector<std::string> checked =
             CheckWrittenScript(script_, dir, options_.AuthoringPath, out + "/setup.inf");
         result.Warnings.insert(result.Warnings.end(), checked.begin(), checked.end());
+        if (web_) WriteDownload(dir, result, time);
 
         if (options_.Images) {
             if (cd_)
@@ -270,6 +299,35 @@ private:
         SetFileTime(dir + "/" + PackListName, time);
         staging.Commit();
         return result;
+    }
+
+    // The disc's folder, checked, becomes one program beside it: the stub
+    // with the files appended, signed as a whole.
+    void WriteDownload(const std::string &dir, PackResult &result, int64_t time) const
+    {
+        const std::string diskDir = dir + "/disk1";
+        std::vector<Bytes> contents;
+        contents.reserve(result.Disks[0].Files.size());
+        std::vector<DownloadFile> files;
+        for (const std::string &name : result.Disks[0].Files) {
+            contents.push_back(ReadFileBytes(diskDir + "/" + name));
+            files.push_back({name, &contents.back()});
+        }
+        Bytes download = BuildDownload(stub_, files);
+        if (options_.Signing.Enabled()) {
+            SigningOptions signing = options_.Signing;
+            signing.Time = time;
+            std::string title = Title();
+            download = SignProgram(download, downloadName_, title.empty() ? "" : title + " Setup", signing);
+        }
+        const std::string path = dir + "/" + downloadName_;
+        WriteFileAtomic(path, download);
+        SetFileTime(path, time);
+        std::error_code error;
+        std::filesystem::remove_all(diskDir, error);
+        if (error) throw FileError(diskDir, error.message());
+        result.Download = downloadName_;
+        result.DownloadBytes = download.size();
     }
 
     void MakeImages(const std::string &dir, const PackResult &result, int64_t time,
@@ -300,7 +358,8 @@ private:
     }
 
     PackOptions options_;
-    bool cd_;
+    bool cd_;   // a disc, or a download laid out as one
+    bool web_;
     std::string diskSize_;
     uint64_t cdSectors_ = 0;
     DiskGeometry geometry_;
@@ -308,28 +367,35 @@ private:
     size_t uninstaller_ = NoUninstaller;
     std::vector<PackEntry> entries_;
     std::vector<std::string> warnings_;
-    Bytes setupExe_, setupIn_;
+    Bytes setupExe_, setupIn_, stub_;
+    std::string downloadName_;
     std::string autorun_;
     Script script_;
     SizeInst sizeInst_;
     int numberDisk_ = 1;
     int64_t newest_ = 0;
+    int64_t certificateStart_ = 0;
 };
 
 const char PackUsage[] =
     "usage: setupkit pack AUTHORING PRODUCT_DIR -o OUT_DIR [options]\n\n"
     "Makes the distribution disks OUT_DIR/disk1, disk2, ... and the plain\n"
     "OUT_DIR/setup.inf from an authoring file and the product folder.\n\n"
-    "  --media M        floppy (default) or cd: one disc with AUTORUN.INF\n"
+    "  --media M        floppy (default); cd: one disc with AUTORUN.INF; web: one\n"
+    "                   program, OUT_DIR/NAME.exe, that unpacks the disc's files into\n"
+    "                   a new temporary folder, runs SETUP.EXE and removes the folder\n"
     "  --disk-size S    floppy: 360K, 720K, 1.2M, 1.44M (default), 2.88M or a number\n"
     "                   of bytes; cd: 74min (default, 650 MB) or 80min (700 MB)\n"
     "  --margin KB      kilobytes added to the computed SizeInst\n"
     "  --images         also write OUT_DIR/disk<n>.img, FAT12 floppy images (mtools),\n"
     "                   or OUT_DIR/disk1.iso, an ISO 9660 image of the CD (xorriso)\n"
     "  --uninstaller    add UNINST.EXE, its group item and its Uninstall registry key\n"
-    "  --setup-exe P    SETUP.EXE to put on disk 1 (default: beside setupkit)\n"
-    "  --uninst-exe P   UNINST.EXE for --uninstaller (default: beside setupkit)\n\n"
-    "Signing SETUP.EXE and UNINST.EXE (Authenticode SHA-256, osslsigncode):\n"
+    "  --setup-exe P    SETUP.EXE to put on disk 1 (default: ../share/setupkit from\n"
+    "                   setupkit's folder, else beside setupkit)\n"
+    "  --uninst-exe P   UNINST.EXE for --uninstaller (default: as SETUP.EXE)\n"
+    "  --stub-exe P     WEBSTUB.EXE for --media web (default: as SETUP.EXE)\n"
+    "  --name NAME      --media web: the program's name (default: the title in ASCII)\n\n"
+    "Signing SETUP.EXE, UNINST.EXE and the download (Authenticode SHA-256, osslsigncode):\n"
     "  --sign-cert CERT      the code-signing certificate, PEM, or PKCS#12 with its key\n"
     "  --sign-key KEY        the PEM private key of a PEM certificate\n"
     "  --sign-pass-file F    the password of the key or PKCS#12 file (its first line)\n"
@@ -364,8 +430,11 @@ int RunPack(const Arguments &args)
             options.OutDir = value();
         } else if (arg == "--media") {
             const std::string &media = value();
-            if (media != "floppy" && media != "cd") throw Error("--media: floppy or cd, not '" + media + "'");
-            options.Media = media == "cd" ? PackOptions::Cd : PackOptions::Floppy;
+            if (media != "floppy" && media != "cd" && media != "web")
+                throw Error("--media: floppy, cd or web, not '" + media + "'");
+            options.Media = media == "web" ? PackOptions::Web
+                            : media == "cd" ? PackOptions::Cd
+                                            : PackOptions::Floppy;
         } else if (arg == "--disk-size") {
             options.DiskSize = value();
         } else if (arg == "--margin") {
@@ -381,23 +450,42 @@ int RunPack(const Arguments &args)
             options.SetupExe = value();
         } else if (arg == "--uninst-exe") {
             options.UninstExe = value();
+        } else if (arg == "--stub-exe") {
+            options.StubExe = value();
+        } else if (arg == "--name") {
+            options.DownloadName = value();
+            if (options.DownloadName.empty()) throw Error("--name needs a file name");
         } else if (!arg.empty() && arg[0] == '-') {
             throw Error("unknown option " + arg + "\n" + PackUsage);
         } else {
             positional.push_back(arg);
         }
     }
-    if (positional.size() != 2 || options.OutDir.empty()) throw Error(PackUsage);
+    if (positional.size() != 2 || options.OutDir.empty())
+        throw Error(MissingPackArguments(positional, options.OutDir) + "\n" + PackUsage);
+    const bool web = options.Media == PackOptions::Web;
+    if (web && options.Images) throw Error("--images: a download is one program, without images");
+    if (!web && !options.DownloadName.empty()) throw Error("--name is for --media web");
     options.AuthoringPath = positional[0];
     options.ProductDir = positional[1];
-    if (options.SetupExe.empty()) options.SetupExe = BesideExecutable("SETUP.EXE");
-    if (options.UninstExe.empty()) options.UninstExe = BesideExecutable("UNINST.EXE");
+    if (options.SetupExe.empty()) options.SetupExe = KitProgram("SETUP.EXE", "--setup-exe");
+    if (options.Uninstaller && options.UninstExe.empty())
+        options.UninstExe = KitProgram("UNINST.EXE", "--uninst-exe");
+    if (web && options.StubExe.empty()) options.StubExe = KitProgram("WEBSTUB.EXE", "--stub-exe");
     options.FixedTime = SourceDateEpoch();
     if (isatty(STDOUT_FILENO)) options.Progress = stdout;
 
     PackResult result = Pack(options);
     const bool cd = options.Media == PackOptions::Cd;
     for (const std::string &warning : result.Warnings) fprintf(stderr, "%s\n", warning.c_str());
+    if (web) {
+        const PackedDisk &disc = result.Disks[0];
+        printf("%s/%s: %llu bytes, %zu files (%llu bytes)%s\n", options.OutDir.c_str(),
+               result.Download.c_str(), (unsigned long long)result.DownloadBytes, disc.Files.size(),
+               (unsigned long long)disc.Bytes, options.Signing.Enabled() ? ", signed" : "");
+        printf("%s/setup.inf: SizeInst=%llu\n", options.OutDir.c_str(), (unsigned long long)result.SizeInst);
+        return 0;
+    }
     for (size_t i = 0; i < result.Disks.size(); ++i) {
         const PackedDisk &disk = result.Disks[i];
         std::string image = " (image disk" + std::to_string(i + 1) + (cd ? ".iso)" : ".img)");

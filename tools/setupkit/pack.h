@@ -1,7 +1,8 @@
 // setupkit pack: an authoring file and a product folder become finished
 // distribution disks (disk1/, disk2/, ..., the plain setup.inf, optionally a
 // FAT12 image per disk), or one CD-ROM (disk1/ with AUTORUN.INF, optionally
-// its ISO 9660 image). The parts: fat12.h (floppies), cdrom.h (the disc),
+// its ISO 9660 image), or one download (the disc's files in one program,
+// download.h). The parts: fat12.h (floppies), cdrom.h (the disc),
 // layout.h (the files and their disks), script_writer.h (setup.inf),
 // signing.h (the programs' signatures), pack_list.h (what pack made),
 // posix.h (the file system).
@@ -20,7 +21,7 @@ struct PackOptions {
     std::string AuthoringPath;
     std::string ProductDir;
     std::string OutDir;
-    enum MediaKind { Floppy, Cd };
+    enum MediaKind { Floppy, Cd, Web };
     MediaKind Media = Floppy;
     std::string DiskSize;  // empty: 1.44M floppies, or a 74-minute CD
     uint64_t MarginKb = 0;
@@ -28,6 +29,8 @@ struct PackOptions {
     bool Uninstaller = false;
     std::string SetupExe;
     std::string UninstExe;
+    std::string StubExe;       // Web: WEBSTUB.EXE
+    std::string DownloadName;  // Web: the program's name; empty: from the title
     int64_t FixedTime = -1;  // seconds since 1970 for every file time; -1: the sources' newest
     SigningOptions Signing;  // signs SETUP.EXE and UNINST.EXE when enabled
     int64_t Now = -1;        // for the certificate's validity; -1: the clock
@@ -44,7 +47,9 @@ struct PackResult {
     std::vector<PackedDisk> Disks;
     std::vector<std::string> Warnings;  // check's warnings on the written script
     uint64_t SizeInst = 0;
-    std::string DiskSize;  // the size used, "1.44M" or "74min"...
+    std::string DiskSize;  // the size used, "1.44M" or "74min"...; empty for a download
+    std::string Download;  // Web: the program's file name in OutDir
+    uint64_t DownloadBytes = 0;
 };
 
 // Builds everything in a temporary directory beside OutDir and renames it

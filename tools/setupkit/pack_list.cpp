@@ -14,8 +14,8 @@ namespace setupkit {
 namespace {
 
 const char ListComment[] =
-    "# What setupkit pack made in this folder. pack replaces the folder only\n"
-    "# while it holds nothing else.\n";
+    "# What setupkit " SETUPKIT_VERSION " pack made in this folder. pack replaces the\n"
+    "# folder only while it holds nothing else.\n";
 
 std::string Listed(const TreeEntry &entry)
 {

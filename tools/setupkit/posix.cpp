@@ -63,11 +63,35 @@ void MakeDirectory(const std::string &path)
     if (mkdir(path.c_str(), 0755) != 0) throw FileError(path, strerror(errno));
 }
 
-std::string BesideExecutable(const std::string &name)
+namespace {
+
+const char InstalledProgramsDir[] = "../share/setupkit";
+
+std::vector<fs::path> KitProgramPlaces(const fs::path &executable, const std::string &name)
+{
+    fs::path folder = executable.parent_path();
+    return {(folder / InstalledProgramsDir / name).lexically_normal(), folder / name};
+}
+
+}  // namespace
+
+std::string FindKitProgram(const std::string &executable, const std::string &name)
+{
+    for (const fs::path &place : KitProgramPlaces(executable, name))
+        if (IsRegularFile(place.string())) return place.string();
+    return "";
+}
+
+std::string KitProgram(const std::string &name, const std::string &option)
 {
     std::error_code error;
     fs::path self = fs::read_symlink("/proc/self/exe", error);
-    return error ? name : (self.parent_path() / name).string();
+    if (error) throw Error("cannot tell where setupkit is (/proc/self/exe); give " + option);
+    std::string found = FindKitProgram(self.string(), name);
+    if (!found.empty()) return found;
+    std::vector<fs::path> places = KitProgramPlaces(self, name);
+    throw Error(name + " is neither in " + places[0].parent_path().string() + " nor in " +
+                places[1].parent_path().string() + "; give its path with " + option);
 }
 
 std::string RunProgram(const std::vector<std::string> &argv, const std::vector<std::string> &extraEnv,

@@ -25,8 +25,14 @@ int64_t SourceDateEpoch();
 // mkdir with mode 0755; throws an Error naming path on failure.
 void MakeDirectory(const std::string &path);
 
-// name in the folder of the running executable (name alone when that is unknown).
-std::string BesideExecutable(const std::string &name);
+// Where the kit keeps the programs it packs: an installed setupkit
+// (PREFIX/bin) finds them in PREFIX/share/setupkit, a built one beside
+// itself. The first of those for executable that holds name as a regular
+// file; empty when neither does.
+std::string FindKitProgram(const std::string &executable, const std::string &name);
+// FindKitProgram for the running setupkit; throws an Error naming the
+// places looked at and option, the command-line option that gives the path.
+std::string KitProgram(const std::string &name, const std::string &option);
 
 // Runs a program (no shell, found on PATH) with extraEnv added to the
 // environment and returns what it printed (stdout and stderr together);

@@ -14,6 +14,24 @@ std::string Script::Text() const
     return text;
 }
 
+namespace {
+
+// The installed program whose icon the list of installed programs shows:
+// the type-3 file that DisplayIcon= names, else UNINST.EXE.
+std::string DisplayIconFile(const Authoring &authoring)
+{
+    const AuthoredValue *icon = authoring.TitleValue("DisplayIcon");
+    if (!icon) return "UNINST.EXE";
+    for (const AuthoredFile &file : authoring.Files)
+        if (file.Type == FileToInstall && SameName(file.Destination, icon->Value))
+            return file.Destination;
+    throw FileError(authoring.Name,
+                    "DisplayIcon=" + icon->Value + " names no type-3 file's destination",
+                    icon->Line);
+}
+
+}  // namespace
+
 size_t AddUninstaller(Authoring &authoring, const std::string &uninstExe)
 {
     const AuthoredValue *title = authoring.TitleValue("DlgTitle");
@@ -34,6 +52,7 @@ size_t AddUninstaller(Authoring &authoring, const std::string &uninstExe)
     add("UninstallString", "#s\\UNINST.EXE");
     for (const char *optional : {"DisplayVersion", "Publisher"})
         if (const AuthoredValue *value = authoring.TitleValue(optional)) add(optional, value->Value);
+    add("DisplayIcon", "#s\\" + DisplayIconFile(authoring));
     authoring.Items.push_back({"item", "UNINST.EXE,Uninstall " + title->Value, title->Line});
     return authoring.Files.size() - 1;
 }

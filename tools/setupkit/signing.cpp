@@ -8,6 +8,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 #include <ctime>
 #include <memory>
@@ -142,6 +143,14 @@ KeyPtr ReadPrivateKey(const std::string &path, const std::string *password)
     throw FileError(path, "not a PEM private key" + (reason.empty() ? "" : ": " + reason));
 }
 
+// The certificate's start of validity, seconds since 1970.
+int64_t ValidFrom(X509 *cert)
+{
+    struct tm start = {};
+    if (ASN1_TIME_to_tm(X509_get0_notBefore(cert), &start) != 1) return 0;
+    return (int64_t)timegm(&start);
+}
+
 void CheckCertificate(X509 *cert, const std::string &path, int64_t now)
 {
     time_t moment = (time_t)now;
@@ -172,7 +181,7 @@ void CheckSigningOptions(const SigningOptions &options)
         throw Error("--timestamp and a local timestamping authority exclude each other");
 }
 
-void CheckSigningKey(const SigningOptions &options, int64_t now)
+int64_t CheckSigningKey(const SigningOptions &options, int64_t now)
 {
     std::string password;
     bool hasPassword = !options.PassFile.empty();
@@ -195,6 +204,7 @@ void CheckSigningKey(const SigningOptions &options, int64_t now)
                         "the private key does not match the certificate " + options.CertPath);
     }
     CheckCertificate(pair.Cert.get(), options.CertPath, now);
+    const int64_t validFrom = ValidFrom(pair.Cert.get());
     if (!options.TsaCert.empty()) {
         CertPtr tsa = ReadCertificate(options.TsaCert);
         KeyPtr tsaKey = ReadPrivateKey(options.TsaKey, nullptr);
@@ -204,6 +214,7 @@ void CheckSigningKey(const SigningOptions &options, int64_t now)
                                                 options.TsaCert);
         }
     }
+    return validFrom;
 }
 
 Bytes SignProgram(const Bytes &program, const std::string &name, const std::string &description,
@@ -294,10 +305,14 @@ int RunSign(const Arguments &args)
             files.push_back(arg);
         }
     }
-    if (files.empty() || !options.Enabled()) throw Error(SignUsage);
+    if (files.empty() || !options.Enabled())
+        throw Error(std::string(files.empty() ? "the programs to sign are missing"
+                                              : "the certificate (--cert) is missing") +
+                    "\n" + SignUsage);
     CheckSigningOptions(options);
-    CheckSigningKey(options, (int64_t)time(nullptr));
+    int64_t validFrom = CheckSigningKey(options, (int64_t)time(nullptr));
     options.Time = SourceDateEpoch();
+    if (options.Time >= 0) options.Time = std::max(options.Time, validFrom);
     // Everything is signed before the first file is replaced.
     std::vector<Bytes> signedFiles;
     for (const std::string &file : files)

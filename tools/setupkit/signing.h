@@ -28,7 +28,10 @@ struct SigningOptions {
 // naming the file at fault: unreadable, a wrong or missing password, a key
 // that does not match the certificate, a certificate outside its validity
 // at now (seconds since 1970), or one without the code-signing purpose.
-void CheckSigningKey(const SigningOptions &options, int64_t now);
+// Returns the certificate's start of validity (seconds since 1970): a
+// signing time before it makes strict verifiers call the signature not
+// yet valid.
+int64_t CheckSigningKey(const SigningOptions &options, int64_t now);
 
 // The program signed, its description (shown by the elevation prompt) set
 // when not empty; name is for messages. Throws an Error when osslsigncode

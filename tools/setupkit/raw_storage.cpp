@@ -1,0 +1,21 @@
+#include "tools/setupkit/raw_storage.h"
+
+#include "tools/setupkit/lz.h"
+
+namespace setupkit {
+
+void StoreDiskFile(DiskFile &part, Bytes data)
+{
+    part.ExpandedSize = data.size();
+    if (part.Compressed) {
+        Bytes compressed = CompressLzChecked(data, part.LastChar, part.SourcePath);
+        if (compressed.size() < data.size() || HasLzSignature(data.data(), data.size())) {
+            part.Stored = std::move(compressed);
+            return;
+        }
+        part.Compressed = false;
+    }
+    part.Stored = std::move(data);
+}
+
+}  // namespace setupkit
