@@ -45,3 +45,28 @@ void SubstituteInstallDir(char *value, const char *directory)
     AppendText(result, sizeof result, rest);
     CopyText(value, SubstitutedValueSize, result);
 }
+
+static bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
+
+static size_t SkipName(const char *path, size_t at)
+{
+    while (path[at] && !IsPathSeparator(path[at])) ++at;
+    return at;
+}
+
+size_t DirectoryRootLength(const char *path)
+{
+    if (path[0] && path[1] == ':') return IsPathSeparator(path[2]) ? 3 : 2;
+    if (!IsPathSeparator(path[0])) return 0;
+    if (!IsPathSeparator(path[1])) return 1;
+    size_t share = SkipName(path, 2);  // past the server
+    return path[share] ? SkipName(path, share + 1) : share;
+}
+
+size_t NextDirectoryLevel(const char *path, size_t after)
+{
+    size_t at = DirectoryRootLength(path);
+    if (at < after) at = after;
+    while (IsPathSeparator(path[at])) ++at;
+    return path[at] ? SkipName(path, at) : 0;
+}

@@ -25,3 +25,14 @@ void DeriveTempDir(char *tempDir, size_t capacity, unsigned returned,
 // changed in place) by directory and a backslash. Any "%" is copied
 // unchanged; a result that does not fit is cut to 255 characters.
 void SubstituteInstallDir(char *value, const char *directory);
+
+// The levels of a directory path, top first: each is the path up to the end
+// of one of its components, so C:\a\b has the levels C:\a and C:\a\b. A root
+// is never a level: a drive (C:\ or C:), a leading backslash, a UNC share
+// (\\server\share). Both \ and / separate; repeated and trailing separators
+// make no level.
+// The length of that root; 0 for a relative path.
+size_t DirectoryRootLength(const char *path);
+// The end (an index into path) of the first level that ends after `after`;
+// 0 when there is none. The levels are had from after = 0 onwards.
+size_t NextDirectoryLevel(const char *path, size_t after);

@@ -104,7 +104,13 @@ static void RunSequence()
 
     Setup.InstallLog = OpenInstallLog(TempDir, &Setup.StartTime, Setup.ProductTitle, SourceDir);
     OpenRunRecord(TempDir, Setup.ProductTitle);
-    if (!CreateInstallDirectories()) return;
+    unsigned long failure = 0;
+    if (!CreateInstallDirectories(&failure)) {
+        char text[PathBufferSize + DirectoryReasonSize + 40];
+        FormatDirectoryErrorText(text, sizeof text, InstallPath, failure);
+        MessageBoxA(Setup.BackgroundWindow, text, SetupCaption, MB_OK | MB_ICONHAND);
+        return;
+    }
     if (TransferFiles() != TransferCompleted) return;
     WriteRegistryEntries();
     WriteWinIniEntries();

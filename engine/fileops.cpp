@@ -8,6 +8,8 @@
 #include "replace_file.h"
 #include "core/crc32.h"
 #include "core/lz_header.h"
+#include "core/paths.h"
+#include "core/text.h"
 #include "win32/platform.h"
 
 static bool IsLongPath(const char *path) { return strlen(path) >= OFS_MAXPATHNAME; }
@@ -69,12 +71,81 @@ bool IsSameFile(const char *first, const char *second)
     return FileIdentity(first, &a) && FileIdentity(second, &b) && SameIdentity(a, b);
 }
 
-bool MakeDirectory(const char *path, bool *created)
+// One level: true when it is a directory now, *made when this call made it.
+static bool MakeOneLevel(const char *level, bool *made, DWORD *error)
 {
-    SECURITY_ATTRIBUTES attributes = {12, 0, TRUE};
-    bool made = CreateDirectoryA(path, &attributes) != 0;
-    if (created) *created = made;
-    return SetCurrentDirectoryA(path) != 0;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, 0, TRUE};
+    *made = CreateDirectoryA(level, &attributes) != 0;
+    if (*made) return true;
+    *error = GetLastError();
+    if (DirectoryIsPresent(level)) return true;
+    if (*error == ERROR_ALREADY_EXISTS) *error = ERROR_FILE_EXISTS;  // a file, not a directory
+    return false;
+}
+
+// Calls hook with each level of path from the one that ends at first down.
+static void ReportMadeLevels(char *path, size_t first, MadeLevelHook hook)
+{
+    for (size_t end = first; end && hook; end = NextDirectoryLevel(path, end)) {
+        char kept = path[end];
+        path[end] = 0;
+        hook(path);
+        path[end] = kept;
+    }
+}
+
+// Removes, deepest first, the levels of path that end from first to before last.
+static void RemoveMadeLevels(char *path, size_t first, size_t last)
+{
+    while (first && first < last) {
+        size_t deepest = first;
+        for (size_t end = first; end && end < last; end = NextDirectoryLevel(path, end))
+            deepest = end;
+        char kept = path[deepest];
+        path[deepest] = 0;
+        RemoveDirectoryA(path);
+        path[deepest] = kept;
+        last = deepest;
+    }
+}
+
+bool MakeDirectoryLevels(const char *path, MadeLevelHook hook, bool *created,
+                         unsigned long *failure)
+{
+    bool made = false;
+    DWORD error = ERROR_PATH_NOT_FOUND;
+    // Mostly the parent is there: one call. Otherwise each level from the top.
+    bool present = MakeOneLevel(path, &made, &error);
+    if (present) {
+        if (made && hook) hook(path);
+    } else if (error != ERROR_FILE_EXISTS) {
+        char levels[MAX_PATH];
+        size_t firstMade = 0, end = 0;
+        if (CopyText(levels, sizeof levels, path)) end = NextDirectoryLevel(levels, 0);
+        for (; end; end = NextDirectoryLevel(levels, end)) {
+            char kept = levels[end];
+            levels[end] = 0;
+            present = MakeOneLevel(levels, &made, &error);
+            levels[end] = kept;
+            if (made && !firstMade) firstMade = end;
+            if (!present) break;
+        }
+        // Below a level made now every level is new: the made ones are the
+        // last ones. On a failure they go again, so nothing is left half made.
+        if (present) ReportMadeLevels(levels, firstMade, hook);
+        else RemoveMadeLevels(levels, firstMade, end);
+    }
+    if (created) *created = present && made;
+    if (!present && failure) *failure = error;
+    return present;
+}
+
+bool MakeDirectory(const char *path, bool *created, MadeLevelHook made, unsigned long *failure)
+{
+    if (!MakeDirectoryLevels(path, made, created, failure)) return false;
+    if (SetCurrentDirectoryA(path)) return true;
+    if (failure) *failure = GetLastError();
+    return false;
 }
 
 static SourceOpenedHook SourceHook;

@@ -21,10 +21,22 @@ enum FileResult {
 // True for the results that leave a wanted file not written.
 inline bool FileFailed(FileResult result) { return result >= FileNoRoom; }
 
-// Creates one directory level and makes it current. *created (when given)
-// tells whether this call made the directory. True when it became the
-// current directory.
-bool MakeDirectory(const char *path, bool *created = 0);
+// Called with each directory level that a MakeDirectory call created.
+typedef void (*MadeLevelHook)(const char *level);
+
+// Creates every missing level of path, top first, and never a drive or share
+// root (core/paths.h); an existing level is fine. made (when given) is called
+// with each level created, *created (when given) tells whether path's own
+// level was. True when path is a directory now; otherwise *failure (when
+// given) is the platform's error code for the level that could not be made
+// (ERROR_FILE_EXISTS for a file standing there).
+bool MakeDirectoryLevels(const char *path, MadeLevelHook made = 0, bool *created = 0,
+                         unsigned long *failure = 0);
+
+// MakeDirectoryLevels, then path becomes the current directory. True when it
+// did; *failure as above, or the reason it could not be entered.
+bool MakeDirectory(const char *path, bool *created = 0, MadeLevelHook made = 0,
+                   unsigned long *failure = 0);
 
 // What an expansion or copy found and wrote.
 struct FilePlaced {

@@ -17,21 +17,44 @@
 #include "win32/dialogs.h"
 #include "win32/program_windows.h"
 
-// Makes and enters one directory level; the log records it when this call
-// made it. An earlier run that crashed while replacing a file may have left
-// its staging directory, and on the 95 family the old file under its
-// set-aside name: put right first.
-static bool MakeLoggedDirectory(const char *path)
+// Each level made is logged and recorded as made, so that the uninstaller
+// removes it again when empty.
+static void LogMadeLevel(const char *level)
+{
+    LogLine(Setup.InstallLog, LogMadeDirFormat, level);
+    RecordRunDirectory(level, true);
+}
+
+// Makes every missing level of a directory and enters it. An earlier run
+// that crashed while replacing a file may have left its staging directory,
+// and on the 95 family the old file under its set-aside name: put right
+// first. The record keeps a directory found as found.
+static bool MakeLoggedDirectory(const char *path, unsigned long *failure = 0)
 {
     bool created = false;
-    bool entered = MakeDirectory(path, &created);
-    if (created) LogLine(Setup.InstallLog, LogMadeDirFormat, path);
-    else if (entered) {
+    bool entered = MakeDirectory(path, &created, LogMadeLevel, failure);
+    if (entered && !created) {
         RemoveStagingLeftovers(path);
         if (IsWindows95Family()) RecoverSetAsideFiles(path);
+        RecordRunDirectory(path, false);
     }
-    RecordRunDirectory(path, created);
     return entered;
+}
+
+// A destination whose directory is missing (left out of [SubDir], or listed
+// after a file that needs it) gets it made, every level; true when it was
+// missing and is there now, so that the file is tried again. Asked only
+// after a failure: no look for a file that goes where it can.
+static bool MadeDestinationDirectory(const char *destination)
+{
+    char directory[PathBufferSize];
+    CopyText(directory, sizeof directory, destination);
+    char *name = 0;
+    for (char *at = directory; *at; ++at)
+        if (*at == '\\' || *at == '/') name = at;
+    if (!name || name == directory) return false;
+    *name = 0;
+    return !DirectoryIsPresent(directory) && MakeDirectoryLevels(directory, LogMadeLevel);
 }
 
 // Only a file that is whole in place is recorded: written now, or the source
@@ -40,6 +63,8 @@ static FileResult ExpandLogged(const char *source, const char *destination)
 {
     FilePlaced placed;
     FileResult result = ExpandFile(source, destination, &placed);
+    if (result == FileDenied && MadeDestinationDirectory(destination))
+        result = ExpandFile(source, destination, &placed);
     if (result == FileWritten || result == FileSkipped)
         LogLine(Setup.InstallLog, LogFileCopyFormat, destination);
     if (result == FileWritten) RecordRunFile(destination, placed.Replaced, placed.Size, placed.Crc32);
@@ -51,13 +76,15 @@ static FileResult CopyRecorded(const char *source, const char *destination)
 {
     FilePlaced placed;
     FileResult result = CopyRawFile(source, destination, &placed);
+    if (result == FileDenied && MadeDestinationDirectory(destination))
+        result = CopyRawFile(source, destination, &placed);
     if (result == FileWritten) RecordRunFile(destination, placed.Replaced, placed.Size, placed.Crc32);
     return result;
 }
 
-bool CreateInstallDirectories()
+bool CreateInstallDirectories(unsigned long *failure)
 {
-    if (!MakeLoggedDirectory(InstallPath)) return false;
+    if (!MakeLoggedDirectory(InstallPath, failure)) return false;
     for (int i = 1; i <= SubDirCount; ++i) {
         char name[DirNameLimit];
         char path[PathBufferSize];
@@ -184,6 +211,18 @@ void FormatFileErrorText(char *dest, size_t capacity, const char *destination,
                                 : "Access is denied, the folder is missing, or the file is in use.";
     FormatText(dest, capacity, "Setup could not copy the file\n%s\n\n%s\n\n"
                "Choose Retry to try again, or Cancel to end Setup.", destination, cause);
+}
+
+void FormatDirectoryErrorText(char *dest, size_t capacity, const char *directory,
+                              unsigned long error)
+{
+    char reason[DirectoryReasonSize];
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, 0,
+                                  error, 0, reason, sizeof reason, 0);
+    while (length > 0 && (unsigned char)reason[length - 1] <= ' ') --length;  // its line end
+    reason[length] = 0;
+    if (!length) FormatText(reason, sizeof reason, "The system gives no text for error %lu.", error);
+    FormatText(dest, capacity, "Setup cannot create the folder %s.\n\n%s", directory, reason);
 }
 
 // The sum of NumberFiles over all disks; a negative count adds nothing, as

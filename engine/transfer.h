@@ -16,8 +16,10 @@ enum TransferOutcome { TransferCompleted, TransferAborted };
 #define LocaleKey "SystemLocale"
 enum { RussianLocale = 419 };
 
-// False when the install directory cannot be made current.
-bool CreateInstallDirectories();
+// Makes every missing level of the install directory and of each [SubDir]
+// entry. False when the install directory cannot be made current; *failure
+// (when given) is then the platform's error code.
+bool CreateInstallDirectories(unsigned long *failure = 0);
 TransferOutcome TransferFiles();
 
 // What one file entry does.
@@ -61,6 +63,13 @@ bool RunEntryPlan(const EntryPlan &plan, FileResult *result = 0);
 // The File Copy Error text for a destination and a failed result, cut to fit.
 void FormatFileErrorText(char *dest, size_t capacity, const char *destination,
                          FileResult result);
+
+// The message for an install directory that cannot be made or entered: the
+// directory and the system's text for the error (a plain one where the
+// system has none), cut to fit.
+enum { DirectoryReasonSize = 200 };
+void FormatDirectoryErrorText(char *dest, size_t capacity, const char *directory,
+                              unsigned long error);
 
 // Sources of this size or more take long enough to expand that the pending
 // status line and bar are drawn before them.

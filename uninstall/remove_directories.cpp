@@ -30,6 +30,17 @@ static bool IsDirectory(const char *path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// A level that the setup made above the install directory, whose parents
+// were missing, goes too (when empty); one that is a junction or symbolic
+// link now is not what it made.
+static bool IsAboveInstallDir(const char *path) { return PathIsInside(InstallDir, path); }
+
+static bool IsLinkNow(const char *path)
+{
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 // The last step of both ways: the directory goes when empty.
 static void RemoveEmptyDirectory(const char *path, const char *shown)
 {
@@ -47,8 +58,13 @@ static void RemoveDirectoryEntry(const char *logged)
         NoteGone("Directory %s", logged);
         return;
     }
-    if (!PathIsAtOrInside(path, InstallDir)) {
+    bool above = IsAboveInstallDir(path);
+    if (!above && !PathIsAtOrInside(path, InstallDir)) {
         NoteLeft("Directory %s: outside the install directory", logged);
+        return;
+    }
+    if (above && IsLinkNow(path)) {
+        NoteLeft("Directory %s: reached through a junction or symbolic link, or is one", logged);
         return;
     }
     RemoveEmptyDirectory(path, logged);
@@ -79,11 +95,12 @@ static void RemoveRecordedDirectory(const RecordEntry *entry)
 {
     char path[MAX_PATH];
     LongForm(entry->Text, path, sizeof path);
-    if (!PathIsAtOrInside(path, InstallDir)) {
+    bool above = IsAboveInstallDir(path);
+    if (!above && !PathIsAtOrInside(path, InstallDir)) {
         NoteLeft("Directory %s: outside the install directory", entry->Text);
         return;
     }
-    if (!SamePath(path, InstallDir) && ReachedThroughLink(path, InstallDir)) {
+    if (above ? IsLinkNow(path) : !SamePath(path, InstallDir) && ReachedThroughLink(path, InstallDir)) {
         NoteLeft("Directory %s: reached through a junction or symbolic link, or is one",
                  entry->Text);
         return;

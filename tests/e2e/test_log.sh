@@ -59,16 +59,18 @@ expect_log_lines "$install" '^Made Dir: ' 'Made Dir: C:\LogTest\App\Sub' "second
 expect_eq 1 "$(log_count "$install" 'Installation Started')" "header lines in the replaced log"
 expect_no_file "$temp/install.log"
 
-# An install directory whose parent is missing: the log stays in %TEMP%.
+# An install directory that cannot be made (a file stands where its parent
+# must go): the log stays in %TEMP%.
+printf 'a file\n' >"$DRIVE_C/nope"
 started="$(date +'%d/%m/%y %H:%M')"
 start_setup "$disk"
-walk_pages -d "$DRIVE_C/nope/x" -s next
+walk_pages -d "$DRIVE_C/nope/x" -s next -- wait-msgbox Setup 20000 -- click 1
 wait_setup 30
 expect_eq 1 "$SETUP_STATUS" "uncreatable directory: exit status"
 started="$started|$(date +'%d/%m/%y %H:%M')"
 check_header "$temp"
 expect_eq 3 "$(wc -l <"$temp/install.log")" "lines of the log left in %TEMP%"
-expect_no_file "$DRIVE_C/nope"
-rm -f "$temp/install.log"
+[ -f "$DRIVE_C/nope" ] || fail "the file in the way was changed"
+rm -f "$temp/install.log" "$DRIVE_C/nope"
 rm -rf "$parent"
 pass

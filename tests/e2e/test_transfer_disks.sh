@@ -85,19 +85,21 @@ expect_no_file "$inst/one.txt"
 expect_no_file "$inst/two.txt"
 log_has "$inst" "File Copy" && fail "files copied with no disks"
 
-# 5. An install directory under a missing parent: no prompt, nothing copied,
-#    and the log stays in the temporary directory.
+# 5. An install directory that cannot be made (a file stands where its
+#    parent must go): no disk prompt, nothing copied, and the log stays in
+#    the temporary directory.
 disk="$CASE/parent/disk"; inst="$CASE/parent/missing/inst"
 product "$disk" 2
+printf 'a file\n' >"$CASE/parent/missing"
 rm -f "$(temp_dir)/install.log"
 start_setup "$disk"
-walk_pages -d "$inst" -s next
+walk_pages -d "$inst" -s next -- wait-msgbox Setup 20000 -- click 1
 wait_setup 30
-expect_eq 1 "$SETUP_STATUS" "exit status with a missing parent"
-expect_no_file "$CASE/parent/missing"
+expect_eq 1 "$SETUP_STATUS" "exit status with a parent that cannot be made"
+[ -f "$CASE/parent/missing" ] || fail "the file in the way was changed"
 expect_file "$(temp_dir)/install.log"
 log_has "$(temp_dir)" "Disk Test" || fail "the log in %TEMP% is not this run's"
-log_has "$(temp_dir)" "File Copy" && fail "a file was copied with a missing parent"
+log_has "$(temp_dir)" "File Copy" && fail "a file was copied with a parent that cannot be made"
 rm -f "$(temp_dir)/install.log"
 
 pass

@@ -1,5 +1,5 @@
 // Fuzz target for the bootstrap's directory derivations, the placeholder
-// substitution, the status line and the log header. Input: a value, a line
+// substitution, the directory levels, the status line and the log header. Input: a value, a line
 // feed, a directory (the substitution); the same bytes serve the others.
 #include <stdint.h>
 #include <string.h>
@@ -57,6 +57,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     DeriveTempDir(temp, 150, returned, "C:\\WINDOWS");
     if (strnlen(temp, 150) >= 150) __builtin_trap();
     delete[] temp;
+
+    // Each level ends at a separator or the end, after the root and after the
+    // level before it; the last one is the whole path without its trailing
+    // separators.
+    const char *path = input.c_str();
+    size_t root = DirectoryRootLength(path), previous = 0;
+    if (root > input.size()) __builtin_trap();
+    for (size_t end = NextDirectoryLevel(path, 0); end; end = NextDirectoryLevel(path, end)) {
+        if (end <= previous || end <= root || end > input.size()) __builtin_trap();
+        if (path[end] && path[end] != '\\' && path[end] != '/') __builtin_trap();
+        if (path[end - 1] == '\\' || path[end - 1] == '/') __builtin_trap();
+        previous = end;
+    }
+    size_t last = input.find_last_not_of("\\/");
+    bool levels = last != std::string::npos && last >= root;
+    if (previous != (levels ? last + 1 : 0)) __builtin_trap();
 
     size_t capacity = size ? data[size - 1] % 64 + 1 : 1;
     char *line = new char[capacity];

@@ -97,4 +97,48 @@ TEST(DriverPaths, TemporaryDirectoryWithoutItsLastCharacter)
     }
 }
 
+std::string Levels(const char *path)
+{
+    std::string levels;
+    for (size_t end = NextDirectoryLevel(path, 0); end; end = NextDirectoryLevel(path, end)) {
+        if (!levels.empty()) levels += " | ";
+        levels += std::string(path, end);
+    }
+    return levels;
+}
+
+TEST(DirectoryLevels, TopFirstAndNeverARoot)
+{
+    struct {
+        const char *path;
+        size_t root;
+        const char *levels;
+    } cases[] = {
+        {"C:\\Program Files\\ACME\\Ledger", 3,
+         "C:\\Program Files | C:\\Program Files\\ACME | C:\\Program Files\\ACME\\Ledger"},
+        {"D:\\Apps\\Acme\\", 3, "D:\\Apps | D:\\Apps\\Acme"},
+        {"C:\\a\\\\b//c/", 3, "C:\\a | C:\\a\\\\b | C:\\a\\\\b//c"},
+        {"C:/a/b", 3, "C:/a | C:/a/b"},
+        {"C:\\", 3, ""},
+        {"C:\\\\", 3, ""},
+        {"C:", 2, ""},
+        {"C:rel\\x", 2, "C:rel | C:rel\\x"},
+        {"\\\\server\\share", 14, ""},
+        {"\\\\server\\share\\", 14, ""},
+        {"\\\\server\\share\\a\\b", 14, "\\\\server\\share\\a | \\\\server\\share\\a\\b"},
+        {"\\\\server", 8, ""},
+        {"\\\\server\\", 9, ""},
+        {"//server/share/a", 14, "//server/share/a"},
+        {"\\top\\sub", 1, "\\top | \\top\\sub"},
+        {"\\", 1, ""},
+        {"docs\\more", 0, "docs | docs\\more"},
+        {"", 0, ""},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.path);
+        EXPECT_EQ(c.root, DirectoryRootLength(c.path));
+        EXPECT_EQ(c.levels, Levels(c.path));
+    }
+}
+
 }  // namespace

@@ -556,30 +556,43 @@ TEST(FileOperations, SameFileIsNeverWritten)
     EXPECT_EQ("content", ReadWholeFile(file));
 }
 
-// The caller logs a directory when created says this call made it
-// (tests/unit/test_transfer.cpp).
-TEST(MakeDirectory, CreatesEntersAndReportsOnlyNewDirectories)
+// The caller logs a directory when created says this call made it, and each
+// level that made names (tests/unit/test_transfer.cpp). A call that fails
+// leaves no level of its own behind.
+std::string MadeLevels;
+void NoteMadeLevel(const char *level) { MadeLevels += std::string(level) + "|"; }
+
+TEST(MakeDirectory, CreatesEveryMissingLevelAndEntersIt)
 {
     std::string dir = ScratchDir("make_dir");
-    std::string fresh = dir + "\\fresh", missingParent = dir + "\\no\\child";
+    std::string fresh = dir + "\\fresh", missingParents = dir + "\\no\\mid\\child";
+    WriteWholeFile(dir + "\\file", "");
     struct {
         const char *name;
         std::string path;
         bool entered, created;
+        std::string made;
     } cases[] = {
-        {"new", fresh, true, true},
-        {"existing", fresh, true, false},
-        {"missing parent", missingParent, false, false},
+        {"new", fresh, true, true, fresh + "|"},
+        {"existing", fresh, true, false, ""},
+        {"missing parents", missingParents, true, true,
+         dir + "\\no|" + dir + "\\no\\mid|" + missingParents + "|"},
+        {"a file in the way", dir + "\\file\\child", false, false, ""},
+        {"an invalid name below new levels", dir + "\\gone\\again\\a<b", false, false, ""},
     };
     for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
         bool created = !c.created;
-        EXPECT_EQ(c.entered, MakeDirectory(c.path.c_str(), &created)) << c.name;
-        EXPECT_EQ(c.created, created) << c.name;
+        MadeLevels.clear();
+        EXPECT_EQ(c.entered, MakeDirectory(c.path.c_str(), &created, NoteMadeLevel));
+        EXPECT_EQ(c.created, created);
+        EXPECT_EQ(c.made, MadeLevels);
+        EXPECT_EQ(c.entered, FileExists(c.path));
     }
-    EXPECT_FALSE(FileExists(missingParent));
+    EXPECT_FALSE(FileExists(dir + "\\gone"));
     char current[MAX_PATH];
     GetCurrentDirectoryA(sizeof current, current);
-    EXPECT_STRCASEEQ(fresh.c_str(), current);
+    EXPECT_STRCASEEQ(missingParents.c_str(), current);
     EXPECT_TRUE(MakeDirectory(dir.c_str()));  // whether it was made need not be asked
 }
 

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "core/install_record.h"
+#include "engine/run_record.h"
 #include "engine/script.h"
 #include "engine/transfer.h"
 #include "res/resource.h"
@@ -272,33 +274,189 @@ TEST_F(Transfer, SectionReadsMatchProfileReads)
     }
 }
 
-TEST_F(Transfer, DirectoriesLogOnlyWhatTheyMake)
+// Every missing level is made, top first, logged and recorded as made; a
+// level that stood is neither logged nor recorded as made, and the install
+// directory or a [SubDir] entry that stood is recorded as found. The last
+// one made is the current directory.
+TEST_F(Transfer, EveryMissingLevelIsMadeLoggedAndRecorded)
 {
-    UseScript("[SubDir]\r\nNumberDirs=3\r\nDir1=old\r\nDir2=old\\new\r\nDir3=other\r\n");
-    SubDirCount = 3;
-    CreateDirectoryA((inst + "\\old").c_str(), 0);
-    OpenLog();
-    EXPECT_TRUE(CreateInstallDirectories());
-    EXPECT_EQ("Made Dir: " + inst + "\\old\\new\n" + "Made Dir: " + inst + "\\other\n",
-              CloseLog());
-    EXPECT_TRUE(FileExists(inst + "\\old\\new"));
+    struct {
+        const char *name, *install, *subDirs, *standing;
+        const char *made;     // below root, in order, "|" between
+        const char *record;   // the Dir entries of the record: flag and path below root
+        const char *current;  // below root
+    } cases[] = {
+        {"three new levels", "a\\b\\c", "", "", "a|a\\b|a\\b\\c", "1 a|1 a\\b|1 a\\b\\c", "a\\b\\c"},
+        {"the top level stood", "e\\f\\g", "", "e", "e\\f|e\\f\\g", "1 e\\f|1 e\\f\\g", "e\\f\\g"},
+        {"a trailing backslash", "t\\u\\", "", "", "t|t\\u", "1 t|1 t\\u", "t\\u"},
+        {"the install directory stood", "inst", "", "", "", "0 inst", "inst"},
+        {"a sub-directory whose parent is not listed", "inst", "Dir1=docs\\more\\deep", "",
+         "inst\\docs|inst\\docs\\more|inst\\docs\\more\\deep",
+         "0 inst|1 inst\\docs|1 inst\\docs\\more|1 inst\\docs\\more\\deep", "inst\\docs\\more\\deep"},
+        {"a child listed before its parent", "inst", "Dir1=x\\y\r\nDir2=x", "", "inst\\x|inst\\x\\y",
+         "0 inst|1 inst\\x|1 inst\\x\\y", "inst\\x"},
+    };
+    auto below = [&](const std::string &list, const char *prefix) {
+        std::string text, item;
+        for (size_t at = 0; at <= list.size(); ++at) {
+            if (at < list.size() && list[at] != '|') {
+                item += list[at];
+                continue;
+            }
+            if (!item.empty()) text += prefix + root + "\\" + item + "\n";
+            item.clear();
+        }
+        return text;
+    };
+    std::string recordDir = root + "\\record";
+    CreateDirectoryA(recordDir.c_str(), 0);
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string script = std::string("[SubDir]\r\n") + c.subDirs + "\r\n";
+        UseScript(script);
+        SubDirCount = c.subDirs[0] ? 2 : 0;
+        if (c.standing[0]) CreateDirectoryA((root + "\\" + c.standing).c_str(), 0);
+        strcpy(InstallPath, (root + "\\" + c.install).c_str());
+        DeleteFileA((recordDir + "\\" InstallRecordName).c_str());
+        OpenRunRecord(tmp.c_str(), "Title");
+        OpenLog();
+        unsigned long failure = 1;
+        EXPECT_TRUE(CreateInstallDirectories(&failure));
+        EXPECT_EQ(1u, failure);
+        CloseRunRecord(tmp.c_str(), recordDir.c_str());
+        EXPECT_EQ(below(c.made, "Made Dir: "), CloseLog());
+        std::string record = ReadWholeFile(recordDir + "\\" InstallRecordName), dirs;
+        RecordCursor cursor;
+        StartRecordCursor(&cursor, record.data(), record.size());
+        const char *line;
+        size_t size;
+        RecordEntry entry;
+        while (NextRecordLine(&cursor, &line, &size, 0))
+            if (ParseRecordLine(line, size, &entry) && entry.Kind == RecordDir)
+                dirs += std::to_string(entry.Flag) + " " + entry.Text + "|";
+        std::string expected;
+        for (const char *at = c.record; *at;) {
+            const char *bar = strchr(at, '|');
+            std::string item(at, bar ? bar : at + strlen(at));
+            expected += item.substr(0, 2) + root + "\\" + item.substr(2) + "|";
+            at = bar ? bar + 1 : at + strlen(at);
+        }
+        EXPECT_EQ(expected, dirs);
+        char current[MAX_PATH];
+        GetCurrentDirectoryA(sizeof current, current);
+        EXPECT_STRCASEEQ((root + "\\" + c.current).c_str(), current);
+    }
+    SubDirCount = 0;
+}
 
-    strcpy(InstallPath, (root + "\\missing\\inst").c_str());
-    OpenLog();
-    EXPECT_FALSE(CreateInstallDirectories());
-    EXPECT_EQ("", CloseLog());
-    EXPECT_FALSE(FileExists(root + "\\missing"));
+// An install directory that cannot be made: false with the platform's
+// reason, no log line, nothing made, what stood there untouched.
+TEST_F(Transfer, InstallDirectoriesThatCannotBeMade)
+{
+    char unmapped[] = "?:\\App";
+    DWORD drives = GetLogicalDrives();
+    for (char letter = 'Y'; letter > 'D'; --letter)
+        if (!(drives & (1u << (letter - 'A')))) unmapped[0] = letter;
+    ASSERT_NE('?', unmapped[0]);
+    WriteWholeFile(root + "\\file", "a file");
+    struct {
+        const char *name;
+        std::string install;
+        unsigned long failure;  // 0: any
+    } cases[] = {
+        {"a file stands at a level", root + "\\file\\app\\deeper", ERROR_FILE_EXISTS},
+        {"a file stands at the directory", root + "\\file", ERROR_FILE_EXISTS},
+        {"a drive that is missing", unmapped, 0},
+        {"a name the platform refuses", root + "\\new\\bad<name>", 0},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        strcpy(InstallPath, c.install.c_str());
+        OpenLog();
+        unsigned long failure = 0;
+        EXPECT_FALSE(CreateInstallDirectories(&failure));
+        if (c.failure) {
+            EXPECT_EQ(c.failure, failure);
+        }
+        EXPECT_NE(0u, failure);
+        EXPECT_EQ("", CloseLog());
+    }
+    EXPECT_EQ("a file", ReadWholeFile(root + "\\file"));
+    EXPECT_FALSE(FileExists(root + "\\new\\bad<name>"));
+}
 
-    // A new install directory is logged first, and becomes the current one.
-    std::string fresh = root + "\\fresh";
-    strcpy(InstallPath, fresh.c_str());
-    SubDirCount = 1;
-    OpenLog();
-    EXPECT_TRUE(CreateInstallDirectories());
-    EXPECT_EQ("Made Dir: " + fresh + "\n" + "Made Dir: " + fresh + "\\old\n", CloseLog());
-    char current[MAX_PATH];
-    GetCurrentDirectoryA(sizeof current, current);
-    EXPECT_STRCASEEQ((fresh + "\\old").c_str(), current);
+TEST(DirectoryErrorText, NamesTheFolderAndTheReason)
+{
+    struct {
+        const char *name;
+        unsigned long error;
+        size_t capacity;
+        const char *expected;  // null: the system's text, not the fallback
+    } cases[] = {
+        {"a file in the way", ERROR_FILE_EXISTS, 400, 0},
+        {"no such path", ERROR_PATH_NOT_FOUND, 400, 0},
+        {"an error without a text", 0x2000ABCD, 400,
+         "Setup cannot create the folder C:\\ACME\\Ledger.\n\n"
+         "The system gives no text for error 536914893."},
+        {"cut to fit", 0x2000ABCD, 20, "Setup cannot create"},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        char text[400];
+        FormatDirectoryErrorText(text, c.capacity, "C:\\ACME\\Ledger", c.error);
+        if (c.expected) {
+            EXPECT_STREQ(c.expected, text);
+            continue;
+        }
+        std::string shown = text, head = "Setup cannot create the folder C:\\ACME\\Ledger.\n\n";
+        ASSERT_EQ(head, shown.substr(0, head.size()));
+        std::string reason = shown.substr(head.size());
+        EXPECT_FALSE(reason.empty());
+        EXPECT_EQ(std::string::npos, reason.find("gives no text"));
+        EXPECT_GT((unsigned char)reason[reason.size() - 1], ' ');  // no line end of its own
+    }
+}
+
+// A file whose directory is missing gets every missing level made, logged,
+// then the file; a directory is never made for a file that cannot be had or
+// where a file stands in its place.
+TEST_F(Transfer, MissingDestinationDirectoriesAreMadeOnDemand)
+{
+    WriteWholeFile(src + "\\plain", "plain");
+    WriteWholeFile(inst + "\\blocker", "a file");
+    struct {
+        const char *name;
+        EntryOperation operation;
+        std::string source, destination;
+        FileResult result;
+        std::string log;
+    } cases[] = {
+        {"two levels", EntryExpand, src + "\\plain", inst + "\\new\\deeper\\a.txt", FileWritten,
+         "Made Dir: " + inst + "\\new\n" + "Made Dir: " + inst + "\\new\\deeper\n" +
+             "File Copy: " + inst + "\\new\\deeper\\a.txt\n"},
+        {"one level more", EntryExpand, src + "\\plain", inst + "\\new\\other/b.txt", FileWritten,
+         "Made Dir: " + inst + "\\new\\other\n" + "File Copy: " + inst + "\\new\\other/b.txt\n"},
+        {"raw copy", EntryCopyRaw, src + "\\plain", tmp + "\\stage\\c.dl_", FileWritten,
+         "Made Dir: " + tmp + "\\stage\n"},
+        {"missing source", EntryExpand, src + "\\absent", inst + "\\none\\d.txt", FileNoSource, ""},
+        {"a file in the way", EntryExpand, src + "\\plain", inst + "\\blocker\\e.txt", FileDenied, ""},
+    };
+    for (auto &c : cases) {
+        SCOPED_TRACE(c.name);
+        EntryPlan plan;
+        memset(&plan, 0, sizeof plan);
+        plan.Operation = c.operation;
+        strcpy(plan.Source, c.source.c_str());
+        strcpy(plan.Destination, c.destination.c_str());
+        FileResult result = FileWritten;
+        OpenLog();
+        RunEntryPlan(plan, &result);
+        EXPECT_EQ(c.result, result);
+        EXPECT_EQ(c.log, CloseLog());
+        EXPECT_EQ(c.result == FileWritten, FileExists(c.destination));
+    }
+    EXPECT_FALSE(FileExists(inst + "\\none"));
+    EXPECT_EQ("a file", ReadWholeFile(inst + "\\blocker"));
 }
 
 // The file operations report what happened; the transfer writes the log line:
