@@ -9,6 +9,7 @@
 #include <mutex>
 #include <thread>
 
+#include "core/crc32.h"
 #include "authoring.h"
 #include "cdrom.h"
 #include "check.h"
@@ -138,6 +139,7 @@ private:
                 try {
                     Bytes data = part.Loaded ? std::move(part.Stored) : ReadFileBytes(part.SourcePath);
                     part.ExpandedSize = data.size();
+                    part.ExpandedCrc = (uint32_t)UpdateCrc32(Crc32Start, data.data(), data.size());
                     part.Stored = part.Compressed
                                       ? CompressLzChecked(data, part.LastChar, part.SourcePath)
                                       : std::move(data);
