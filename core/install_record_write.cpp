@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "install_record_line.h"
+#include "text.h"
 
 #define RecordLineEnd "\r\n"
 
@@ -51,14 +52,14 @@ static void PutField(LineOut *out, const char *text)
 static void PutNumber(LineOut *out, unsigned long value)
 {
     char digits[24];
-    snprintf(digits, sizeof digits, " %lu", value);
+    FormatText(digits, sizeof digits, " %lu", value);
     PutText(out, digits);
 }
 
 static void PutCrc(LineOut *out, unsigned long crc)
 {
     char digits[24];
-    snprintf(digits, sizeof digits, " %08lx", crc & 0xFFFFFFFFUL);
+    FormatText(digits, sizeof digits, " %08lx", crc & 0xFFFFFFFFUL);
     PutText(out, digits);
 }
 

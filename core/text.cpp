@@ -22,18 +22,34 @@ bool AppendText(char *dest, size_t capacity, const char *source)
     return CopyText(dest + used, capacity - used, source);
 }
 
-bool FormatText(char *dest, size_t capacity, const char *format, ...)
+// The platform's own. msvcrt.dll's _vsnprintf leaves a cut text unterminated
+// and returns -1 (the capacity when the text is exactly that long); C99's
+// vsnprintf terminates it and returns the whole length, and a negative value
+// is an output error there.
+#ifdef _WIN32
+#define PlatformFormat _vsnprintf
+#else
+#define PlatformFormat vsnprintf
+#endif
+
+bool FormatTextV(char *dest, size_t capacity, const char *format, va_list args)
 {
     if (capacity == 0) return false;
+    int length = PlatformFormat(dest, capacity, format, args);
+    dest[capacity - 1] = 0;
+#ifndef _WIN32
+    if (length < 0) dest[0] = 0;
+#endif
+    return length >= 0 && (size_t)length < capacity;
+}
+
+bool FormatText(char *dest, size_t capacity, const char *format, ...)
+{
     va_list args;
     va_start(args, format);
-    int length = vsnprintf(dest, capacity, format, args);
+    bool fits = FormatTextV(dest, capacity, format, args);
     va_end(args);
-    if (length < 0) {
-        dest[0] = 0;
-        return false;
-    }
-    return (size_t)length < capacity;
+    return fits;
 }
 
 bool JoinPath(char *dest, size_t capacity, const char *dir, const char *name)

@@ -2,13 +2,17 @@
 // result did not fit; the destination then holds a terminated, cut text.
 #pragma once
 
+#include <stdarg.h>
 #include <stddef.h>
 
 bool CopyText(char *dest, size_t capacity, const char *source);
 bool AppendText(char *dest, size_t capacity, const char *source);
-// Formats into dest like snprintf; false when the text was cut.
+// Formats into dest like snprintf; false when the text was cut. The text is
+// terminated either way.
 bool FormatText(char *dest, size_t capacity, const char *format, ...)
     __attribute__((format(printf, 3, 4)));
+bool FormatTextV(char *dest, size_t capacity, const char *format, va_list args)
+    __attribute__((format(printf, 3, 0)));
 // The ASCII case fold of names (files, keys, sections): A to Z become a to
 // z, every other byte stays as it is.
 inline char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }

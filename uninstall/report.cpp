@@ -16,7 +16,7 @@ static int RemovedCount, RestoredCount, LeftCount, GoneCount;
 static void Note(char *part, int *count, const char *format, va_list args)
 {
     char line[1024];
-    vsnprintf(line, sizeof line, format, args);
+    FormatTextV(line, sizeof line, format, args);
     AppendText(part, ReportSize, "  ");
     AppendText(part, ReportSize, line);
     AppendText(part, ReportSize, "\n");

@@ -89,7 +89,7 @@ bool StartRemover()
         DeleteFileA(copy);
         return false;
     }
-    FormatText(commandLine, sizeof commandLine, "\"%s\" /remove %llu \"%s\"", copy,
+    FormatText(commandLine, sizeof commandLine, "\"%s\" /remove %I64u \"%s\"", copy,
                (unsigned long long)(UINT_PTR)self, OriginalPath);
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof startup);

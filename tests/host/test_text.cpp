@@ -31,3 +31,34 @@ TEST(Text, JoinPathRefusesWhatDoesNotFit)
     EXPECT_FALSE(JoinPath(path, sizeof path, "C:", "abc.d"));
     EXPECT_STREQ("", path);
 }
+
+// FormatText at exact fit, one too small and far too small. msvcrt.dll's
+// _vsnprintf leaves a cut text unterminated (returning the capacity or -1),
+// glibc's vsnprintf does not: either way the text ends within the capacity,
+// nothing past it is written, and the cut is reported.
+TEST(Text, FormatTextTerminatesAndReportsACut)
+{
+    struct Case {
+        size_t capacity;
+        const char *text;
+        bool fits;
+        const char *expected;
+    };
+    const Case cases[] = {
+        {6, "abcde", true, "abcde"},
+        {6, "abcdef", false, "abcde"},
+        {6, "abcdefghijk", false, "abcde"},
+        {1, "", true, ""},
+        {1, "a", false, ""},
+    };
+    for (const Case &c : cases) {
+        char buffer[16];
+        memset(buffer, 'X', sizeof buffer);
+        EXPECT_EQ(c.fits, FormatText(buffer, c.capacity, "%s", c.text)) << c.text;
+        EXPECT_STREQ(c.expected, buffer) << c.text;
+        EXPECT_EQ('X', buffer[c.capacity]) << c.text;
+    }
+    char untouched = 'X';
+    EXPECT_FALSE(FormatText(&untouched, 0, "%d", 1));
+    EXPECT_EQ('X', untouched);
+}
