@@ -41,7 +41,8 @@
 # TRANSFER_ONLY=1 runs the transfer benchmark alone; LAYOUTS="sub" or
 # "flat" one layout; MODES="fresh", "repair" or "upgrade" (or several); KEEP_TRACE=prefix
 # keeps the relay traces (as prefix.LAYOUT.MODE.setup and .bare);
-# RELAY_DEBUG=+timestamp,+relay times the traced calls of both programs.
+# RELAY_DEBUG=+timestamp,+relay times the traced calls of both programs
+# (bench/relay-costs.py TRACE 1000 ranks them).
 # Every timed run starts after a sync, so that no program's span holds the
 # writing back of what ran before it.
 set -u
@@ -383,7 +384,7 @@ for layout in ${LAYOUTS:-sub flat}; do
 done
 
 echo "== result ($(basename "$BUILD_DIR") build, $(basename "$(dirname "$setup_exe")")/$(basename "$setup_exe"); medians of $ROUNDS rounds (repair $REPAIR_ROUNDS), first to last file written)"
-printf '   %-26s %9s %9s %7s %7s %7s  %-13s %-13s\n' case "SETUP s" "bare s" ratio target "(ratio" "SETUP calls" "bare calls"
+printf '   %-29s %9s %9s %7s %7s %7s  %-13s %-13s\n' case "SETUP s" "bare s" ratio target "(ratio" "SETUP calls" "bare calls"
 for layout in ${LAYOUTS:-sub flat}; do
   for mode in $MODES; do
     key="$layout/$mode"
@@ -391,7 +392,7 @@ for layout in ${LAYOUTS:-sub flat}; do
     label="$([ "$layout" = sub ] && echo "ten sub-directories" || echo "one directory"), $mode"
     read -r sa so <<<"${calls_setup[$key]}"
     read -r ba bo <<<"${calls_bare[$key]}"
-    printf '   %-26s %9s %9s %7s %7s %6s)  %5s (%5s)  %5s (%5s)\n' "$label" "${time_setup[$key]}" \
+    printf '   %-29s %9s %9s %7s %7s %6s)  %5s (%5s)  %5s (%5s)\n' "$label" "${time_setup[$key]}" \
       "${time_bare[$key]}" "${ratio[$key]}" "<=$target" "${ratio_of_medians[$key]}" "$sa" "$so" "$ba" "$bo"
   done
 done
