@@ -3,9 +3,16 @@
 # against mscompress, msexpand and lz32. The transfer one: SETUP.EXE installs a product of 1000 LZ-compressed files
 # (50 MB expanded, mixed content, two disks) under Wine, and a bare program
 # expands the same files with LZOpenFileA/LZCopy alone. Two layouts (the
-# files spread over ten sub-directories, and all in one directory) and two
-# cases each: a fresh install, and an install over the same installation
-# (every file replaced) against a bare loop that overwrites the same files.
+# files spread over ten sub-directories, and all in one directory) and three
+# cases each: a fresh install; a repair, the same product over itself (its
+# script gives each file's size and CRC-32, so files in place are read and
+# left alone); and an upgrade, a product whose every file has other content
+# of the same size over the installation (each file read, then replaced).
+# Repair and upgrade are measured against a bare loop that overwrites the
+# same files. A repair writes no file of its own, so that its span has two
+# ends its first and last files are removed before it (written, as a repair
+# writes a missing file); the upgrade starts from a copy of the first
+# version's installation each round.
 # For each, the file-system calls per file are counted from Wine's relay
 # trace (RelayInclude limited to the kernel32/kernelbase file functions,
 # calls from kernel32 included, as the LZ library's reads go through it;
@@ -21,7 +28,7 @@
 # progress dialog appearing to the group page appearing (seen by the UI
 # driver, +-50 ms), are printed as cross-checks. Each round runs both
 # programs, one right after the other (which one first alternates from round
-# to round), ROUNDS times (default 5). The disk of this shared machine is
+# to round), ROUNDS times (default 5; a repair REPAIR_ROUNDS, default 3). The disk of this shared machine is
 # faster or slower from one minute to the next (single spans of one program
 # vary by a fifth), so each round's SETUP.EXE span is divided by the bare
 # span of the same round, and the median of these paired ratios is the
@@ -32,9 +39,10 @@
 # SETUP_EXE=path measures another SETUP.EXE (an earlier build) against the
 # same yardstick; ROUNDS=n rounds per case; CALLS=0 skips the call counts;
 # TRANSFER_ONLY=1 runs the transfer benchmark alone; LAYOUTS="sub" or
-# "flat" one layout; MODES="fresh" or "over" one case; KEEP_TRACE=prefix
+# "flat" one layout; MODES="fresh", "repair" or "upgrade" (or several); KEEP_TRACE=prefix
 # keeps the relay traces (as prefix.LAYOUT.MODE.setup and .bare);
-# RELAY_DEBUG=+timestamp,+relay times the traced calls of both programs.
+# RELAY_DEBUG=+timestamp,+relay times the traced calls of both programs
+# (bench/relay-costs.py TRACE 1000 ranks them).
 # Every timed run starts after a sync, so that no program's span holds the
 # writing back of what ran before it.
 set -u
@@ -44,6 +52,7 @@ here="$(cd "$(dirname "$0")" && pwd)"
 SOURCE_DIR="$(cd "$here/.." && pwd)"
 export SOURCE_DIR
 ROUNDS="${ROUNDS:-5}"
+REPAIR_ROUNDS="${REPAIR_ROUNDS:-3}"
 bench="$BUILD_DIR/bench"
 export WINEPREFIX="$bench/wineprefix"
 . "$SOURCE_DIR/tests/harness/session.sh"
@@ -78,6 +87,32 @@ if [ "$(cat "$product/stamp" 2>/dev/null)" != "$stamp" ]; then
   ) || exit 1
   echo "$stamp" >"$product/stamp"
 fi
+# The upgrade's product: every file with other content of the same size
+# (every 64th byte changed), compressed into disk2/.
+if [ "$(cat "$product/stamp2" 2>/dev/null)" != "$stamp" ]; then
+  echo "== making the upgrade's product (every file changed, sizes the same)"
+  rm -rf "$product/data2" "$product/disk2"
+  python3 - "$product/data" "$product/data2" <<'PY' || exit 1
+import os, sys
+src, dst = sys.argv[1:]
+for line in open(os.path.join(src, 'listing.txt')):
+    entry = line.strip()
+    data = bytearray(open(os.path.join(src, entry), 'rb').read())
+    data[::64] = bytes(b ^ 0x5A for b in data[::64])
+    os.makedirs(os.path.dirname(os.path.join(dst, entry)), exist_ok=True)
+    open(os.path.join(dst, entry), 'wb').write(data)
+PY
+  cp "$product/data/listing.txt" "$product/data2/"
+  mkdir -p "$product/disk2"
+  (
+    . "$SOURCE_DIR/tests/e2e/lib.sh"
+    while read -r entry; do
+      name="$(basename "$entry" .dat)"
+      compress "$product/data2/$entry" "$product/disk2/${name^^}.DA_"
+    done <"$product/data/listing.txt"
+  ) || exit 1
+  echo "$stamp" >"$product/stamp2"
+fi
 du -sb "$product/data" "$product/disk" | awk '{printf "   %s bytes in %s\n", $1, $2}'
 
 # setupkit pack of the same files against mscompress (host only).
@@ -107,21 +142,29 @@ mapfile -t entries <"$product/data/listing.txt"
 count=${#entries[@]}
 half=$((count / 2))
 # The expanded files of the flat layout, for the comparison.
-if [ ! -d "$product/flat" ]; then
-  mkdir -p "$product/flat"
-  for entry in "${entries[@]}"; do ln "$product/data/$entry" "$product/flat/$(basename "$entry")"; done
-fi
+for version in data data2; do
+  if [ ! -d "$product/flat-$version" ]; then
+    mkdir -p "$product/flat-$version"
+    for entry in "${entries[@]}"; do
+      ln "$product/$version/$entry" "$product/flat-$version/$(basename "$entry")"
+    done
+  fi
+done
+# version MODE: the product a case installs (data or data2), disk (disk or
+# disk2).
+version() { if [ "$1" = upgrade ]; then echo 2; fi; }
 
 # destination LAYOUT ENTRY: the installed name of an entry (relative).
 destination() {
   if [ "$1" = sub ]; then echo "$2"; else basename "$2"; fi
 }
 
+# make_layout_disk LAYOUT VERSION ("" or 2)
 make_layout_disk() {
-  local layout="$1" disk="$CASE/disk-$1"
+  local layout="$1" v="$2" disk="$CASE/disk$2-$1"
   make_disk "$disk"
   cp "$setup_exe" "$disk/SETUP.EXE"
-  cp -l "$product/disk/"*.DA_ "$disk/" 2>/dev/null || cp "$product/disk/"*.DA_ "$disk/"
+  cp -l "$product/disk$v/"*.DA_ "$disk/" 2>/dev/null || cp "$product/disk$v/"*.DA_ "$disk/"
   touch "$disk/Disk1" "$disk/Disk2"
   {
     echo "[Title]"
@@ -144,6 +187,17 @@ make_layout_disk() {
         echo "file$j=3,${name^^}.DA_,${dest//\//\\}"
       done
     done
+    # What setupkit pack writes: each file's size and CRC-32.
+    python3 - "$product/data$v" "$half" <<'PY'
+import os, sys, zlib
+src, half = sys.argv[1], int(sys.argv[2])
+entries = [line.strip() for line in open(os.path.join(src, 'listing.txt'))]
+for d in (1, 2):
+    print('[Check%d]' % d)
+    for j in range(1, half + 1):
+        data = open(os.path.join(src, entries[(d - 1) * half + j - 1]), 'rb').read()
+        print('file%d=%d,%08x' % (j, len(data), zlib.crc32(data)))
+PY
   } | write_script "$disk"
 }
 
@@ -155,9 +209,10 @@ span() {
   awk -v a="$first" -v b="$last" 'BEGIN { printf "%.3f", b - a }'
 }
 
+# same_as_data LAYOUT DIR WHO [VERSION]
 same_as_data() {
-  local expected="$product/data"
-  [ "$1" = flat ] && expected="$product/flat"
+  local expected="$product/data${4:-}"
+  [ "$1" = flat ] && expected="$product/flat-data${4:-}"
   diff -rq -x install.log -x install.rec -x listing.txt "$expected" "$2" >/dev/null ||
     fail "$3: the installed files differ from the product"
 }
@@ -166,11 +221,20 @@ now() { date +%s.%N; }
 
 # The relay trace of one run goes to TRACE when it is set.
 TRACE=""
-# run_setup LAYOUT MODE: MODE fresh removes the installation first, over
-# keeps it (every file is replaced).
+# run_setup LAYOUT MODE: fresh removes the installation first; repair keeps
+# it but for its first and last file; upgrade starts from a copy of the first
+# version's installation (kept by keep_installation) and installs the second.
 run_setup() {
-  local layout="$1" mode="$2" disk="$CASE/disk-$1" inst="$CASE/inst-$1" t0 t1
-  [ "$mode" = fresh ] && rm -rf "$inst"
+  local layout="$1" mode="$2" v t0 t1
+  v="$(version "$mode")"
+  local disk="$CASE/disk$v-$1" inst="$CASE/inst-$1"
+  case "$mode" in
+    fresh) rm -rf "$inst" ;;
+    repair)
+      rm -f "$inst/$(destination "$layout" "${entries[0]}")" \
+        "$inst/$(destination "$layout" "${entries[-1]}")" ;;
+    upgrade) rm -rf "$inst" && cp -a "$CASE/inst-first-$1" "$inst" ;;
+  esac
   # What the previous run wrote is on the disk before this one starts, so
   # neither program's span includes the other's writing back.
   sync
@@ -188,13 +252,17 @@ run_setup() {
   t1="$(now)"
   ui click 2
   wait_setup 300
-  same_as_data "$layout" "$inst" SETUP.EXE
+  same_as_data "$layout" "$inst" SETUP.EXE "$v"
   setup_spans+=("$(span "$layout" "$inst")")
   setup_windows+=("$(awk -v a="$t0" -v b="$t1" 'BEGIN { printf "%.3f", b - a }')")
 }
 
+# run_bare LAYOUT MODE: fresh into an empty directory, else over the files
+# there (upgrade: the second version's).
 run_bare() {
-  local layout="$1" mode="$2" disk="$CASE/disk-$1" out="$CASE/bare-$1" list="$CASE/bare-list-$1.txt" result
+  local layout="$1" mode="$2" v result
+  v="$(version "$mode")"
+  local disk="$CASE/disk$v-$1" out="$CASE/bare-$1" list="$CASE/bare-list-$1.txt"
   [ "$mode" = fresh ] && rm -rf "$out"
   mkdir -p "$out"
   if [ "$layout" = sub ]; then for i in $(seq 10); do mkdir -p "$out/$(printf 'd%02d' "$i")"; done; fi
@@ -211,7 +279,7 @@ run_bare() {
     result="$(wine "$bare" "$(winpath "$list")" 2>/dev/null </dev/null | tr -d '\r')"
   fi
   [ "$(echo "$result" | awk '{print $1, $2}')" = "$count 0" ] || fail "bare expander: [$result]"
-  same_as_data "$layout" "$out" bare_expand
+  same_as_data "$layout" "$out" bare_expand "$v"
   bare_spans+=("$(span "$layout" "$out")")
   bare_clocks+=("$(echo "$result" | awk '{print $3}')")
 }
@@ -259,15 +327,23 @@ PY
 }
 
 declare -A ratio ratio_of_medians calls_setup calls_bare time_setup time_bare
+MODES="${MODES:-fresh repair upgrade}"
 for layout in ${LAYOUTS:-sub flat}; do
-  make_layout_disk "$layout"
-  for mode in ${MODES:-fresh over}; do
+  make_layout_disk "$layout" ""
+  [[ " $MODES " == *" upgrade "* ]] && make_layout_disk "$layout" 2
+  for mode in $MODES; do
     setup_spans=(); setup_windows=(); bare_spans=(); bare_clocks=()
     echo "== $layout / $mode: warming the file cache"
     run_bare "$layout" fresh
-    if [ "$mode" = over ]; then run_setup "$layout" fresh; fi
+    if [ "$mode" != fresh ]; then
+      run_setup "$layout" fresh
+      rm -rf "$CASE/inst-first-$layout"
+      cp -a "$CASE/inst-$layout" "$CASE/inst-first-$layout"
+    fi
+    rounds="$ROUNDS"
+    [ "$mode" = repair ] && rounds="$REPAIR_ROUNDS"
     setup_spans=(); setup_windows=(); bare_spans=(); bare_clocks=(); paired=()
-    for round in $(seq "$ROUNDS"); do
+    for round in $(seq "$rounds"); do
       if [ $((round % 2)) = 1 ]; then
         run_setup "$layout" "$mode"
         run_bare "$layout" "$mode"
@@ -307,17 +383,16 @@ for layout in ${LAYOUTS:-sub flat}; do
   done
 done
 
-echo "== result ($(basename "$BUILD_DIR") build, $(basename "$(dirname "$setup_exe")")/$(basename "$setup_exe"); medians of $ROUNDS rounds, first to last file written)"
-printf '   %-26s %9s %9s %7s %7s %7s  %-13s %-13s\n' case "SETUP s" "bare s" ratio target "(ratio" "SETUP calls" "bare calls"
+echo "== result ($(basename "$BUILD_DIR") build, $(basename "$(dirname "$setup_exe")")/$(basename "$setup_exe"); medians of $ROUNDS rounds (repair $REPAIR_ROUNDS), first to last file written)"
+printf '   %-29s %9s %9s %7s %7s %7s  %-13s %-13s\n' case "SETUP s" "bare s" ratio target "(ratio" "SETUP calls" "bare calls"
 for layout in ${LAYOUTS:-sub flat}; do
-  for mode in ${MODES:-fresh over}; do
+  for mode in $MODES; do
     key="$layout/$mode"
-    target=1.10
-    [ "$mode" = over ] && target=1.30
+    case "$mode" in fresh) target=1.10 ;; repair) target=0.50 ;; *) target=1.30 ;; esac
     label="$([ "$layout" = sub ] && echo "ten sub-directories" || echo "one directory"), $mode"
     read -r sa so <<<"${calls_setup[$key]}"
     read -r ba bo <<<"${calls_bare[$key]}"
-    printf '   %-26s %9s %9s %7s %7s %6s)  %5s (%5s)  %5s (%5s)\n' "$label" "${time_setup[$key]}" \
+    printf '   %-29s %9s %9s %7s %7s %6s)  %5s (%5s)  %5s (%5s)\n' "$label" "${time_setup[$key]}" \
       "${time_bare[$key]}" "${ratio[$key]}" "<=$target" "${ratio_of_medians[$key]}" "$sa" "$so" "$ba" "$bo"
   done
 done

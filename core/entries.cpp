@@ -89,6 +89,38 @@ bool ParseFileEntry(const char *text, FileEntry *entry)
     return CopyRange(entry->Source, sizeof entry->Source, names, comma);
 }
 
+// Digits of base from *text, at least one, within 32 bits; *text moves past them.
+static bool ReadNumber(const char **text, unsigned base, unsigned long *value)
+{
+    const char *p = *text;
+    unsigned long n = 0;
+    for (;; ++p) {
+        char c = *p;
+        unsigned digit = c >= '0' && c <= '9'   ? (unsigned)(c - '0')
+                         : c >= 'a' && c <= 'f' ? (unsigned)(c - 'a' + 10)
+                         : c >= 'A' && c <= 'F' ? (unsigned)(c - 'A' + 10)
+                                                : base;
+        if (digit >= base) break;
+        if (n > (0xFFFFFFFFul - digit) / base) return false;
+        n = n * base + digit;
+    }
+    if (p == *text) return false;
+    *text = p;
+    *value = n;
+    return true;
+}
+
+bool ParseFileCheck(const char *text, int which, FileCheck *check)
+{
+    for (int pair = 0; pair <= which; ++pair) {
+        if (pair && *text++ != ',') return false;
+        if (!ReadNumber(&text, 10, &check->Size) || *text++ != ',' ||
+            !ReadNumber(&text, 16, &check->Crc32))
+            return false;
+    }
+    return *text == 0 || *text == ',';
+}
+
 bool ParseRegKey(const char *text, RegKeyEntry *entry)
 {
     memset(entry, 0, sizeof *entry);

@@ -17,6 +17,7 @@ enum {
     GroupTitleLimit = 100,
     DirNameLimit = 32,       // Dir<n> lands in a 32-character buffer
     FileEntryLimit = 100,
+    FileCheckLimit = 64,     // two "size,crc" pairs and their commas
     RegKeyLimit = 150,
     RegValLimit = 250,
     IniKeyLimit = 250,
@@ -82,6 +83,18 @@ struct FileEntry {
 // False for an entry shorter than three characters, without the comma its
 // form needs, or with an empty destination.
 bool ParseFileEntry(const char *text, FileEntry *entry);
+
+// What an entry's file holds once expanded, as the script's [Check<n>] key
+// of the same name as its [Disk<n>] key gives it: "size,crc", the size in
+// decimal and the CRC-32 in hexadecimal; type 6 has a pair per source, in
+// the order of its sources.
+struct FileCheck {
+    unsigned long Size;
+    unsigned long Crc32;
+};
+// Pair which (0 or 1) of a check value. False for anything but digits and
+// commas in that form, or a number over 32 bits: such a value checks nothing.
+bool ParseFileCheck(const char *text, int which, FileCheck *check);
 
 struct RegKeyEntry {
     int Root;                  // 0..3

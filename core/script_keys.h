@@ -24,6 +24,7 @@
 
 // Numbered names: the prefix and the number in decimal, from 1.
 #define DiskNamePrefix "Disk"
+#define CheckNamePrefix "Check"
 #define DirKeyPrefix "Dir"
 #define FileKeyPrefix "file"
 #define RegKeyPrefix "regKey"
@@ -32,6 +33,7 @@
 #define ItemKeyPrefix "item"
 
 #define DiskNameFormat DiskNamePrefix "%d"
+#define CheckNameFormat CheckNamePrefix "%d"
 #define DirKeyFormat DirKeyPrefix "%d"
 #define FileKeyFormat FileKeyPrefix "%d"
 #define RegKeyFormat RegKeyPrefix "%d"

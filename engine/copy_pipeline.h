@@ -15,6 +15,7 @@ struct SourceReader {
     const unsigned char *Head;   // bytes read before, written first
     DWORD HeadSize;
     unsigned long Expected;      // what an expansion must yield
+    const FileCheck *Check;      // the content the script gives, or null
 };
 
 // Every byte of the source to output, counted into placed (Size, Crc32).

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 #include <lzexpand.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "copy_pipeline.h"
@@ -223,18 +224,61 @@ static bool IsSource(HANDLE source, const char *destination)
            SameIdentity(ours, theirs);
 }
 
+// Whether the last destination had a file standing: over an installation
+// nearly all have, in a fresh one none. Only then is a checked destination
+// read before the source is opened, as a look for a missing name reads the
+// whole directory under Wine and on FAT drives.
+static bool DestinationsStand;
+
+// True when the file at path has check's size and CRC-32. A file that
+// cannot be opened or read does not.
+static bool HoldsContent(const char *path, const FileCheck &check)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, ShareAll(), 0, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, 0);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DestinationsStand = true;
+    DWORD sizeHigh = 0;
+    bool same = GetFileSize(file, &sizeHigh) == check.Size && sizeHigh == 0;
+    char *buffer = same ? (char *)malloc(CopyBlockSize) : 0;
+    unsigned long crc = Crc32Start, size = 0;
+    for (DWORD got = 1; buffer && got;) {
+        if (!ReadFile(file, buffer, CopyBlockSize, &got, 0)) break;
+        crc = UpdateCrc32(crc, buffer, got);
+        size += got;
+    }
+    same = buffer && size == check.Size && crc == check.Crc32;
+    free(buffer);
+    CloseHandle(file);
+    return same;
+}
+
 // A file stands at the destination. FileSkipped when it is the source
-// itself (in any spelling, also when read-only), FileDenied when it is
-// read-only or a directory: the platform refuses to replace such a file,
-// and Wine run as root would not. Whether it is in use is left to the
-// rename at the end, which fails exactly then, with the old file untouched.
-static FileResult CheckStanding(HANDLE source, const char *destination)
+// itself (in any spelling, also when read-only), FileInPlace when it holds
+// the checked content, FileDenied when it is read-only or a directory: the
+// platform refuses to replace such a file, and Wine run as root would not.
+// Whether it is in use is left to the rename at the end, which fails
+// exactly then, with the old file untouched.
+static FileResult CheckStanding(const SourceReader &reader, const char *destination)
 {
     StandingFile standing;
-    if (!ReadStanding(destination, &standing)) return IsSource(source, destination) ? FileSkipped : FileDenied;
-    if (MayBeSource(source, standing) && IsSource(source, destination)) return FileSkipped;
+    if (!ReadStanding(destination, &standing)) return IsSource(reader.File, destination) ? FileSkipped : FileDenied;
+    if (MayBeSource(reader.File, standing) && IsSource(reader.File, destination)) return FileSkipped;
+    const FileCheck *check = reader.Check;
+    if (check && !standing.SizeHigh && standing.SizeLow == check->Size &&
+        HoldsContent(destination, *check))
+        return FileInPlace;
     if (standing.Attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return FileDenied;
     return FileWritten;
+}
+
+// Nothing written: the file in place is recorded as a file written.
+static FileResult LeftInPlace(FilePlaced *placed, const FileCheck &check)
+{
+    placed->Replaced = true;
+    placed->Size = check.Size;
+    placed->Crc32 = check.Crc32;
+    return FileInPlace;
 }
 
 // Writes the source to the destination, whole or not at all. Nothing at the
@@ -244,6 +288,7 @@ static FileResult Place(const SourceReader &reader, const char *destination, Fil
 {
     HANDLE output = CreateFileA(destination, GENERIC_WRITE, 0, 0, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, 0);
+    DestinationsStand = output == INVALID_HANDLE_VALUE;
     if (output != INVALID_HANDLE_VALUE) {
         FileResult result = CloseWritten(output, CopyOut(reader, output, placed));
         if (result != FileWritten) DeleteFileA(destination);
@@ -252,7 +297,8 @@ static FileResult Place(const SourceReader &reader, const char *destination, Fil
     DWORD error = GetLastError();
     if (!IsExistsError(error)) return MakeFailure(error);
     placed->Replaced = true;
-    FileResult result = CheckStanding(reader.File, destination);
+    FileResult result = CheckStanding(reader, destination);
+    if (result == FileInPlace) return LeftInPlace(placed, *reader.Check);
     if (result != FileWritten) return result;
     return Replace(reader, destination, placed);
 }
@@ -292,7 +338,8 @@ static HANDLE StartPlacing(const char *source, FilePlaced **placed, FilePlaced *
     return OpenSource(source, result);
 }
 
-FileResult ExpandFile(const char *source, const char *destination, FilePlaced *placed)
+static FileResult ExpandSource(const char *source, const char *destination, FilePlaced *placed,
+                               const FileCheck *check)
 {
     FilePlaced own;
     FileResult result;
@@ -308,7 +355,7 @@ FileResult ExpandFile(const char *source, const char *destination, FilePlaced *p
     if (!HasLzSignature(header, got)) {
         // Not compressed: copied as it is, beginning with the bytes read.
         ReportSource(file, 0, false);
-        SourceReader reader = {file, -1, header, got, 0};
+        SourceReader reader = {file, -1, header, got, 0, check};
         result = Place(reader, destination, placed);
         CloseHandle(file);
         return result;
@@ -326,9 +373,28 @@ FileResult ExpandFile(const char *source, const char *destination, FilePlaced *p
     }
     unsigned long length = LzExpandedLength(header);
     ReportSource(file, length, true);
-    SourceReader reader = {file, expanding, 0, 0, length};
+    SourceReader reader = {file, expanding, 0, 0, length, check};
     result = Place(reader, destination, placed);
     LZClose(expanding);  // closes the file too
+    return result;
+}
+
+// A file of the checked content needs no source: it is left in place
+// whether the destination is read first or after the source is opened, and
+// whether the source is there or not.
+FileResult ExpandFile(const char *source, const char *destination, FilePlaced *placed,
+                      const FileCheck *check)
+{
+    FilePlaced own;
+    if (!placed) placed = &own;
+    if (check && DestinationsStand) {
+        if (HoldsContent(destination, *check)) return LeftInPlace(placed, *check);
+        check = 0;  // read already: a file that differs is replaced without a second look
+    }
+    FileResult result = ExpandSource(source, destination, placed, check);
+    if (check && (result == FileNoSource || result == FileDamaged) &&
+        HoldsContent(destination, *check))
+        return LeftInPlace(placed, *check);
     return result;
 }
 
@@ -339,7 +405,7 @@ FileResult CopyRawFile(const char *source, const char *destination, FilePlaced *
     HANDLE file = StartPlacing(source, &placed, &own, &result);
     if (file == INVALID_HANDLE_VALUE) return result;
     ReportSource(file, 0, false);
-    SourceReader reader = {file, -1, 0, 0, 0};
+    SourceReader reader = {file, -1, 0, 0, 0, 0};
     result = Place(reader, destination, placed);
     CloseHandle(file);
     return result;

@@ -5,6 +5,8 @@
 
 #include <stddef.h>
 
+#include "core/entries.h"
+
 enum { CopyBlockSize = 32000 };
 
 // What a file operation did. An expansion or copy either puts the whole new
@@ -12,6 +14,7 @@ enum { CopyBlockSize = 32000 };
 enum FileResult {
     FileWritten = 0,   // the destination now holds the whole new content
     FileSkipped,       // nothing to do: source and destination are one file
+    FileInPlace,       // the destination already holds the checked content: nothing written
     FileNoSource,      // the source does not exist: nothing done
     FileNoRoom,        // writing failed: no room on the drive
     FileDenied,        // the destination cannot be made or replaced (access, in use)
@@ -50,8 +53,11 @@ struct FilePlaced {
 // is written under its own name and removed again on failure; a file that
 // stands there is replaced only once the new one is complete (staged beside
 // it, then renamed over it). The source is opened once. placed, when given,
-// is filled on FileWritten (Replaced also on other results when known).
-FileResult ExpandFile(const char *source, const char *destination, FilePlaced *placed = 0);
+// is filled on FileWritten and FileInPlace (Replaced also on other results
+// when known). With check, a standing file of check's size is read, and
+// left alone when its CRC-32 agrees (FileInPlace, read-only too).
+FileResult ExpandFile(const char *source, const char *destination, FilePlaced *placed = 0,
+                      const FileCheck *check = 0);
 
 // OpenFile and the LZ library's open refuse paths of OFS_MAXPATHNAME (128)
 // characters or more. The operations here take any path that fits the

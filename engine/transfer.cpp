@@ -57,17 +57,19 @@ static bool MadeDestinationDirectory(const char *destination)
     return !DirectoryIsPresent(directory) && MakeDirectoryLevels(directory, LogMadeLevel);
 }
 
-// Only a file that is whole in place is recorded: written now, or the source
-// itself (skipped, but in place all the same).
-static FileResult ExpandLogged(const char *source, const char *destination)
+// Only a file that is whole in place is logged: written now, holding the
+// checked content already, or the source itself (skipped, but in place all
+// the same). The record keeps the first two with their content.
+static FileResult ExpandLogged(const char *source, const char *destination,
+                               const FileCheck *check)
 {
     FilePlaced placed;
-    FileResult result = ExpandFile(source, destination, &placed);
+    FileResult result = ExpandFile(source, destination, &placed, check);
     if (result == FileDenied && MadeDestinationDirectory(destination))
-        result = ExpandFile(source, destination, &placed);
-    if (result == FileWritten || result == FileSkipped)
-        LogLine(Setup.InstallLog, LogFileCopyFormat, destination);
-    if (result == FileWritten) RecordRunFile(destination, placed.Replaced, placed.Size, placed.Crc32);
+        result = ExpandFile(source, destination, &placed, check);
+    bool whole = result == FileWritten || result == FileInPlace;
+    if (whole || result == FileSkipped) LogLine(Setup.InstallLog, LogFileCopyFormat, destination);
+    if (whole) RecordRunFile(destination, placed.Replaced, placed.Size, placed.Crc32);
     return result;
 }
 
@@ -152,8 +154,10 @@ bool PlanFileEntry(const char *text, EntryPlan *plan)
     if (!rule) return NoPlan(plan);  // 0, 7, 8, 9: no destination of their own
 
     const char *sourceName = entry.Source;
-    if (rule->SourceCount > 1 && ReadSystemLocale() != RussianLocale)
+    if (rule->SourceCount > 1 && ReadSystemLocale() != RussianLocale) {
         sourceName = entry.OtherSource;
+        plan->SourceIndex = 1;
+    }
     // Written, made or deleted: only inside the directory it belongs to. A
     // source in the temporary directory is deleted once expanded.
     bool sourceWritten = rule->SourceDir == InTempDir;
@@ -177,23 +181,24 @@ bool RunEntryPlan(const EntryPlan &plan, FileResult *result)
 {
     FileResult done = FileSkipped;
     bool shown = plan.ShowsProgress;
+    const FileCheck *check = plan.HasCheck ? &plan.Check : 0;
     switch (plan.Operation) {
     case EntryExpand:
         if (plan.OnlyWhenMissing && FileIsPresent(plan.Destination)) {
             shown = false;
             break;
         }
-        done = ExpandLogged(plan.Source, plan.Destination);
+        done = ExpandLogged(plan.Source, plan.Destination, check);
         break;
     case EntryCopyRaw:
         done = CopyRecorded(plan.Source, plan.Destination);
         break;
     case EntryExpandFromTemp:
-        done = ExpandLogged(plan.Source, plan.Destination);
+        done = ExpandLogged(plan.Source, plan.Destination, check);
         // The staged copy goes only once the file is in place: a failed
         // expansion can be retried, and a skipped one (temporary and install
         // directory alike) left it where it belongs.
-        if (done == FileWritten) DeleteFileAt(plan.Source);
+        if (done == FileWritten || done == FileInPlace) DeleteFileAt(plan.Source);
         break;
     case EntryNothing:
         break;
@@ -266,13 +271,13 @@ static bool WaitForDisk(int disk)
 // are read one by one.
 enum { SectionBufferStart = 16384, MaxIndexedEntries = 100000 };
 
-void LoadDiskEntries(int disk, int count, DiskEntries *entries)
+static void LoadSection(const char *format, int disk, int count, DiskEntries *entries)
 {
     memset(entries, 0, sizeof *entries);
     entries->Disk = disk;
     if (count <= 0 || count > MaxIndexedEntries) return;
     char section[32];
-    FormatNumberedName(section, sizeof section, DiskNameFormat, disk);
+    FormatNumberedName(section, sizeof section, format, disk);
     DWORD size = SectionBufferStart;
     char *text = 0;
     for (;;) {
@@ -299,6 +304,24 @@ void LoadDiskEntries(int disk, int count, DiskEntries *entries)
     entries->Section = text;
     entries->Values = values;
     entries->Count = count;
+}
+
+void LoadDiskEntries(int disk, int count, DiskEntries *entries)
+{
+    LoadSection(DiskNameFormat, disk, count, entries);
+}
+
+void LoadDiskChecks(int disk, int count, DiskEntries *checks)
+{
+    LoadSection(CheckNameFormat, disk, count, checks);
+}
+
+bool GetEntryCheck(const DiskEntries &checks, int n, int sourceIndex, FileCheck *check)
+{
+    char text[FileCheckLimit];
+    if (!checks.Section) return false;
+    CopyProfileValue(n >= 1 && n <= checks.Count ? checks.Values[n] : 0, text, sizeof text);
+    return ParseFileCheck(text, sourceIndex, check);
 }
 
 void GetDiskEntry(const DiskEntries &entries, int n, char *dest)
@@ -355,12 +378,13 @@ static bool AskRetry(const char *destination, FileResult result)
 
 // One entry, asked again while its file fails and the user chooses Retry.
 // False when the user cancelled.
-static bool ProcessEntry(const DiskEntries &entries, int n)
+static bool ProcessEntry(const DiskEntries &entries, const DiskEntries &checks, int n)
 {
     char text[FileEntryLimit];
     EntryPlan plan;
     GetDiskEntry(entries, n, text);
     PlanFileEntry(text, &plan);
+    plan.HasCheck = GetEntryCheck(checks, n, plan.SourceIndex, &plan.Check);
     FileResult result;
     bool shows;
     while (shows = RunEntryPlan(plan, &result), FileFailed(result)) {
@@ -385,18 +409,20 @@ static void ShowBeforeLongSource(unsigned long bytes)
 // One disk's entries, each followed by a drain; false on an abort.
 static bool TransferDisk(int disk)
 {
-    DiskEntries entries;
+    DiskEntries entries, checks;
     int count = ReadDiskFileCount(disk);
     LoadDiskEntries(disk, count, &entries);
+    LoadDiskChecks(disk, count, &checks);
     bool aborted = false;
     for (int n = 1; n <= count && !aborted; ++n) {
-        aborted = !ProcessEntry(entries, n);
+        aborted = !ProcessEntry(entries, checks, n);
         if (aborted) break;
         Setup.PageResult = PageGoOn;
         PumpMessages(Setup.CurrentDialog);
         aborted = Setup.PageResult == PageAbort || Setup.CloseRequested;
     }
     FreeDiskEntries(&entries);
+    FreeDiskEntries(&checks);
     ShowProgress(true);
     return !aborted;
 }

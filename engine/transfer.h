@@ -38,6 +38,9 @@ struct EntryPlan {
     char Source[PathBufferSize];
     char Destination[PathBufferSize];
     char StatusPath[PathBufferSize];  // the path the status line names
+    int SourceIndex;       // type 6: 1 when the other source is taken
+    bool HasCheck;         // Check holds what the file's content must be
+    FileCheck Check;
 };
 
 // The SystemLocale of [Intl] in system.cb of the Windows directory, 0 when
@@ -87,4 +90,8 @@ void LoadDiskEntries(int disk, int count, DiskEntries *entries);
 // Entry n as a profile read with the entry limit gives it; dest holds
 // FileEntryLimit characters.
 void GetDiskEntry(const DiskEntries &entries, int n, char *dest);
+// The same for [Check<disk>]: without the section nothing is checked.
+void LoadDiskChecks(int disk, int count, DiskEntries *checks);
+// Pair sourceIndex of entry n's check; false when there is none.
+bool GetEntryCheck(const DiskEntries &checks, int n, int sourceIndex, FileCheck *check);
 void FreeDiskEntries(DiskEntries *entries);

@@ -6,7 +6,8 @@
 # replaced files renamed aside with MoveFileA.
 # 1. The file-operation unit tests, every whole-or-nothing case, on that path.
 # 2. SETUP.EXE installs over an earlier installation (files and install.log
-#    replaced) and leaves no staged or set-aside file behind.
+#    replaced) and leaves no staged or set-aside file behind; a file that
+#    already holds what [Check1] gives is left alone, and logged.
 . "$SOURCE_DIR/tests/e2e/lib.sh"
 e2e_init win95_family_files
 
@@ -66,13 +67,22 @@ for name in one two; do
   echo "old $name" >"$inst/$name.txt"
 done
 echo "an older log" >"$inst/install.log"
-write_script "$disk" <<'INF'
+echo "three, in place already" >"$data/three.txt"
+compress "$data/three.txt" "$disk/THREE.TX_"
+cp "$data/three.txt" "$inst/three.txt"
+touch -d '2001-02-03 04:05:06' "$inst/three.txt"
+check_of() { python3 -c 'import sys, zlib; d = open(sys.argv[1], "rb").read(); print("%d,%08x" % (len(d), zlib.crc32(d)))' "$1"; }
+write_script "$disk" <<INF
 [Title]
 DlgTitle=Family Test
 [Disk1]
-NumberFiles=2
+NumberFiles=3
 file1=3,ONE.TX_,one.txt
 file2=3,TWO.TX_,two.txt
+file3=3,THREE.TX_,three.txt
+[Check1]
+file1=$(check_of "$data/one.txt")
+file3=$(check_of "$data/three.txt")
 INF
 trace="$CASE/setup-relay.txt"
 SETUP_STATUS=""
@@ -84,6 +94,10 @@ for name in one two; do
   cmp -s "$data/$name.txt" "$inst/$name.txt" || fail "$name.txt was not replaced"
 done
 log_has "$inst" "File Copy: .*two.txt" || fail "install.log was not replaced"
+log_has "$inst" "File Copy: .*three.txt" || fail "the file in place was not logged"
+expect_eq "2001-02-03 04:05:06" "$(date -r "$inst/three.txt" '+%F %T')" "three.txt, in place, was written"
+! grep -qiE 'Call KERNEL32.(MoveFileA|CreateFileA)\(.*three.txt[^"]*\.~' "$trace" ||
+  fail "three.txt, in place, was staged or set aside"
 leftovers="$(find "$inst" -name '*.~*')"
 [ -z "$leftovers" ] || fail "left behind: $leftovers"
 check_trace SETUP.EXE "$trace"

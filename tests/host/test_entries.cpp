@@ -74,6 +74,44 @@ TEST(FileEntries, RulesAgreeWithTheSplitAndEachOther)
     }
 }
 
+// A check value gives its pairs in source order; anything else than the
+// exact form checks nothing, so a damaged value only costs the rewrite.
+TEST(FileChecks, PairsInSourceOrderAndNothingElse)
+{
+    struct Case {
+        const char *text;
+        int which;
+        bool ok;
+        unsigned long size, crc;
+    } cases[] = {
+        {"3000,0a1B2c3D", 0, true, 3000, 0x0a1b2c3d},
+        {"0,0", 0, true, 0, 0},
+        {"4294967295,ffffffff", 0, true, 4294967295ul, 0xffffffff},
+        {"700,1,900,abc", 0, true, 700, 1},
+        {"700,1,900,abc", 1, true, 900, 0xabc},
+        {"700,1", 1, false, 0, 0},
+        {"4294967296,1", 0, false, 0, 0},
+        {"1,100000000", 0, false, 0, 0},
+        {"", 0, false, 0, 0},
+        {"12", 0, false, 0, 0},
+        {"12,", 0, false, 0, 0},
+        {",12", 0, false, 0, 0},
+        {" 12,1", 0, false, 0, 0},
+        {"-12,1", 0, false, 0, 0},
+        {"12,0x1", 0, false, 0, 0},
+        {"12,1 ", 0, false, 0, 0},
+        {"1a,1", 0, false, 0, 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(std::string(c.text) + " pair " + std::to_string(c.which));
+        FileCheck check = {0, 0};
+        ASSERT_EQ(c.ok, ParseFileCheck(c.text, c.which, &check));
+        if (!c.ok) continue;
+        EXPECT_EQ(c.size, check.Size);
+        EXPECT_EQ(c.crc, check.Crc32);
+    }
+}
+
 TEST(RegistryEntries, KeysTakeRootAndSubkey)
 {
     struct Case {

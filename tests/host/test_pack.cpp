@@ -9,6 +9,7 @@
 #include <random>
 #include <string>
 
+#include "core/crc32.h"
 #include "tools/setupkit/check.h"
 #include "tools/setupkit/error.h"
 #include "tools/setupkit/fileio.h"
@@ -140,6 +141,19 @@ TEST(Pack, SizeInstAndTheScript)
                              "Dir2=docs\\more\r\n", "NumberFiles=7\r\n", "file1=3,A.TX_,a.txt\r\n",
                              "file3=6,RU.TX_,EN.TX_,lang.txt\r\n", "file4=4,LIB.DL_,lib.tmp\r\n",
                              "file5=5,lib.tmp,lib.dll\r\n", "file6=4,RAW.DAT,raw.dat\r\n"})
+        EXPECT_NE(script.find(line), std::string::npos) << line << "\n" << script;
+    // [Check1]: each expanded file's size and CRC-32 under its entry's key;
+    // type 6 one pair per source, type 5 the staged file's, none for a copy.
+    auto pair = [](const Bytes &content) {
+        char text[32];
+        snprintf(text, sizeof text, "%zu,%08lx", content.size(),
+                 UpdateCrc32(Crc32Start, content.data(), content.size()));
+        return std::string(text);
+    };
+    for (const std::string &line :
+         {"[Check1]\r\nfile1=" + pair(Text(3000, 'a')) + "\r\nfile2=" + pair(Text(2000, 'b')) +
+              "\r\nfile3=" + pair(Text(700, 'r')) + "," + pair(Text(900, 'e')) +
+              "\r\nfile5=" + pair(Text(5000, 'l')) + "\r\nfile7=" + pair(Text(9000, 's')) + "\r\n"})
         EXPECT_NE(script.find(line), std::string::npos) << line << "\n" << script;
     // The staged file nothing expands is stored as it is.
     EXPECT_EQ(ReadFileBytes(work.Dir + "/out/disk1/RAW.DAT"), Text(100, 'x'));

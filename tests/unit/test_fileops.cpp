@@ -8,6 +8,7 @@
 
 #include "core/crc32.h"
 #include "engine/fileops.h"
+#include "win32/platform.h"
 #include "support.h"
 
 namespace {
@@ -323,6 +324,100 @@ TEST(FileOperations, ReplacingAgreesOnEitherWayOfRenaming)
         EXPECT_FALSE(FileExists(stagingDir));
     }
     UseRenameThroughHandle(true);
+}
+
+FILETIME WriteTimeOf(const std::string &path)
+{
+    FILETIME written = {0, 0};
+    HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE, 0, OPEN_EXISTING, 0, 0);
+    GetFileTime(file, 0, 0, &written);
+    CloseHandle(file);
+    return written;
+}
+
+// With the script's size and CRC-32, a standing file that holds them is
+// read and left alone, read-only too and whatever became of the source;
+// anything else is replaced whole as without them. The destination is read
+// before the source is opened when the last destination had a file
+// standing, after it otherwise: both give one result per case.
+TEST(FileChecks, AFileInPlaceIsLeftAndAnyOtherReplaced)
+{
+    std::string dir = ScratchDir("file_checks");
+    std::string installed = dir + "\\checked.bin", source = dir + "\\checked.bi_";
+    std::string primer = dir + "\\primer.bin", data = Pattern(70000);
+    std::string otherCrc = data, otherSize = data + "x";
+    otherCrc[40000] ^= 1;
+    FileCheck check = {(unsigned long)data.size(), CrcOf(data)};
+    HANDLE held = INVALID_HANDLE_VALUE;
+    struct {
+        const char *name;
+        const std::string *standing;  // null: nothing there
+        const FileCheck *check;
+        std::function<void()> prepare, release;
+        bool sourcePresent;
+        FileResult result;
+    } cases[] = {
+        {"same size and CRC", &data, &check, [] {}, [] {}, true, FileInPlace},
+        {"same size, other CRC", &otherCrc, &check, [] {}, [] {}, true, FileWritten},
+        {"other size", &otherSize, &check, [] {}, [] {}, true, FileWritten},
+        {"no size in the script", &data, 0, [] {}, [] {}, true, FileWritten},
+        // Held by a program that lets others write it (and, on the NT family,
+        // rename it), not read: not taken as in place, but replaced, which
+        // the hold refuses: the file stays as it was.
+        {"a read error on the standing file", &data, &check,
+         [&] {
+             DWORD share = FILE_SHARE_WRITE | (IsWindows95Family() ? 0 : FILE_SHARE_DELETE);
+             held = CreateFileA(installed.c_str(), GENERIC_WRITE, share, 0, OPEN_EXISTING, 0, 0);
+         },
+         [&] { CloseHandle(held); }, true, FileDenied},
+        {"read-only, same content", &data, &check,
+         [&] { SetFileAttributesA(installed.c_str(), FILE_ATTRIBUTE_READONLY); },
+         [&] { SetFileAttributesA(installed.c_str(), FILE_ATTRIBUTE_NORMAL); }, true, FileInPlace},
+        {"source missing, same content", &data, &check, [] {}, [] {}, false, FileInPlace},
+        {"source missing, other content", &otherCrc, &check, [] {}, [] {}, false, FileNoSource},
+        {"nothing standing", 0, &check, [] {}, [] {}, true, FileWritten},
+    };
+    for (int destinationFirst = 0; destinationFirst < 2; ++destinationFirst) {
+        for (auto &c : cases) {
+            SCOPED_TRACE(std::string(c.name) + (destinationFirst ? ", destination read first"
+                                                                 : ", source opened first"));
+            // What the last destination was sets the order.
+            WriteWholeFile(source, Compressed("primer"));
+            DeleteFileA(primer.c_str());
+            if (destinationFirst) WriteWholeFile(primer, "standing");
+            ASSERT_EQ(FileWritten, ExpandFile(source.c_str(), primer.c_str()));
+
+            WriteWholeFile(source, Compressed(data));
+            if (!c.sourcePresent) DeleteFileA(source.c_str());
+            DeleteFileA(installed.c_str());
+            FILETIME before = {0, 0};
+            if (c.standing) {
+                WriteWholeFile(installed, *c.standing);
+                CopyWriteTime(primer, installed);
+                before = WriteTimeOf(installed);
+            }
+            c.prepare();
+            FilePlaced placed = {false, 0, 0};
+            FileResult result = ExpandFile(source.c_str(), installed.c_str(), &placed, c.check);
+            c.release();
+            EXPECT_EQ(c.result, result);
+            FILETIME after = WriteTimeOf(installed);
+            bool untouched = CompareFileTime(&before, &after) == 0;
+            if (c.result != FileWritten) {
+                EXPECT_TRUE(untouched);
+                EXPECT_TRUE(ReadWholeFile(installed) == *c.standing);
+            } else {
+                EXPECT_FALSE(untouched);
+                EXPECT_TRUE(ReadWholeFile(installed) == data);
+            }
+            if (c.result == FileInPlace || c.result == FileWritten) {
+                EXPECT_EQ(c.standing != 0, placed.Replaced);
+                EXPECT_EQ(data.size(), placed.Size);
+                EXPECT_EQ(CrcOf(data), placed.Crc32);
+            }
+            EXPECT_EQ(0, StagingLeftovers(dir));
+        }
+    }
 }
 
 // Staging directories are made on first use, at most 16, taken over from a

@@ -794,6 +794,8 @@ TEST_F(Transfer, EveryEntryStepsWhateverBecameOfItsFile)
         std::string status;    // empty: the first file's status line stays
         LRESULT bar;
         std::string logged;    // the case's own log line, if any
+        std::string check = "";     // [Check1] file2, if any
+        std::string standing = "";  // what stands at inst\\a before, if anything
     } cases[] = {
         {"written", "3,a,a", inst, inst + "\\a", 20, inst + "\\a"},
         {"source missing", "3,absent,a", inst, inst + "\\a", 20, ""},
@@ -807,6 +809,10 @@ TEST_F(Transfer, EveryEntryStepsWhateverBecameOfItsFile)
         {"empty destination", "3,a,", inst, inst + "\\", 20, ""},
         {"name leaving its directory", "3,a,..\\x", inst, inst + "\\..\\x", 20, ""},
         {"same file, skipped", "3,a,A", src, src + "\\A", 20, src + "\\A"},
+        {"checked, in place", "3,a,a", inst, inst + "\\a", 20, inst + "\\a", "5,1801d773", "fresh"},
+        {"checked, other content", "3,a,a", inst, inst + "\\a", 20, inst + "\\a", "5,1801d773", "stale"},
+        {"checked, source missing, in place", "3,absent,a", inst, inst + "\\a", 20, inst + "\\a",
+         "5,1801d773", "fresh"},
     };
     for (auto &c : cases) {
         SCOPED_TRACE(c.name);
@@ -814,8 +820,10 @@ TEST_F(Transfer, EveryEntryStepsWhateverBecameOfItsFile)
         DeleteFileA((win + "\\w").c_str());
         DeleteFileA((sys + "\\s").c_str());
         strcpy(InstallPath, c.install.c_str());
+        if (!c.standing.empty()) WriteWholeFile(inst + "\\a", c.standing);
         UseScript(std::string("[Disk1]\r\nNumberFiles=2\r\nfile1=3,first,first\r\nfile2=") +
-                  c.entry + "\r\n[Disk2]\r\nNumberFiles=1\r\nfile1=3,first,later\r\n");
+                  c.entry + "\r\n[Disk2]\r\nNumberFiles=1\r\nfile1=3,first,later\r\n" +
+                  "[Check1]\r\nfile2=" + c.check + "\r\n");
         StatusAtPrompt.clear();
         BarAtPrompt = -1;
         OpenLog();
@@ -831,6 +839,9 @@ TEST_F(Transfer, EveryEntryStepsWhateverBecameOfItsFile)
         if (!c.logged.empty()) expected += "File Copy: " + c.logged + "\n";
         EXPECT_EQ(expected, log);
         EXPECT_EQ("fresh", ReadWholeFile(src + "\\a"));
+        if (!c.standing.empty()) {
+            EXPECT_EQ("fresh", ReadWholeFile(inst + "\\a"));
+        }
         EXPECT_FALSE(FileExists(root + "\\x"));
         DestroyWindow(::Setup.CurrentDialog);
         ::Setup.CurrentDialog = 0;

@@ -26,6 +26,7 @@ struct DiskFile {
     char LastChar = '_';  // of the original name, kept in the LZ header
     Bytes Stored;         // filled in by compression
     uint64_t ExpandedSize = 0;
+    uint32_t ExpandedCrc = 0;  // CRC-32 of the expanded bytes
 };
 
 // One entry of the file list, with its disk files (two for type 6, none for 5).

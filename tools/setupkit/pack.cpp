@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "core/crc32.h"
 #include "authoring.h"
 #include "cdrom.h"
 #include "check.h"

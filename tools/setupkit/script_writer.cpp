@@ -1,9 +1,15 @@
 #include "script_writer.h"
 
+#include <cinttypes>
+#include <cstdio>
+#include <map>
+
 #include "core/entries.h"
+#include "core/script_keys.h"
 #include "check.h"
 #include "error.h"
 #include "posix.h"
+#include "text_helpers.h"
 
 namespace setupkit {
 
@@ -57,6 +63,45 @@ size_t AddUninstaller(Authoring &authoring, const std::string &uninstExe)
     return authoring.Files.size() - 1;
 }
 
+namespace {
+
+// "size,crc" of one expanded file, as SETUP.EXE reads it.
+std::string CheckPair(const DiskFile &part)
+{
+    char text[32];
+    snprintf(text, sizeof text, "%" PRIu64 ",%08" PRIx32, part.ExpandedSize, part.ExpandedCrc);
+    return text;
+}
+
+// Each entry's [Check<n>] value: the expanded size and CRC-32 of each
+// source, of the staged type-4 file for type 5; none for a plain copy, for
+// a file over 32 bits, or a type 5 whose source no earlier entry stages.
+std::vector<std::string> CheckValues(const std::vector<PackEntry> &entries)
+{
+    std::vector<std::string> values;
+    std::map<std::string, const DiskFile *> staged;  // by lower-case destination
+    for (const PackEntry &entry : entries) {
+        const FileEntryRule &rule = RuleOf(entry.File);
+        std::vector<const DiskFile *> parts;
+        for (const DiskFile &part : entry.Parts) parts.push_back(&part);
+        if (!rule.Expands && !parts.empty()) staged[Lower(entry.File.Destination)] = parts[0];
+        if (rule.SourceDir == InTempDir) {
+            auto found = staged.find(Lower(entry.File.ProductPath));
+            if (found != staged.end()) parts.push_back(found->second);
+        }
+        bool checked = rule.Expands && !parts.empty();
+        std::string value;
+        for (const DiskFile *part : parts) {
+            checked = checked && part->ExpandedSize <= UINT32_MAX;
+            value += (value.empty() ? "" : ",") + CheckPair(*part);
+        }
+        values.push_back(checked ? value : "");
+    }
+    return values;
+}
+
+}  // namespace
+
 Script WriteScript(const Authoring &authoring, const std::vector<PackEntry> &entries,
                    int numberDisk, const SizeInst &sizeInst)
 {
@@ -84,6 +129,7 @@ Script WriteScript(const Authoring &authoring, const std::vector<PackEntry> &ent
     line("NumberDisk=" + std::to_string(numberDisk));
 
     if (!authoring.SubDirs.empty()) numbered("SubDir", "NumberDirs", "Dir", authoring.SubDirs);
+    std::vector<std::string> checks = CheckValues(entries);
     for (int disk = 1; disk <= numberDisk; ++disk) {
         line("");
         line("[Disk" + std::to_string(disk) + "]");
@@ -101,6 +147,16 @@ Script WriteScript(const Authoring &authoring, const std::vector<PackEntry> &ent
             line("file" + std::to_string(++n) + "=" + std::to_string(entry.File.Type) + "," +
                      sources + "," + entry.File.Destination,
                  entry.File.Line);
+        }
+        // What each file holds once expanded, under the key of its entry: a
+        // repair leaves a file that already holds it alone.
+        line("");
+        line("[" CheckNamePrefix + std::to_string(disk) + "]");
+        n = 0;
+        for (size_t i = 0; i < entries.size(); ++i) {
+            if (entries[i].Disk != disk) continue;
+            ++n;
+            if (!checks[i].empty()) line("file" + std::to_string(n) + "=" + checks[i]);
         }
     }
     if (!authoring.Registry.empty()) {
