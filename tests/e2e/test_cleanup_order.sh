@@ -68,7 +68,7 @@ disk="$CASE/cancel"
 make_disk "$disk"
 printf '[Title]\nDlgTitle=Order Test\nInstalDir=C:\\OrderTest\nNumberDisk=0\n' | write_script "$disk"
 run_traced "$disk" "$CASE/cancel-relay.txt"
-ui wait-background 20000 -- wait-page welcome 20000 -- click 2 -- wait-gone welcome
+walk_pages -s welcome -- click 2 -- wait-gone welcome
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "cancel: exit status"
 check_order cancel "$CASE/cancel-relay.txt"
@@ -88,9 +88,7 @@ NumberFiles=1
 file1=3,ONE.TX_,one.txt
 INF
 run_traced "$disk" "$CASE/whole-relay.txt"
-ui wait-background 20000 -- wait-page welcome 20000 -- click 1 \
-  -- wait-page directory -- type 11 "$(winpath "$inst")" -- click 1 \
-  -- wait-page group 20000 -- click 1
+walk_pages -d "$inst" -g next
 wait_setup 90
 expect_eq 1 "$SETUP_STATUS" "whole installation: exit status"
 expect_file "$inst/one.txt"
