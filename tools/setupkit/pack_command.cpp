@@ -17,8 +17,10 @@ namespace {
 
 const char PackUsage[] =
     "usage: setupkit pack AUTHORING PRODUCT_DIR -o OUT_DIR [options]\n\n"
-    "Makes the distribution disks OUT_DIR/disk1, disk2, ... and the plain\n"
-    "OUT_DIR/setup.inf from an authoring file and the product folder.\n\n"
+    "Makes the distribution media of a product from an authoring file and the\n"
+    "product folder: the disks OUT_DIR/disk1, disk2, ... (one disc, or one\n"
+    "program, with --media), the plain OUT_DIR/setup.inf and pack-list.txt.\n"
+    "Warnings go to standard error.\n\n"
     "  --media M        floppy (default); cd: one disc with AUTORUN.INF; web: one\n"
     "                   program, OUT_DIR/NAME.exe, that unpacks the disc's files into\n"
     "                   a new temporary folder, runs SETUP.EXE and removes the folder\n"
