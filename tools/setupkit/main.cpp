@@ -17,7 +17,7 @@ struct Subcommand {
 const Subcommand Subcommands[] = {
     {"compress", setupkit::RunCompress, "LZ-compress files (README.TXT -> README.TX_)"},
     {"expand", setupkit::RunExpand, "expand LZ-compressed files"},
-    {"pack", setupkit::RunPack, "make the distribution disks of a product"},
+    {"pack", setupkit::RunPack, "make the disks, CD or download of a product"},
     {"check", setupkit::RunCheck, "find what SETUP.EXE cannot handle in a script or authoring file"},
     {"sign", setupkit::RunSign, "sign programs with Authenticode (osslsigncode)"},
 };
