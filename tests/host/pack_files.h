@@ -2,11 +2,16 @@
 // it needs, and read back.
 #pragma once
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <random>
 #include <string>
 
+#include <gtest/gtest.h>
+
 #include "tools/setupkit/fileio.h"
+#include "tools/setupkit/pack.h"
 
 namespace pack_files {
 
@@ -34,5 +39,33 @@ inline std::string Read(const std::string &path)
     setupkit::Bytes data = setupkit::ReadFileBytes(path);
     return std::string(data.begin(), data.end());
 }
+
+// A scratch folder for one test, named after it: a product folder, a
+// stand-in SETUP.EXE of setupBytes random bytes, and pack's options for an
+// authoring text.
+struct PackWorkspace {
+    std::string Dir;
+    PackWorkspace(const std::string &prefix, size_t setupBytes)
+        : Dir(testing::TempDir() + prefix + std::to_string(getpid()) + "-" +
+              testing::UnitTest::GetInstance()->current_test_info()->name())
+    {
+        std::filesystem::remove_all(Dir);
+        std::filesystem::create_directories(Dir + "/product");
+        Write(Dir + "/SETUP.EXE", Random(setupBytes, 1));
+    }
+    ~PackWorkspace() { std::filesystem::remove_all(Dir); }
+    setupkit::PackOptions Options(const std::string &authoring, const std::string &size = "1.44M")
+    {
+        Write(Dir + "/setup.auth", authoring);
+        setupkit::PackOptions options;
+        options.AuthoringPath = Dir + "/setup.auth";
+        options.ProductDir = Dir + "/product";
+        options.OutDir = Dir + "/out";
+        options.DiskSize = size;
+        options.SetupExe = Dir + "/SETUP.EXE";
+        options.FixedTime = 1000000000;
+        return options;
+    }
+};
 
 }  // namespace pack_files

@@ -24,28 +24,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Workspace {
-    std::string Dir = testing::TempDir() + "forgiving-" + std::to_string(getpid()) + "-" +
-                      testing::UnitTest::GetInstance()->current_test_info()->name();
-    Workspace()
-    {
-        fs::remove_all(Dir);
-        fs::create_directories(Dir + "/product");
-        Write(Dir + "/SETUP.EXE", Random(30000, 1));
-    }
-    ~Workspace() { fs::remove_all(Dir); }
-    PackOptions Options(const std::string &authoring, const std::string &size = "1.44M")
-    {
-        Write(Dir + "/setup.auth", authoring);
-        PackOptions options;
-        options.AuthoringPath = Dir + "/setup.auth";
-        options.ProductDir = Dir + "/product";
-        options.OutDir = Dir + "/out";
-        options.DiskSize = size;
-        options.SetupExe = Dir + "/SETUP.EXE";
-        options.FixedTime = 1000000000;
-        return options;
-    }
+struct Workspace : PackWorkspace {
+    Workspace() : PackWorkspace("forgiving-", 30000) {}
 };
 
 std::string Lines(const std::vector<Diagnostic> &found)

@@ -32,29 +32,8 @@ Bytes Text(size_t size, char fill)
 
 
 // A scratch folder with a product, an authoring file and a dummy SETUP.EXE.
-struct Workspace {
-    std::string Dir;
-    Workspace()
-    {
-        Dir = testing::TempDir() + "pack-" + std::to_string(getpid()) + "-" +
-              testing::UnitTest::GetInstance()->current_test_info()->name();
-        fs::remove_all(Dir);
-        fs::create_directories(Dir + "/product");
-        Write(Dir + "/SETUP.EXE", Random(40000, 1));
-    }
-    ~Workspace() { fs::remove_all(Dir); }
-    PackOptions Options(const std::string &authoring, const std::string &size = "1.44M")
-    {
-        Write(Dir + "/setup.auth", authoring);
-        PackOptions options;
-        options.AuthoringPath = Dir + "/setup.auth";
-        options.ProductDir = Dir + "/product";
-        options.OutDir = Dir + "/out";
-        options.DiskSize = size;
-        options.SetupExe = Dir + "/SETUP.EXE";
-        options.FixedTime = 1000000000;
-        return options;
-    }
+struct Workspace : PackWorkspace {
+    Workspace() : PackWorkspace("pack-", 40000) {}
     std::string Script() const
     {
         Bytes data = ReadFileBytes(Dir + "/out/setup.inf");
