@@ -1,6 +1,7 @@
 #include "download_format.h"
 
 #include "crc32.h"
+#include "names.h"
 
 const unsigned char DownloadMagic[DownloadMagicSize] = {'S', 'K', 'W', 'E', 'B', 0x1A, 1, 0};
 
@@ -29,14 +30,6 @@ enum {
 unsigned int ReadLittle16(const unsigned char *bytes)
 {
     return bytes[0] | (unsigned int)bytes[1] << 8;
-}
-
-bool SameUpper(const char *name, size_t length, const char *device)
-{
-    size_t i = 0;
-    for (; i < length && device[i]; ++i)
-        if (name[i] != device[i]) return false;
-    return i == length && !device[i];
 }
 
 }  // namespace
@@ -127,7 +120,6 @@ bool SignedContentEnd(const unsigned char *headers, size_t headerBytes, unsigned
 
 bool IsDownloadName(const char *name, size_t length)
 {
-    static const char *const Devices[] = {"CON", "PRN", "AUX", "NUL"};
     size_t base = 0, extension = 0;
     bool dot = false;
     for (size_t i = 0; i < length; ++i) {
@@ -141,9 +133,5 @@ bool IsDownloadName(const char *name, size_t length)
         }
     }
     if (!base || (dot && !extension)) return false;  // "NAME." would be made "NAME"
-    for (const char *device : Devices)
-        if (SameUpper(name, base, device)) return false;
-    bool port = base == 4 && name[3] >= '1' && name[3] <= '9' &&
-                (SameUpper(name, 3, "COM") || SameUpper(name, 3, "LPT"));
-    return !port;
+    return !IsDeviceNameRange(name, length);
 }

@@ -52,7 +52,8 @@ bool SignedContentEnd(const unsigned char *headers, size_t headerBytes, unsigned
                       unsigned long *end);
 
 // An entry's name: an ISO 9660 level-1 name (A-Z, 0-9, _; 8.3), never a
-// device name (CON, NUL.TXT, COM1...), which would not make a file.
+// device name by the rule of names.h (CON, NUL.TXT, COM0 to COM9...), which
+// would not make a file.
 bool IsDownloadName(const char *name, size_t length);
 
 // Little-endian numbers in the format.

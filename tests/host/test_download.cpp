@@ -168,7 +168,7 @@ TEST(Download, EntryNames)
         bool Taken;
     } cases[] = {
         {"SETUP.EXE", true}, {"DISK1", true},      {"README_1.TX_", true}, {"ABCDEFGH.IJK", true},
-        {"COM0", true},      {"CONX.TXT", true},   {"LPT10", true},        {"", false},
+        {"COM0", false},     {"CONX.TXT", true},   {"LPT10", true},        {"", false},
         {"setup.exe", false}, {"ABCDEFGHI", false}, {"A.ABCD", false},     {"A.B.C", false},
         {".EXE", false},     {"A.", false},        {"..\\SETUP.EXE", false}, {"A/B", false},
         {"C:X", false},      {"CON", false},       {"NUL.TX_", false},     {"COM1", false},
