@@ -75,7 +75,10 @@ bool IsSameFile(const char *first, const char *second)
 // One level: true when it is a directory now, *made when this call made it.
 static bool MakeOneLevel(const char *level, bool *made, DWORD *error)
 {
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, 0, TRUE};
+    SECURITY_ATTRIBUTES attributes;  // filled field by field: an initialiser list costs a copy in .data
+    attributes.nLength = sizeof attributes;
+    attributes.lpSecurityDescriptor = 0;
+    attributes.bInheritHandle = TRUE;
     *made = CreateDirectoryA(level, &attributes) != 0;
     if (*made) return true;
     *error = GetLastError();
@@ -169,8 +172,8 @@ typedef BOOL(WINAPI *AttributesExFunction)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOI
 // family and wherever it is missing.
 static AttributesExFunction AttributesEx()
 {
-    static KernelFunction attributesEx = {"GetFileAttributesExA", false, 0};
-    return (AttributesExFunction)NtKernelFunction(&attributesEx);
+    static KernelFunction attributesEx;
+    return (AttributesExFunction)NtKernelFunction(&attributesEx, "GetFileAttributesExA");
 }
 
 static bool ReadStanding(const char *path, StandingFile *standing)
