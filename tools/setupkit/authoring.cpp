@@ -4,6 +4,7 @@
 
 #include "core/script_keys.h"
 
+#include "tools/setupkit/codepage.h"
 #include "tools/setupkit/error.h"
 #include "tools/setupkit/expand_files.h"
 #include "tools/setupkit/fileio.h"
@@ -60,15 +61,19 @@ class Reader {
 public:
     Reader(const std::string &name) { result_.Name = name; }
 
+    // UTF-8, with or without a byte-order mark.
     Authoring Read(const std::string &text)
     {
-        size_t pos = 0;
+        size_t pos = text.compare(0, 3, Utf8Bom) == 0 ? 3 : 0;
         int line = 0;
         while (pos <= text.size()) {
             size_t end = text.find('\n', pos);
             if (end == std::string::npos) end = text.size();
             ++line;
-            ReadLine(Trim(text.substr(pos, end - pos)), line);
+            std::string content = text.substr(pos, end - pos);
+            size_t invalid = FindInvalidUtf8(content);
+            if (invalid != std::string::npos) Fail(InvalidUtf8Message(content, invalid), line);
+            ReadLine(Trim(content), line);
             if (end == text.size()) break;
             pos = end + 1;
         }

@@ -49,8 +49,9 @@ struct Authoring {
     const AuthoredValue *TitleValue(const std::string &key) const;
 };
 
-// Reads an authoring file's text; throws an Error "name:line: message" for
-// anything it does not understand.
+// Reads an authoring file's text, UTF-8 (a byte-order mark is dropped);
+// throws an Error "name:line: message" for anything it does not understand,
+// a byte that is not UTF-8 included.
 Authoring ParseAuthoring(const std::string &text, const std::string &name);
 Authoring ReadAuthoring(const std::string &path);
 

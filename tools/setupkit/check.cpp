@@ -24,17 +24,10 @@ enum { DirNameMax = DirNameLimit - 1 };
 // Beyond this many missing or stray entries in one list the rest are summed up.
 enum { ListedProblemsMax = 5 };
 
-// Why SETUP.EXE refuses a name it would join to a directory: a device
-// name, or a name that reaches outside.
-std::string Refusal(const char *name, const char *outside)
-{
-    return HasDeviceComponent(name) ? "names a device, not a file" : outside;
-}
-
 class Checker {
 public:
-    Checker(const std::string &text, const std::string &disksDir)
-        : profile_(text), disksDir_(disksDir), disks_(disksDir)
+    Checker(const std::string &text, const std::string &disksDir, const CodePage &codePage)
+        : profile_(text), disksDir_(disksDir), codePage_(codePage), disks_(disksDir, codePage)
     {
     }
 
@@ -49,10 +42,27 @@ public:
         CheckSizeInst();
         std::stable_sort(found_.begin(), found_.end(),
                          [](const Diagnostic &a, const Diagnostic &b) { return a.Line < b.Line; });
+        // The messages quote the script's names in its code page.
+        for (Diagnostic &diagnostic : found_) diagnostic.Message = codePage_.ToUtf8(diagnostic.Message);
         return std::move(found_);
     }
 
 private:
+    // The name rules, which look for '\', ':' and the like byte by byte,
+    // over what stands for characters in the code page.
+    bool Contained(const std::string &name) const
+    {
+        return IsContainedName(codePage_.SingleByteView(name).c_str());
+    }
+
+    // Why SETUP.EXE refuses a name it would join to a directory: a device
+    // name, or a name that reaches outside.
+    std::string Refusal(const std::string &name, const char *outside) const
+    {
+        return HasDeviceComponent(codePage_.SingleByteView(name).c_str()) ? "names a device, not a file"
+                                                                           : outside;
+    }
+
     void Report(int line, bool error, const std::string &message)
     {
         found_.push_back({std::max(1, std::min(line, profile_.Lines())), error, message});
@@ -169,18 +179,18 @@ private:
                                            std::to_string(DirNameMax));
                                 return;
                             }
-                            if (!IsContainedName(name.c_str())) {
+                            if (!Contained(name)) {
                                 Report(key.Line, true,
                                        key.Name + " '" + name + "' " +
-                                           Refusal(name.c_str(), "leaves the install directory"));
+                                           Refusal(name, "leaves the install directory"));
                                 return;
                             }
-                            size_t slash = name.find_last_of("\\/");
+                            size_t slash = codePage_.LastSeparator(name);
                             if (slash != std::string::npos) {
                                 std::string parent = name.substr(0, slash);
                                 bool before = std::any_of(made.begin(), made.end(),
                                                           [&](const std::string &dir) {
-                                                              return SameName(dir, parent);
+                                                              return codePage_.SameName(dir, parent);
                                                           });
                                 if (!before)
                                     Report(key.Line, true,
@@ -218,7 +228,8 @@ private:
         int digit = ParseLeadingDigit(text.c_str());
         if (digit < 0 && !text.empty())
             Report(key.Line, false,
-                   key.Name + " begins with '" + std::string(1, text[0]) +
+                   key.Name + " begins with '" +
+                       text.substr(0, codePage_.IsLeadByte((unsigned char)text[0]) ? 2 : 1) +
                        "', not a type digit; SETUP.EXE reads it as type 2");
         int type = digit < 0 ? FileToSystem : digit;
         const FileEntryRule *rule = FindFileEntryRule(type);
@@ -239,17 +250,16 @@ private:
         }
         std::vector<std::string> sources = {entry.Source};
         if (rule->SourceCount > 1) sources.push_back(entry.OtherSource);
-        if (!IsContainedName(entry.Destination))
+        if (!Contained(entry.Destination))
             Report(key.Line, true,
                    key.Name + " destination '" + std::string(entry.Destination) + "' " +
                        Refusal(entry.Destination, "leaves its directory"));
         for (const std::string &source : sources)
-            if (!IsContainedName(source.c_str())) {
-                Report(key.Line, true,
-                       key.Name + " source " + Refusal(source.c_str(), "leaves its directory"));
+            if (!Contained(source)) {
+                Report(key.Line, true, key.Name + " source " + Refusal(source, "leaves its directory"));
                 break;
             }
-        if (strpbrk(entry.Destination, "<>:\"|?*"))
+        if (codePage_.SingleByteView(entry.Destination).find_first_of("<>:\"|?*") != std::string::npos)
             Report(key.Line, true,
                    key.Name + " destination '" + std::string(entry.Destination) +
                        "' holds a character no file name can");
@@ -261,7 +271,7 @@ private:
         if (rule->DestinationDir == InTempDir) staged->push_back(entry.Destination);
         if (rule->SourceDir == InTempDir) {
             auto stager = std::find_if(staged->rbegin(), staged->rend(), [&](const std::string &name) {
-                return SameName(name, entry.Source);
+                return codePage_.SameName(name, entry.Source);
             });
             if (stager == staged->rend())
                 Report(key.Line, true,
@@ -327,7 +337,7 @@ private:
                                 Report(key.Line, true, key.Name + " needs command-file,name");
                                 return;
                             }
-                            if (!IsContainedName(entry.CommandFile))
+                            if (!Contained(entry.CommandFile))
                                 Report(key.Line, true,
                                        key.Name + " command file " +
                                            Refusal(entry.CommandFile,
@@ -363,6 +373,7 @@ private:
 
     Profile profile_;
     std::string disksDir_;
+    const CodePage &codePage_;
     std::string installDir_;
     int numberDisk_ = 0;
     DiskSources disks_;
@@ -372,9 +383,10 @@ private:
 
 }  // namespace
 
-std::vector<Diagnostic> CheckScript(const std::string &text, const std::string &disksDir)
+std::vector<Diagnostic> CheckScript(const std::string &text, const std::string &disksDir,
+                                    const CodePage &codePage)
 {
-    return Checker(text, disksDir).Run();
+    return Checker(text, disksDir, codePage).Run();
 }
 
 }  // namespace setupkit

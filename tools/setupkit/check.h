@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "tools/setupkit/codepage.h"
+
 namespace setupkit {
 
 struct Diagnostic {
@@ -13,10 +15,13 @@ struct Diagnostic {
     std::string Message;
 };
 
-// Checks the text of a script. With disksDir set, the sources are looked up
+// Checks the text of a script written in codePage, whose names it judges
+// character by character. With disksDir set, the sources are looked up
 // there (in disk<n>/ folders or beside the script) and SizeInst is compared
-// with their expanded sizes; with it empty no file is touched.
-std::vector<Diagnostic> CheckScript(const std::string &text, const std::string &disksDir = "");
+// with their expanded sizes; with it empty no file is touched. The messages
+// are UTF-8.
+std::vector<Diagnostic> CheckScript(const std::string &text, const std::string &disksDir = "",
+                                    const CodePage &codePage = CodePage());
 
 // "file:line: error: message"
 std::string FormatDiagnostic(const std::string &file, const Diagnostic &diagnostic);

@@ -25,8 +25,9 @@ bool NamesOneFile(const AuthoredFile &file)
 
 class AuthoringChecker {
 public:
-    AuthoringChecker(const std::string &name, const std::string &productDir)
-        : name_(name), productDir_(productDir)
+    AuthoringChecker(const std::string &name, const std::string &productDir,
+                     const CodePage &codePage)
+        : name_(name), productDir_(productDir), codePage_(codePage)
     {
     }
 
@@ -40,7 +41,7 @@ public:
         }
         if (!productDir_.empty()) ExpandAndFind();
         try {
-            DeriveSubDirs(authoring_);
+            DeriveSubDirs(authoring_, codePage_);
         } catch (const LocatedError &error) {
             Report(error);
         }
@@ -107,7 +108,7 @@ private:
                 for (const std::string *path : {&file.ProductPath, &file.OtherProductPath}) {
                     if (path->empty()) continue;
                     DiskFile part;
-                    part.PlainName = Upper(BaseName(*path));
+                    part.PlainName = PlainDiskName(*path, DiskNameRule::Fat);
                     part.Compressed = RuleOf(file).Expands;
                     entry.Parts.push_back(part);
                 }
@@ -117,8 +118,9 @@ private:
         SizeInst sizeInst;
         if (const AuthoredValue *given = authoring_.TitleValue("SizeInst"))
             sizeInst = {std::stoull(given->Value), given->Line};
-        Script script = WriteScript(authoring_, entries, 1, sizeInst);
-        for (const Diagnostic &finding : CheckScript(script.Text())) {
+        Script script = WriteScript(authoring_, entries, 1, sizeInst, codePage_);
+        for (const Diagnostic &unwritable : EncodeScript(script, codePage_)) found_.push_back(unwritable);
+        for (const Diagnostic &finding : CheckScript(script.Text(), "", codePage_)) {
             int origin = finding.Line <= (int)script.Lines.size()
                              ? script.Lines[finding.Line - 1].Origin
                              : 0;
@@ -129,6 +131,7 @@ private:
 
     const std::string &name_;
     const std::string &productDir_;
+    const CodePage &codePage_;
     Authoring authoring_;
     std::vector<Diagnostic> found_;
 };
@@ -137,7 +140,7 @@ private:
 
 bool LooksLikeAuthoring(const std::string &text)
 {
-    size_t pos = 0;
+    size_t pos = text.compare(0, 3, Utf8Bom) == 0 ? 3 : 0;
     while (pos < text.size()) {
         size_t end = text.find('\n', pos);
         if (end == std::string::npos) end = text.size();
@@ -148,9 +151,9 @@ bool LooksLikeAuthoring(const std::string &text)
 }
 
 std::vector<Diagnostic> CheckAuthoring(const std::string &text, const std::string &name,
-                                       const std::string &productDir)
+                                       const std::string &productDir, const CodePage &codePage)
 {
-    return AuthoringChecker(name, productDir).Run(text);
+    return AuthoringChecker(name, productDir, codePage).Run(text);
 }
 
 }  // namespace setupkit

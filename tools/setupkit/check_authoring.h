@@ -12,10 +12,12 @@ namespace setupkit {
 // True for an authoring file: it has a [Files] section.
 bool LooksLikeAuthoring(const std::string &text);
 
-// Judges an authoring file (name is for messages). With productDir set,
-// folders and patterns are expanded and every product path must name a
-// file pack may read; without it they are judged as written.
+// Judges an authoring file (name is for messages) for a script in
+// codePage. With productDir set, folders and patterns are expanded and
+// every product path must name a file pack may read; without it they are
+// judged as written.
 std::vector<Diagnostic> CheckAuthoring(const std::string &text, const std::string &name,
-                                       const std::string &productDir = "");
+                                       const std::string &productDir = "",
+                                       const CodePage &codePage = CodePage());
 
 }  // namespace setupkit

@@ -17,22 +17,38 @@ std::string FormatDiagnostic(const std::string &file, const Diagnostic &diagnost
            (diagnostic.IsError ? ": error: " : ": warning: ") + diagnostic.Message;
 }
 
-int RunCheck(const Arguments &args)
+int RunCheck(const Arguments &given)
 {
-    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        printf("usage: setupkit check SCRIPT\n"
-               "       setupkit check AUTHORING [PRODUCT_DIR]\n\n"
+    if (given.size() == 1 && (given[0] == "--help" || given[0] == "-h")) {
+        printf("usage: setupkit check [--codepage N] SCRIPT\n"
+               "       setupkit check [--codepage N] AUTHORING [PRODUCT_DIR]\n\n"
                "Reports what SETUP.EXE cannot handle well in a setup script, as\n"
                "file:line: error|warning: message. When the disks (disk<n>/ folders or the\n"
                "compressed files) are beside the script, SizeInst is checked against them.\n"
                "An authoring file (one with a [Files] section) is judged as pack would judge\n"
                "it; with PRODUCT_DIR its folders and patterns are expanded and every product\n"
-               "path must name a file there. Exit status 1 when there is an error.\n");
+               "path must name a file there. Exit status 1 when there is an error.\n"
+               "  --codepage N  the code page the script is in, or an authoring file's\n"
+               "                script would be written in (default 1252); names are\n"
+               "                judged character by character and shown in UTF-8\n");
         return 0;
     }
-    const char usage[] = "usage: setupkit check SCRIPT | setupkit check AUTHORING [PRODUCT_DIR]";
-    for (const std::string &arg : args)
-        if (arg.empty() || arg[0] == '-') throw Error("unknown option '" + arg + "'\n" + usage);
+    const char usage[] =
+        "usage: setupkit check [--codepage N] SCRIPT | setupkit check [--codepage N] AUTHORING "
+        "[PRODUCT_DIR]";
+    CodePage codePage;
+    Arguments args;
+    for (size_t i = 0; i < given.size(); ++i) {
+        const std::string &arg = given[i];
+        if (arg == "--codepage") {
+            if (i + 1 == given.size()) throw Error("--codepage needs a value\n" + std::string(usage));
+            codePage = CodePage::Parse(given[++i]);
+        } else if (arg.empty() || arg[0] == '-') {
+            throw Error("unknown option '" + arg + "'\n" + usage);
+        } else {
+            args.push_back(arg);
+        }
+    }
     if (args.empty()) throw Error(std::string("the script or authoring file to check is missing\n") + usage);
     if (args.size() > 2) throw Error("too many arguments: '" + args[2] + "'\n" + usage);
     const std::string &path = args[0];
@@ -40,14 +56,14 @@ int RunCheck(const Arguments &args)
     std::string text(data.begin(), data.end());
     std::vector<Diagnostic> found;
     if (LooksLikeAuthoring(text)) {
-        found = CheckAuthoring(text, path, args.size() == 2 ? args[1] : "");
+        found = CheckAuthoring(text, path, args.size() == 2 ? args[1] : "", codePage);
     } else {
         if (args.size() == 2)
             throw Error(path + " is a setup script (no [Files] section); a product folder goes "
                         "only with an authoring file\n" + usage);
         size_t slash = path.rfind('/');
         std::string dir = slash == std::string::npos ? "." : path.substr(0, slash ? slash : 1);
-        found = CheckScript(text, dir);
+        found = CheckScript(text, dir, codePage);
     }
     bool errors = false;
     for (const Diagnostic &diagnostic : found) {

@@ -41,8 +41,9 @@ std::map<std::string, std::string> ListDirectory(const std::string &dir)
 
 }  // namespace
 
-bool DiskSources::Find(int disk, const std::string &name, uint64_t *size)
+bool DiskSources::Find(int disk, const std::string &scriptName, uint64_t *size)
 {
+    std::string name = codePage_.ToUtf8(scriptName);
     std::string lower = Lower(name);
     for (char &c : lower)
         if (c == '\\') c = '/';

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "tools/setupkit/codepage.h"
 #include "tools/setupkit/install_size.h"
 
 namespace setupkit {
@@ -27,7 +28,11 @@ struct SourcesFound {
 
 class DiskSources {
 public:
-    explicit DiskSources(const std::string &disksDir) : disksDir_(disksDir) {}
+    // The script's names are in codePage, those of the folders UTF-8.
+    explicit DiskSources(const std::string &disksDir, const CodePage &codePage = CodePage())
+        : disksDir_(disksDir), codePage_(codePage)
+    {
+    }
 
     // Finds a source of a disk: disk<n>/name, or name beside the script, the
     // last component in any case. size receives its expanded size: the
@@ -40,6 +45,7 @@ public:
 
 private:
     std::string disksDir_;
+    CodePage codePage_;
     // The entries of each folder looked in, by lower-case name.
     std::map<std::string, std::map<std::string, std::string>> listings_;
 };

@@ -16,7 +16,10 @@ enum { DirValueMax = DirNameLimit - 1 };
 
 class SubDirList {
 public:
-    explicit SubDirList(const std::string &authoringName) : name_(authoringName) {}
+    SubDirList(const std::string &authoringName, const CodePage &codePage)
+        : name_(authoringName), codePage_(codePage)
+    {
+    }
 
     // path and each of its parents, parents first; a path the program would
     // refuse is kept as written, for check to report.
@@ -45,25 +48,27 @@ private:
     void Add(const std::string &level, int line)
     {
         if (!seen_.insert(Lower(level)).second) return;
-        if (level.size() > DirValueMax)
+        size_t bytes = codePage_.EncodeLossy(level).size();
+        if (bytes > DirValueMax)
             throw FileError(name_,
                             "the directory '" + level + "' would be a Dir<n> of " +
-                                std::to_string(level.size()) + " characters; SETUP.EXE holds at most " +
+                                std::to_string(bytes) + " characters; SETUP.EXE holds at most " +
                                 std::to_string(DirValueMax),
                             line);
         list_.push_back({"Dir", level, line});
     }
 
     const std::string &name_;
+    const CodePage &codePage_;
     std::set<std::string> seen_;  // lower case
     std::vector<AuthoredValue> list_;
 };
 
 }  // namespace
 
-void DeriveSubDirs(Authoring &authoring)
+void DeriveSubDirs(Authoring &authoring, const CodePage &codePage)
 {
-    SubDirList list(authoring.Name);
+    SubDirList list(authoring.Name, codePage);
     for (const AuthoredValue &dir : authoring.SubDirs) list.AddWithParents(dir.Value, dir.Line);
     for (const AuthoredFile &file : authoring.Files) {
         const FileEntryRule *rule = FindFileEntryRule(file.Type);

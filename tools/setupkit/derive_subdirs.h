@@ -4,6 +4,7 @@
 #pragma once
 
 #include "authoring.h"
+#include "codepage.h"
 
 namespace setupkit {
 
@@ -11,7 +12,8 @@ namespace setupkit {
 // parents, then every directory level of the install-directory
 // destinations, once each (any case), with backslashes. A derived level
 // keeps the line that named it. Throws a LocatedError at that line for a
-// level longer than a Dir<n> value SETUP.EXE holds.
-void DeriveSubDirs(Authoring &authoring);
+// level longer than a Dir<n> value SETUP.EXE holds, counted in the bytes
+// of codePage.
+void DeriveSubDirs(Authoring &authoring, const CodePage &codePage = CodePage());
 
 }  // namespace setupkit

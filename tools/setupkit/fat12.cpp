@@ -34,9 +34,17 @@ DiskGeometry StandardGeometry(uint64_t sectors, int perCluster, int rootEntries,
     return geometry;
 }
 
+uint32_t Fnv1a(const std::string &text, uint32_t hash)
+{
+    for (unsigned char c : text) hash = (hash ^ c) * 16777619u;
+    return hash;
+}
+
+}  // namespace
+
 bool IsShortNameChar(char c)
 {
-    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || strchr("!#$%&'()-@^_`{}~", c);
+    return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || (c && strchr("!#$%&'()-@^_`{}~", c));
 }
 
 bool IsShortName(const std::string &name)
@@ -50,14 +58,6 @@ bool IsShortName(const std::string &name)
     return std::all_of(stem.begin(), stem.end(), IsShortNameChar) &&
            std::all_of(ext.begin(), ext.end(), IsShortNameChar);
 }
-
-uint32_t Fnv1a(const std::string &text, uint32_t hash)
-{
-    for (unsigned char c : text) hash = (hash ^ c) * 16777619u;
-    return hash;
-}
-
-}  // namespace
 
 DiskGeometry ParseDiskSize(const std::string &text)
 {

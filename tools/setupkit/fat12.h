@@ -34,6 +34,11 @@ struct DiskGeometry {
 // cluster that keeps FAT12's 4084 clusters). Throws an Error otherwise.
 DiskGeometry ParseDiskSize(const std::string &text);
 
+// A character an 8.3 name on FAT may hold as it is: A-Z, 0-9 and !#$%&'()-@^_`{}~.
+bool IsShortNameChar(char c);
+// An upper-case 8.3 name of those characters, one that needs no long-name entries.
+bool IsShortName(const std::string &name);
+
 // Root-directory entries a name takes on FAT: one for an upper-case 8.3
 // name, plus the long-name entries (13 characters each) for any other.
 int DirectoryEntries(const std::string &name);

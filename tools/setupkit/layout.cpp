@@ -1,7 +1,9 @@
 #include "tools/setupkit/layout.h"
 
 #include <algorithm>
+#include <cstdio>
 
+#include "core/crc32.h"
 #include "core/entries.h"
 #include "tools/setupkit/cdrom.h"
 #include "tools/setupkit/error.h"
@@ -15,7 +17,7 @@ namespace setupkit {
 
 namespace {
 
-enum { ShortStemChars = 8 };
+enum { ShortStemChars = 8, ShortExtensionChars = 3 };
 
 bool IsReservedName(const std::string &name, DiskNameRule rule)
 {
@@ -26,7 +28,48 @@ bool IsReservedName(const std::string &name, DiskNameRule rule)
            upper.find_first_not_of("0123456789", 4) == std::string::npos;
 }
 
+bool IsPlainAscii(const std::string &text)
+{
+    return std::all_of(text.begin(), text.end(), [](char c) { return c >= 0x20 && c < 0x7F; });
+}
+
+// text in the characters of a short name of the rule, blanks and dots left
+// out, at most limit of them.
+std::string ShortChars(const std::string &text, DiskNameRule rule, size_t limit)
+{
+    std::string out;
+    for (char c : Upper(text)) {
+        if (out.size() == limit) break;
+        if (c == ' ' || c == '.') continue;
+        bool kept = rule == DiskNameRule::Fat ? IsShortNameChar(c)
+                                              : (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+        out += kept ? c : '_';
+    }
+    return out;
+}
+
 }  // namespace
+
+std::string PlainDiskName(const std::string &productPath, DiskNameRule rule)
+{
+    std::string base = BaseName(productPath);
+    size_t dot = base.rfind('.');
+    std::string extension = dot == std::string::npos ? "" : base.substr(dot + 1);
+    if (IsPlainAscii(base)) {
+        if (rule == DiskNameRule::IsoLevel1) return IsoLevel1Name(base);
+        if (IsShortName(Upper(base))) return Upper(base);
+        std::string stem = ShortChars(base.substr(0, dot), rule, ShortStemChars - 2);
+        std::string shortExtension = ShortChars(extension, rule, ShortExtensionChars);
+        if (!stem.empty()) return stem + "~1" + (shortExtension.empty() ? "" : "." + shortExtension);
+    }
+    std::string path = productPath;
+    std::replace(path.begin(), path.end(), '\\', '/');
+    char stem[9];
+    snprintf(stem, sizeof stem, "%08lX", UpdateCrc32(Crc32Start, path.data(), path.size()) & 0xFFFFFFFFul);
+    std::string shortExtension =
+        IsPlainAscii(extension) ? ShortChars(extension, rule, ShortExtensionChars) : "";
+    return shortExtension.empty() ? stem : stem + ("." + shortExtension);
+}
 
 std::string DiskNames::Unique(const std::string &wanted)
 {
@@ -44,7 +87,7 @@ std::string DiskNames::Unique(const std::string &wanted)
 }
 
 std::vector<PackEntry> CollectEntries(const Authoring &authoring, const std::string &productDir,
-                                      size_t uninstallerIndex, DiskNameRule rule)
+                                      size_t uninstallerIndex, DiskNameRule nameRule)
 {
     auto productFile = [&](const std::string &path, size_t index, int line) {
         if (index == uninstallerIndex) return path;
@@ -74,7 +117,7 @@ std::vector<PackEntry> CollectEntries(const Authoring &authoring, const std::str
                 DiskFile part;
                 part.SourcePath = productFile(path, i, files[i].Line);
                 part.ProductPath = path;
-                part.PlainName = i == uninstallerIndex ? "UNINST.EXE" : Upper(BaseName(path));
+                part.PlainName = i == uninstallerIndex ? "UNINST.EXE" : PlainDiskName(path, nameRule);
                 if (!part.PlainName.empty()) part.LastChar = part.PlainName.back();
                 part.Compressed = compressed;
                 entry.Parts.push_back(part);
@@ -82,7 +125,7 @@ std::vector<PackEntry> CollectEntries(const Authoring &authoring, const std::str
         }
         entries.push_back(entry);
     }
-    NameDiskFiles(entries, rule);
+    NameDiskFiles(entries, nameRule);
     return entries;
 }
 

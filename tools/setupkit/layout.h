@@ -40,6 +40,15 @@ struct PackEntry {
 // long-name entries); a CD takes ISO 9660 level-1 names (IsoLevel1Name).
 enum class DiskNameRule { Fat, IsoLevel1 };
 
+// The name a product file is stored under before compression: plain ASCII
+// and 8.3 whatever its own name is (SETUP.EXE finds it by this name and
+// writes it under its destination). An ASCII 8.3 name stays, in upper case;
+// a longer ASCII name is shortened (LONGNA~1.TXT; on a CD its level-1 form,
+// LONGNAME.TXT); a name with any other character takes eight hex digits of
+// a CRC-32 of its product path, so that it stays the same from pack to
+// pack, and keeps an ASCII extension (привет.txt: 5A0C33E1.TXT).
+std::string PlainDiskName(const std::string &productPath, DiskNameRule rule);
+
 // Names for files on one set of disks: unique whatever their case, and
 // never one of the names pack writes itself (SETUP.EXE, setup.in_,
 // setup.inf, Disk<n>; AUTORUN.INF on a CD). A taken README.TX_ becomes

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "codepage.h"
 #include "core/lz_header.h"
 #include "fileio.h"
 
@@ -40,9 +41,11 @@ std::string CompressedName(const std::string &name);
 // The character the header keeps: the name's last one.
 char ReplacedCharOf(const std::string &name);
 // The expanded name from a compressed name ending in '_' and the header's
-// character; a header without one (mscompress's f -> f_) drops the '_'.
-// Throws an Error naming file when no safe name follows (no '_' at the end,
-// or a character such as '/' that would leave the directory).
-std::string ExpandedName(const std::string &compressedName, char replacedChar, const std::string &file);
+// character, a character of codePage, in UTF-8; a header without one
+// (mscompress's f -> f_) drops the '_'. Throws an Error naming file when no
+// safe name follows (no '_' at the end, a character such as '/' that would
+// leave the directory, or a byte that is no character of codePage by itself).
+std::string ExpandedName(const std::string &compressedName, char replacedChar, const std::string &file,
+                         const CodePage &codePage = CodePage());
 
 }  // namespace setupkit

@@ -32,14 +32,16 @@ const char CompressHelp[] =
     "README.TXT -> README.TX_, A.B -> A._, README -> READM_.\n";
 
 const char ExpandHelp[] =
-    "usage: setupkit expand IN... [-o OUT] [-j N]\n"
+    "usage: setupkit expand IN... [-o OUT] [-j N] [--codepage N]\n"
     "Expands LZ-compressed files (with libmspack).\n"
     "  -o OUT  with one input the output file (or a directory to put it in),\n"
     "          with several a directory (made when missing); without -o each\n"
     "          output goes beside its input, named from the header\n"
     "          (README.TX_ -> README.TXT; a header without the character,\n"
     "          as mscompress writes, drops the '_': f_ -> f)\n"
-    "  -j N    files expanded at once (default: the number of cores)\n";
+    "  -j N    files expanded at once (default: the number of cores)\n"
+    "  --codepage N  the code page of the header's name character (default\n"
+    "          1252): README.TX_ with 0xE9 is README.TXé in 1252, README.TXщ in 1251\n";
 
 struct Options {
     std::vector<std::string> Inputs;
@@ -47,6 +49,7 @@ struct Options {
     bool HasOutput = false;
     unsigned Jobs = 0;
     bool Help = false;
+    CodePage Names;  // expand: of the header's name character
 };
 
 Options ParseOptions(const Arguments &args, const char *command)
@@ -56,6 +59,9 @@ Options ParseOptions(const Arguments &args, const char *command)
         const std::string &arg = args[i];
         if (arg == "--help" || arg == "-h") {
             options.Help = true;
+        } else if (arg == "--codepage" && std::string(command) == "expand") {
+            if (i + 1 == args.size()) throw Error(arg + " needs a value");
+            options.Names = CodePage::Parse(args[++i]);
         } else if (arg == "-o" || arg == "-j") {
             if (i + 1 == args.size()) throw Error(arg + " needs a value");
             const std::string &value = args[++i];
@@ -203,7 +209,7 @@ int RunExpand(const Arguments &args)
         Bytes header = ReadFileHead(input, LzHeaderSize);
         if (header.size() < LzHeaderSize) throw FileError(input, "not an LZ-compressed file (too short)");
         std::string name = fs::path(input).filename().string();
-        outputs.push_back(OutputPath(options, input, ExpandedName(name, (char)header[LzReplacedCharOffset], input)));
+        outputs.push_back(OutputPath(options, input, ExpandedName(name, (char)header[LzReplacedCharOffset], input, options.Names)));
     }
     CheckDistinct(options.Inputs, outputs);
     PrepareOutputDirectory(options);

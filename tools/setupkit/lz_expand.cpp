@@ -3,6 +3,7 @@
 #include "lz.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include <mspack.h>
@@ -150,7 +151,8 @@ std::string CompressedName(const std::string &name)
 
 char ReplacedCharOf(const std::string &name) { return name.empty() ? '\0' : name.back(); }
 
-std::string ExpandedName(const std::string &compressedName, char replacedChar, const std::string &file)
+std::string ExpandedName(const std::string &compressedName, char replacedChar, const std::string &file,
+                         const CodePage &codePage)
 {
     if (compressedName.empty() || compressedName.back() != '_')
         throw FileError(file, "the name does not end in '_', so the expanded name is not known; give -o");
@@ -162,9 +164,15 @@ std::string ExpandedName(const std::string &compressedName, char replacedChar, c
     }
     if (c < 0x20 || c == 0x7F || c == '/' || c == '\\')
         throw FileError(file, "the header's name character is not one a file name may end in; give -o");
-    std::string result = compressedName;
-    result.back() = replacedChar;
-    return result;
+    std::string last = codePage.ToUtf8(std::string(1, replacedChar));
+    if (c >= 0x80 && (codePage.IsLeadByte(c) || last == "\xEF\xBF\xBD")) {
+        char hex[8];
+        snprintf(hex, sizeof hex, "0x%02X", c);
+        throw FileError(file, std::string("the header's name character ") + hex +
+                                  " is no character of code page " + codePage.Description() +
+                                  " by itself; give -o or --codepage");
+    }
+    return compressedName.substr(0, compressedName.size() - 1) + last;
 }
 
 }  // namespace setupkit

@@ -41,7 +41,7 @@ const char AutorunName[] = "AUTORUN.INF";
 class Packer {
 public:
     explicit Packer(const PackOptions &options)
-        : options_(options), cd_(options.Media != PackOptions::Floppy), web_(options.Media == PackOptions::Web)
+        : options_(options), codePage_(options.CodePage), cd_(options.Media != PackOptions::Floppy), web_(options.Media == PackOptions::Web)
     {
         if (web_) {
             if (!options.DiskSize.empty()) throw Error("--disk-size: a download has no disk size");
@@ -65,13 +65,14 @@ public:
                 CheckSigningKey(signing, options_.Now >= 0 ? options_.Now : (int64_t)time(nullptr));
         }
         ExpandFileLines(authoring_, options_.ProductDir);
-        DeriveSubDirs(authoring_);
+        DeriveSubDirs(authoring_, codePage_);
         uninstaller_ =
             options_.Uninstaller ? AddUninstaller(authoring_, options_.UninstExe) : NoUninstaller;
         for (const Diagnostic &warning : AuthoringWarnings(authoring_))
             warnings_.push_back(FormatDiagnostic(options_.AuthoringPath, warning));
         entries_ = CollectEntries(authoring_, options_.ProductDir, uninstaller_,
                                   cd_ ? DiskNameRule::IsoLevel1 : DiskNameRule::Fat);
+        CheckCodePage();
         if (cd_) PrepareDisc();
         CheckInputs();
         setupExe_ = ReadGivenProgram(options_.SetupExe, "--setup-exe");
@@ -93,6 +94,15 @@ private:
         return title ? title->Value : "";
     }
 
+    // Every text of the script in the code page, before anything is compressed.
+    void CheckCodePage() const
+    {
+        std::vector<PackEntry> onOneDisk = entries_;
+        for (PackEntry &entry : onOneDisk) entry.Disk = 1;
+        Script script = WriteScript(authoring_, onOneDisk, 1, SizeInst(), codePage_);
+        EncodeScriptOrThrow(script, codePage_, options_.AuthoringPath);
+    }
+
     // One disc: no new disks, and the room the disc's file system leaves.
     // A download is the disc's folder without AUTORUN.INF.
     void PrepareDisc()
@@ -108,7 +118,7 @@ private:
             files += entry.Parts.size();
         }
         geometry_ = CdGeometry(cdSectors_, files);
-        if (!web_) autorun_ = AutorunText(Title());
+        if (!web_) autorun_ = codePage_.EncodeLossy(AutorunText(Title()));
     }
 
     // Every product file is a regular file whose real path stays in the
@@ -208,7 +218,8 @@ private:
                                           : "; a larger --disk-size or --media cd holds it");
             if (cd_ && numberDisk_ > 1) throw DiscTooSmall(first);
             sizeInst_ = DecideSizeInst(entries_, authoring_, options_.MarginKb);
-            script_ = WriteScript(authoring_, entries_, numberDisk_, sizeInst_);
+            script_ = WriteScript(authoring_, entries_, numberDisk_, sizeInst_, codePage_);
+            EncodeScriptOrThrow(script_, codePage_, options_.AuthoringPath);
             std::string text = script_.Text();
             setupIn_ = CompressLzChecked(Bytes(text.begin(), text.end()), 'f', "setup.inf");
             if (geometry_.ClustersFor(setupIn_.size()) <= geometry_.ClustersFor(reserved)) break;
@@ -280,7 +291,7 @@ private:
         std::string text = script_.Text();
         WriteFileAtomic(dir + "/setup.inf", Bytes(text.begin(), text.end()));
         std::vector<std::string> checked =
-            CheckWrittenScript(script_, dir, options_.AuthoringPath, out + "/setup.inf");
+            CheckWrittenScript(script_, dir, options_.AuthoringPath, out + "/setup.inf", codePage_);
         result.Warnings.insert(result.Warnings.end(), checked.begin(), checked.end());
         if (web_) WriteDownload(dir, result, time);
 
@@ -291,7 +302,8 @@ private:
                 MakeImages(dir, result, time, text);
         }
         SetFileTime(dir + "/setup.inf", time);
-        WritePackList(dir);
+        WritePackList(dir, "setup.inf and the compressed script are in code page " +
+                               codePage_.Description() + ".");
         SetFileTime(dir + "/" + PackListName, time);
         staging.Commit();
         return result;
@@ -354,6 +366,7 @@ private:
     }
 
     PackOptions options_;
+    CodePage codePage_;
     bool cd_;   // a disc, or a download laid out as one
     bool web_;
     std::string diskSize_;

@@ -13,18 +13,20 @@
 #include <string>
 #include <vector>
 
+#include "codepage.h"
 #include "signing.h"
 
 namespace setupkit {
 
 struct PackOptions {
-    std::string AuthoringPath;
+    std::string AuthoringPath;  // UTF-8
     std::string ProductDir;
     std::string OutDir;
     enum MediaKind { Floppy, Cd, Web };
     MediaKind Media = Floppy;
     std::string DiskSize;  // empty: 1.44M floppies, or a 74-minute CD
     uint64_t MarginKb = 0;
+    int CodePage = DefaultCodePage;  // of setup.inf and AUTORUN.INF
     bool Images = false;
     bool Uninstaller = false;
     std::string SetupExe;

@@ -27,6 +27,9 @@ const char PackUsage[] =
     "  --disk-size S    floppy: 360K, 720K, 1.2M, 1.44M (default), 2.88M or a number\n"
     "                   of bytes; cd: 74min (default, 650 MB) or 80min (700 MB)\n"
     "  --margin KB      kilobytes added to the computed SizeInst\n"
+    "  --codepage N     the ANSI code page of the systems the product is for, which\n"
+    "                   setup.inf is written in: 1252 (default), 874, 932, 936, 949,\n"
+    "                   950, 1250 to 1258; the authoring file is UTF-8\n"
     "  --images         also write OUT_DIR/disk<n>.img, FAT12 floppy images (mtools),\n"
     "                   or OUT_DIR/disk1.iso, an ISO 9660 image of the CD (xorriso)\n"
     "  --uninstaller    add UNINST.EXE, its group item and its Uninstall registry key\n"
@@ -70,6 +73,8 @@ int RunPack(const Arguments &args)
             options.Media = media == "web" ? PackOptions::Web
                             : media == "cd" ? PackOptions::Cd
                                             : PackOptions::Floppy;
+        } else if (arg == "--codepage") {
+            options.CodePage = CodePage::Parse(value()).Number();
         } else if (arg == "--disk-size") {
             options.DiskSize = value();
         } else if (arg == "--margin") {

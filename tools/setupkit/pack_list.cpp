@@ -24,9 +24,10 @@ std::string Listed(const TreeEntry &entry)
 
 }  // namespace
 
-std::string FormatPackList(const std::vector<TreeEntry> &entries)
+std::string FormatPackList(const std::vector<TreeEntry> &entries, const std::string &note)
 {
     std::string text = ListComment;
+    if (!note.empty()) text += "# " + note + "\n";
     for (const TreeEntry &entry : entries)
         if (entry.Type != TreeEntry::Other) text += Listed(entry) + "\n";
     return text;
@@ -75,13 +76,13 @@ void CheckReplaceable(const std::string &dir)
                                  "; remove it or pick another -o");
 }
 
-void WritePackList(const std::string &dir)
+void WritePackList(const std::string &dir, const std::string &note)
 {
     std::vector<TreeEntry> entries = ListTree(dir);
     bool listed = false;
     for (const TreeEntry &entry : entries) listed |= entry.Path == PackListName;
     if (!listed) entries.push_back({PackListName, TreeEntry::File});
-    std::string text = FormatPackList(entries);
+    std::string text = FormatPackList(entries, note);
     WriteFileAtomic(dir + "/" + PackListName, Bytes(text.begin(), text.end()));
 }
 

@@ -14,8 +14,9 @@ namespace setupkit {
 inline constexpr const char PackListName[] = "pack-list.txt";
 
 // The list's text for a folder's entries (the list itself among them):
-// a comment line, then one path a line, folders ending in '/'.
-std::string FormatPackList(const std::vector<TreeEntry> &entries);
+// comment lines (note, when given, among them), then one path a line,
+// folders ending in '/'.
+std::string FormatPackList(const std::vector<TreeEntry> &entries, const std::string &note = "");
 
 // The first of entries that list (a pack list's text, empty when there is
 // none) does not name, as "path" or "path/"; empty when there is none.
@@ -28,7 +29,8 @@ std::string FirstForeignEntry(const std::vector<TreeEntry> &entries, const std::
 // refused.
 void CheckReplaceable(const std::string &dir);
 
-// Writes dir's pack list, naming everything dir holds and the list itself.
-void WritePackList(const std::string &dir);
+// Writes dir's pack list, naming everything dir holds and the list itself,
+// with note as a comment.
+void WritePackList(const std::string &dir, const std::string &note = "");
 
 }  // namespace setupkit

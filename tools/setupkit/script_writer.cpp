@@ -103,7 +103,7 @@ std::vector<std::string> CheckValues(const std::vector<PackEntry> &entries)
 }  // namespace
 
 Script WriteScript(const Authoring &authoring, const std::vector<PackEntry> &entries,
-                   int numberDisk, const SizeInst &sizeInst)
+                   int numberDisk, const SizeInst &sizeInst, const CodePage &codePage)
 {
     Script script;
     auto line = [&](const std::string &text, int origin = 0) {
@@ -120,7 +120,8 @@ Script WriteScript(const Authoring &authoring, const std::vector<PackEntry> &ent
             line(key + std::to_string(++n) + "=" + value.Value, value.Line);
     };
 
-    line("; Written by setupkit pack from " + BaseName(authoring.Name) + ".");
+    line("; Written by setupkit pack from " + BaseName(authoring.Name) + ", in code page " +
+         codePage.Description() + ".");
     line("[Title]");
     for (const char *key : {"DlgTitle", "InstalDir"})
         if (const AuthoredValue *value = authoring.TitleValue(key))
@@ -184,13 +185,41 @@ Script WriteScript(const Authoring &authoring, const std::vector<PackEntry> &ent
     return script;
 }
 
+std::vector<Diagnostic> EncodeScript(Script &script, const CodePage &codePage)
+{
+    std::vector<Diagnostic> unwritable;
+    for (ScriptLine &line : script.Lines) {
+        std::string encoded, problem;
+        if (codePage.Encode(line.Text, &encoded, &problem)) {
+            line.Text = encoded;
+            continue;
+        }
+        if (line.Origin) unwritable.push_back({line.Origin, true, problem});
+        line.Text = codePage.EncodeLossy(line.Text);
+    }
+    return unwritable;
+}
+
+void EncodeScriptOrThrow(Script &script, const CodePage &codePage, const std::string &authoringPath)
+{
+    std::string errors;
+    bool unheld = false;
+    for (const Diagnostic &problem : EncodeScript(script, codePage)) {
+        errors += (errors.empty() ? "" : "\n") + FormatDiagnostic(authoringPath, problem);
+        unheld |= problem.Message.find(" is not in code page ") != std::string::npos;
+    }
+    if (unheld) errors += "\nthe script is written in code page " + codePage.Description() +
+                          "; give the one of the product's language with --codepage";
+    if (!errors.empty()) throw Error(errors);
+}
+
 std::vector<std::string> CheckWrittenScript(const Script &script, const std::string &disksDir,
                                             const std::string &authoringPath,
-                                            const std::string &scriptName)
+                                            const std::string &scriptName, const CodePage &codePage)
 {
     std::vector<std::string> warnings;
     std::string errors;
-    for (const Diagnostic &diagnostic : CheckScript(script.Text(), disksDir)) {
+    for (const Diagnostic &diagnostic : CheckScript(script.Text(), disksDir, codePage)) {
         int origin = diagnostic.Line <= (int)script.Lines.size()
                          ? script.Lines[diagnostic.Line - 1].Origin
                          : 0;

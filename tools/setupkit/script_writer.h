@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "authoring.h"
+#include "check.h"
+#include "codepage.h"
 #include "layout.h"
 
 namespace setupkit {
@@ -30,16 +32,27 @@ struct Script {
 size_t AddUninstaller(Authoring &authoring, const std::string &uninstExe);
 
 // setup.inf for the authoring data with its entries laid out on numberDisk
-// disks.
+// disks, its lines in UTF-8 as the authoring data is; its first line names
+// codePage, which EncodeScript converts them into.
 Script WriteScript(const Authoring &authoring, const std::vector<PackEntry> &entries,
-                   int numberDisk, const SizeInst &sizeInst);
+                   int numberDisk, const SizeInst &sizeInst, const CodePage &codePage = CodePage());
 
-// Judges the written script as SETUP.EXE will read it, the disks in
-// disksDir. Each finding is placed at the authoring line its script line
-// came from, else at scriptName's own line. Throws an Error listing the
-// errors; returns the warnings.
+// Converts the script's lines into codePage. Each line that cannot be is
+// reported at the authoring line it came from, naming the character (a line
+// pack made itself takes '_' for it); it is then left with '_' too.
+std::vector<Diagnostic> EncodeScript(Script &script, const CodePage &codePage);
+
+// EncodeScript, throwing an Error that lists every line that cannot be
+// converted, each as "authoringPath:line: message".
+void EncodeScriptOrThrow(Script &script, const CodePage &codePage, const std::string &authoringPath);
+
+// Judges the written script (in codePage) as SETUP.EXE will read it, the
+// disks in disksDir. Each finding is placed at the authoring line its
+// script line came from, else at scriptName's own line. Throws an Error
+// listing the errors; returns the warnings.
 std::vector<std::string> CheckWrittenScript(const Script &script, const std::string &disksDir,
                                             const std::string &authoringPath,
-                                            const std::string &scriptName);
+                                            const std::string &scriptName,
+                                            const CodePage &codePage = CodePage());
 
 }  // namespace setupkit
