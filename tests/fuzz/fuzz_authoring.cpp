@@ -1,6 +1,7 @@
 // Fuzz target for the authoring file reader: any text is read or refused
 // with an Error, and a refusal names a line of the text. Only a folder or
-// pattern line goes without a destination.
+// pattern line goes without a destination. What is read is UTF-8, and every
+// product path gets a stored name that is plain ASCII 8.3.
 #include <stdint.h>
 #include <stdlib.h>
 
@@ -8,8 +9,24 @@
 #include <string>
 
 #include "tools/setupkit/authoring.h"
+#include "tools/setupkit/cdrom.h"
+#include "tools/setupkit/codepage.h"
 #include "tools/setupkit/error.h"
 #include "tools/setupkit/expand_files.h"
+#include "tools/setupkit/fat12.h"
+#include "tools/setupkit/layout.h"
+
+namespace {
+
+bool IsPlainShortName(const std::string &name, setupkit::DiskNameRule rule)
+{
+    for (char c : name)
+        if (c <= 0x20 || c >= 0x7F || (c >= 'a' && c <= 'z')) return false;
+    return rule == setupkit::DiskNameRule::Fat ? setupkit::IsShortName(name)
+                                               : setupkit::IsoLevel1Name(name) == name;
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -17,10 +34,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     long lines = 1 + std::count(text.begin(), text.end(), '\n');
     try {
         setupkit::Authoring authoring = setupkit::ParseAuthoring(text, "a");
-        for (const setupkit::AuthoredFile &file : authoring.Files)
+        std::string body = text.compare(0, 3, setupkit::Utf8Bom) == 0 ? text.substr(3) : text;
+        if (setupkit::FindInvalidUtf8(body) != std::string::npos) __builtin_trap();
+        for (const setupkit::AuthoredFile &file : authoring.Files) {
             if (file.Type < 1 || file.Type > 6 || file.Line < 1 || file.Line > lines ||
                 (file.Destination.empty() && !setupkit::NamesManyFiles(file.ProductPath)))
                 __builtin_trap();
+            for (setupkit::DiskNameRule rule : {setupkit::DiskNameRule::Fat, setupkit::DiskNameRule::IsoLevel1})
+                if (!IsPlainShortName(setupkit::PlainDiskName(file.ProductPath, rule), rule))
+                    __builtin_trap();
+        }
     } catch (const setupkit::Error &error) {
         // "a:LINE: message"
         std::string message = error.what();

@@ -32,6 +32,10 @@ TEST(Authoring, RefusesWithTheLine)
         {"[Title]\nColour=blue\n", "a:2: unknown [Title] key"},
         {"[Extras]\n", "a:1: unknown section [Extras]"},
         {"[Title\n", "a:1: a section header without its ']'"},
+        {"[Title]\nDlgTitle=Caf\xE9\n", "a:2: not UTF-8: byte 0xE9 at column 13"},
+        {"; caf\xE9 in a comment\n[Title]\n", "a:1: not UTF-8: byte 0xE9 at column 6"},
+        {"[Files]\n3,\xD0,a\n", "a:2: not UTF-8: byte 0xD0 at column 3"},  // cut short
+        {"\xEF\xBB[Title]\n", "a:1: not UTF-8: byte 0xEF at column 1"},     // half a mark
     };
     for (const auto &c : cases) {
         try {
@@ -62,4 +66,21 @@ TEST(Authoring, ReadsWhatPackNeeds)
     EXPECT_EQ(a.Files[1].OtherProductPath, "en.txt");
     ASSERT_EQ(a.Registry.size(), 1u);
     EXPECT_EQ(a.Registry[0].Value.Value, "a,b,c");
+}
+
+TEST(Authoring, Utf8WithOrWithoutAByteOrderMark)
+{
+    for (const char *mark : {"", "\xEF\xBB\xBF"}) {
+        Authoring a = ParseAuthoring(std::string(mark) +
+                                         "[Title]\r\nDlgTitle=Программа 表示\r\n[Files]\r\n"
+                                         "3,привет.txt,Привет\\привет.txt\r\n",
+                                     "a");
+        ASSERT_NE(a.TitleValue("DlgTitle"), nullptr) << (*mark ? "with" : "without");
+        EXPECT_EQ(a.TitleValue("DlgTitle")->Value, "Программа 表示");
+        EXPECT_EQ(a.TitleValue("DlgTitle")->Line, 2);
+        ASSERT_EQ(a.Files.size(), 1u);
+        EXPECT_EQ(a.Files[0].ProductPath, "привет.txt");
+        EXPECT_EQ(a.Files[0].Destination, "Привет\\привет.txt");
+        EXPECT_EQ(a.Files[0].Line, 4);
+    }
 }

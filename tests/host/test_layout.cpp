@@ -67,6 +67,8 @@ TEST(Layout, DiskNamesAreUniqueAndNeverPacksOwn)
          {"SETUP~1.EXE", "setup~1.in_", "SETUP~1.INF", "DISK2~1"}},
         {"DISK alone is no tag", {"DISK", "DISKA"}, {"DISK", "DISKA"}},
         {"a suffix already taken", {"A~1.TX_", "A.TX_", "A.TX_"}, {"A~1.TX_", "A.TX_", "A~2.TX_"}},
+        {"device names open the device", {"COM1.TX_", "nul", "Con.Ex_", "LPT9"},
+         {"COM1~1.TX_", "nul~1", "Con~1.Ex_", "LPT9~1"}},
     };
     for (const auto &c : cases) {
         DiskNames names;

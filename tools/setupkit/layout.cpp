@@ -5,6 +5,7 @@
 
 #include "core/crc32.h"
 #include "core/entries.h"
+#include "core/names.h"
 #include "tools/setupkit/cdrom.h"
 #include "tools/setupkit/error.h"
 #include "tools/setupkit/install_size.h"
@@ -19,8 +20,11 @@ namespace {
 
 enum { ShortStemChars = 8, ShortExtensionChars = 3 };
 
+// pack's own names, and device names, which open the device whatever
+// folder they are in.
 bool IsReservedName(const std::string &name, DiskNameRule rule)
 {
+    if (IsDeviceName(name.c_str())) return true;
     std::string upper = Upper(name);
     if (upper == "SETUP.EXE" || upper == "SETUP.IN_" || upper == "SETUP.INF") return true;
     if (rule == DiskNameRule::IsoLevel1 && upper == "AUTORUN.INF") return true;

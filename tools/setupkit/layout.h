@@ -46,12 +46,12 @@ enum class DiskNameRule { Fat, IsoLevel1 };
 // a longer ASCII name is shortened (LONGNA~1.TXT; on a CD its level-1 form,
 // LONGNAME.TXT); a name with any other character takes eight hex digits of
 // a CRC-32 of its product path, so that it stays the same from pack to
-// pack, and keeps an ASCII extension (привет.txt: 5A0C33E1.TXT).
+// pack, and keeps an ASCII extension (привет.txt: 7252B56D.TXT).
 std::string PlainDiskName(const std::string &productPath, DiskNameRule rule);
 
 // Names for files on one set of disks: unique whatever their case, and
 // never one of the names pack writes itself (SETUP.EXE, setup.in_,
-// setup.inf, Disk<n>; AUTORUN.INF on a CD). A taken README.TX_ becomes
+// setup.inf, Disk<n>; AUTORUN.INF on a CD) or a device name (COM1.TX_). A taken README.TX_ becomes
 // README~1.TX_, then ~2... (on a CD README_1.TX_, as '~' is no level-1
 // character).
 class DiskNames {

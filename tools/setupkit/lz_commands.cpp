@@ -41,7 +41,7 @@ const char ExpandHelp[] =
     "          as mscompress writes, drops the '_': f_ -> f)\n"
     "  -j N    files expanded at once (default: the number of cores)\n"
     "  --codepage N  the code page of the header's name character (default\n"
-    "          1252): README.TX_ with 0xE9 is README.TXé in 1252, README.TXщ in 1251\n";
+    "          1252): README.TX_ with 0xE9 is README.TXé in 1252, README.TXй in 1251\n";
 
 struct Options {
     std::vector<std::string> Inputs;
