@@ -209,7 +209,8 @@ int RunExpand(const Arguments &args)
         Bytes header = ReadFileHead(input, LzHeaderSize);
         if (header.size() < LzHeaderSize) throw FileError(input, "not an LZ-compressed file (too short)");
         std::string name = fs::path(input).filename().string();
-        outputs.push_back(OutputPath(options, input, ExpandedName(name, (char)header[LzReplacedCharOffset], input, options.Names)));
+        std::string expanded = ExpandedName(name, (char)header[LzReplacedCharOffset], input, options.Names);
+        outputs.push_back(OutputPath(options, input, expanded));
     }
     CheckDistinct(options.Inputs, outputs);
     PrepareOutputDirectory(options);

@@ -41,7 +41,8 @@ const char AutorunName[] = "AUTORUN.INF";
 class Packer {
 public:
     explicit Packer(const PackOptions &options)
-        : options_(options), codePage_(options.CodePage), cd_(options.Media != PackOptions::Floppy), web_(options.Media == PackOptions::Web)
+        : options_(options), codePage_(options.CodePage), cd_(options.Media != PackOptions::Floppy),
+          web_(options.Media == PackOptions::Web)
     {
         if (web_) {
             if (!options.DiskSize.empty()) throw Error("--disk-size: a download has no disk size");
