@@ -166,7 +166,9 @@ TEST(GroupText, FolderNamesOfTheGroupPage)
     for (const auto &c : cases) {
         EXPECT_EQ(c.Folder, IsGroupFolderName(c.Name, c.Lead)) << c.Name;
         // What the page accepts the shell can carry, empty aside.
-        if (c.Folder && c.Name[0] && !c.Lead) EXPECT_TRUE(IsSendableGroupName(c.Name)) << c.Name;
+        if (c.Folder && c.Name[0] && !c.Lead) {
+            EXPECT_TRUE(IsSendableGroupName(c.Name)) << c.Name;
+        }
     }
 }
 

@@ -415,11 +415,11 @@ TEST(PackCd, MoreEntriesThanADiskSectionHoldsGoToTheNext)
     EXPECT_EQ(result.Disks[0].Files.size(), 12005u);  // SETUP.EXE, the script, AUTORUN.INF, two tags
     std::string script = Read(work.Dir + "/out/setup.inf");
     for (const char *text : {"NumberDisk=2\r\n", "[Disk1]\r\nNumberFiles=10000\r\n",
-                             "file10000=3,10000.TX_,f10000.txt\r\n",
-                             "[Disk2]\r\nNumberFiles=2000\r\n", "file2000=3,12000.TX_,f12000.txt\r\n"})
+                             "file10000=3,10000.TXT,f10000.txt\r\n",
+                             "[Disk2]\r\nNumberFiles=2000\r\n", "file2000=3,12000.TXT,f12000.txt\r\n"})
         EXPECT_NE(script.find(text), std::string::npos) << text;
     EXPECT_EQ(script.find("[Disk3]"), std::string::npos);
-    for (const char *file : {"DISK1", "DISK2", "1.TX_", "12000.TX_"})
+    for (const char *file : {"DISK1", "DISK2", "1.TXT", "12000.TXT"})
         EXPECT_TRUE(fs::exists(work.Dir + "/out/disk1/" + file)) << file;
     EXPECT_FALSE(fs::exists(work.Dir + "/out/disk2"));
     EXPECT_TRUE(CheckAuthoring(authoring, "a", work.Dir + "/product").empty());

@@ -25,6 +25,13 @@ TEST(UninstallText, PathInsideDirectory)
         {"C:\\Demo\\...txt", "C:\\Demo", true, true},
         {"C:\\Demo\\a", "", false, false},
         {"", "C:\\Demo", false, false},
+        // A drive-root installation, whose log was written with one or (before)
+        // two backslashes after the drive.
+        {"C:\\a.txt", "C:", true, true},
+        {"C:\\\\a.txt", "C:", true, true},
+        {"C:\\a.txt", "C:\\", true, true},
+        {"C:\\\\docs\\a.txt", "C:\\", true, true},
+        {"D:\\a.txt", "C:", false, false},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(c.inside, PathIsInside(c.path, c.dir)) << c.path << " in " << c.dir;
