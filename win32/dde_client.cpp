@@ -11,7 +11,7 @@ enum { WaitSliceMs = 50 };
 // read; whether the execute request has gone to the partner, whose next
 // answers then carry a packed parameter.
 static bool AnswerWanted;
-static DdeAnswer Answer = DdeNoAnswer;
+static DdeAnswer Answer;  // set at the start of each conversation
 static bool ExecutePosted;
 
 // The client's part of the platform's rules: an answer to the initiate
