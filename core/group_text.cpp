@@ -11,6 +11,18 @@ enum {
     GroupNameFit = GroupCommandLineSize - 1 - 20
 };
 
+static bool IsControl(unsigned char c) { return c < ' ' || c == 0x7F; }
+
+// Whether an argument that stands without quotes holds a character that
+// could end it, or the command, early. None of these is the second byte of
+// a double-byte character.
+static bool EndsCommandArgument(const char *text)
+{
+    for (const unsigned char *at = (const unsigned char *)text; *at; ++at)
+        if (*at == '"' || *at == ')' || IsControl(*at)) return true;
+    return false;
+}
+
 void BuildGroupText(char *dest, size_t capacity, const char *groupName,
                     const char *shortInstallDir, int count, GroupItemReader read,
                     GroupItemAdded added, void *context)
@@ -19,6 +31,8 @@ void BuildGroupText(char *dest, size_t capacity, const char *groupName,
     dest[0] = 0;
     char name[GroupNameFit + 1];
     CopyText(name, sizeof name, groupName);
+    MakeSendableName(name);
+    bool plainDir = !EndsCommandArgument(shortInstallDir);
 
     char line[GroupCommandLineSize], last[GroupCommandLineSize];
     FormatText(last, sizeof last, ShowGroupFormat, name, GroupShowMinimized);
@@ -37,7 +51,9 @@ void BuildGroupText(char *dest, size_t capacity, const char *groupName,
         read(context, n, text);
         text[ItemLimit - 1] = 0;
         ItemEntry item;
-        if (!ParseItem(text, &item)) continue;
+        if (!plainDir || !ParseItem(text, &item) || EndsCommandArgument(item.CommandFile))
+            continue;
+        MakeSendableName(item.Name);
         if (!FormatText(line, sizeof line, AddItemFormat, shortInstallDir, item.CommandFile,
                         item.Name))
             continue;
@@ -54,6 +70,29 @@ bool IsSendableGroupName(const char *name)
 {
     if (!name[0]) return false;
     for (const unsigned char *at = (const unsigned char *)name; *at; ++at)
-        if (*at == '"' || *at < ' ' || *at == 0x7F) return false;
+        if (*at == '"' || IsControl(*at)) return false;
+    return true;
+}
+
+void MakeSendableName(char *name)
+{
+    for (unsigned char *at = (unsigned char *)name; *at; ++at)
+        if (*at == '"')
+            *at = '\'';
+        else if (IsControl(*at))
+            *at = ' ';
+}
+
+bool IsGroupFolderName(const char *name, LeadByteTest isLeadByte)
+{
+    for (const unsigned char *at = (const unsigned char *)name; *at; ++at) {
+        // Second bytes are 0x40 and above: a quote or a control character
+        // after a lead byte is one of its own.
+        if (isLeadByte && isLeadByte(*at) && at[1] >= 0x40) {
+            ++at;
+            continue;
+        }
+        if (IsControl(*at) || strchr("\\/:*?\"<>|", *at)) return false;
+    }
     return true;
 }

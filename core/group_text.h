@@ -24,7 +24,11 @@ typedef void (*GroupItemAdded)(void *context, const char *groupName, const ItemE
 // (capacity bytes, always terminated when capacity is not 0). A group name
 // is cut so that every group line fits in GroupCommandLineSize - 1
 // characters; an item whose line does not fit, or that would leave no room
-// for the closing command, is left out. added may be null.
+// for the closing command, is left out. The group and item names go out as
+// MakeSendableName leaves them; an item whose command line (directory and
+// command file, which stand without quotes) holds a double quote, a closing
+// parenthesis or a control character is left out, as it could end the
+// command early. added may be null.
 void BuildGroupText(char *dest, size_t capacity, const char *groupName,
                     const char *shortInstallDir, int count, GroupItemReader read,
                     GroupItemAdded added, void *context);
@@ -34,3 +38,17 @@ void BuildGroupText(char *dest, size_t capacity, const char *groupName,
 // would end the name) and no control character (a line feed would start
 // another command). Brackets, commas and parentheses stay inside the quotes.
 bool IsSendableGroupName(const char *name);
+
+// A name as it is sent: each double quote becomes an apostrophe and each
+// control character a space, so that it stays one quoted argument.
+void MakeSendableName(char *name);
+
+// Tells whether a byte begins a double-byte character in the code page of
+// the text.
+typedef bool (*LeadByteTest)(unsigned char byte);
+
+// Whether a typed group name can name the group's folder: no control
+// character and none of \ / : * ? " < > |. The second byte of a double-byte
+// character is no character of its own (isLeadByte null: a single-byte code
+// page). An empty name passes.
+bool IsGroupFolderName(const char *name, LeadByteTest isLeadByte);

@@ -40,7 +40,9 @@ void SubstituteInstallDir(char *value, const char *directory)
         before[length] = 0;
         AppendText(result, sizeof result, before);
         AppendText(result, sizeof result, directory);
-        rest = found + 2;  // the placeholder's backslash stays
+        // The placeholder's backslash stays, unless the directory ends in
+        // one (a drive root).
+        rest = found + (EndsInSeparator(directory) ? 3 : 2);
     }
     AppendText(result, sizeof result, rest);
     CopyText(value, SubstitutedValueSize, result);

@@ -22,7 +22,8 @@ void DeriveTempDir(char *tempDir, size_t capacity, unsigned returned,
                    const char *fallback);
 
 // Replaces every "#s\" in value (a buffer of SubstitutedValueSize characters,
-// changed in place) by directory and a backslash. Any "%" is copied
+// changed in place) by directory and a backslash (only the directory when
+// it ends in one, as C:\ does: EndsInSeparator). Any "%" is copied
 // unchanged; a result that does not fit is cut to 255 characters.
 void SubstituteInstallDir(char *value, const char *directory);
 

@@ -59,9 +59,16 @@ bool FormatText(char *dest, size_t capacity, const char *format, ...)
     return fits;
 }
 
+bool EndsInSeparator(const char *dir)
+{
+    size_t length = strlen(dir);
+    return length && dir[length - 1] == '\\' &&
+           (length == 1 || (unsigned char)dir[length - 2] < 0x80);
+}
+
 bool JoinPath(char *dest, size_t capacity, const char *dir, const char *name)
 {
-    if (!FormatText(dest, capacity, "%s\\%s", dir, name)) {
+    if (!FormatText(dest, capacity, EndsInSeparator(dir) ? "%s%s" : "%s\\%s", dir, name)) {
         if (capacity) dest[0] = 0;
         return false;
     }

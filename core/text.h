@@ -24,7 +24,12 @@ bool SameFoldedRange(const char *a, const char *b, size_t size);
 // Whether two terminated texts are equal but for FoldCase.
 bool SameFolded(const char *a, const char *b);
 
-// "%s\\%s": a directory and a name joined with exactly one backslash. A result
-// that does not fit leaves dest empty and returns false, so that a cut path is
-// never used for a file operation.
+// Whether dir ends in a backslash of its own, as a drive root (C:\\) does:
+// one after a byte below 0x80, which cannot begin a double-byte character.
+bool EndsInSeparator(const char *dir);
+
+// "%s\\%s": a directory and a name joined with exactly one backslash (none
+// added after one that EndsInSeparator sees). A result that does not fit
+// leaves dest empty and returns false, so that a cut path is never used for a
+// file operation.
 bool JoinPath(char *dest, size_t capacity, const char *dir, const char *name);

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "group_commands.h"
+#include "group_text.h"
 #include "profile_value.h"
 #include "text.h"
 
@@ -98,13 +99,13 @@ bool BuildGroupRemovalText(const LogRecord *icons, int count, char *dest, size_t
     bool fits = true;
     for (int i = 0; i < count && fits; ++i) {
         const char *group = icons[i].Text;
-        bool seen = false;
+        bool seen = !IsSendableGroupName(group);
         for (int j = 0; j < i && !seen; ++j) seen = strcmp(icons[j].Text, group) == 0;
         if (seen) continue;
         fits = FormatText(line, sizeof line, ShowGroupFormat, group, GroupShowHide) &&
                AppendText(dest, capacity, line);
         for (int j = i; j < count && fits; ++j) {
-            if (strcmp(icons[j].Text, group) != 0) continue;
+            if (strcmp(icons[j].Text, group) != 0 || !IsSendableGroupName(icons[j].Name)) continue;
             fits = FormatText(line, sizeof line, DeleteItemFormat, icons[j].Name) &&
                    AppendText(dest, capacity, line);
         }

@@ -23,8 +23,9 @@ void ProfileValueForm(const char *value, char *dest, size_t capacity);
 
 // Shell commands that take away the groups of the given icon records, in
 // their order: per group (at its first record) ShowGroup with 0, a
-// DeleteItem for each of its items, and DeleteGroup. False, with dest empty,
-// when the text does not fit in capacity.
+// DeleteItem for each of its items, and DeleteGroup. A group or item whose
+// name IsSendableGroupName refuses (an empty one too) is left out. False,
+// with dest empty, when the text does not fit in capacity.
 bool BuildGroupRemovalText(const LogRecord *icons, int count, char *dest, size_t capacity);
 
 // The remover's command line: "/remove <process handle> <UNINST.EXE path>",

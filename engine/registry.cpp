@@ -101,6 +101,8 @@ void ShortInstallDir(char *dest, size_t capacity, const char *path)
     DWORD length = GetShortPathNameA(path, dest, limit);
     // Zero is a failure, a length of limit or more says the form did not fit.
     if (length == 0 || length >= limit) CopyText(dest, limit, path);
+    // A drive root goes without its backslash, which every join adds.
+    if (EndsInSeparator(dest)) dest[strlen(dest) - 1] = 0;
 }
 
 void WriteRegistryEntries()

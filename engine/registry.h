@@ -13,7 +13,8 @@ bool WriteRegistryString(int root, const char *subkey, const char *valueName,
                          const char *data, FILE *log);
 
 // The short (8.3) form of path into dest, at most 249 characters; the long
-// form, cut likewise, when the platform cannot give a short one.
+// form, cut likewise, when the platform cannot give a short one. A drive
+// root comes without its backslash (C:), to be joined with one.
 void ShortInstallDir(char *dest, size_t capacity, const char *path);
 
 void WriteRegistryEntries();

@@ -6,6 +6,7 @@
 
 #include "win32/dialogs.h"
 #include "core/display_path.h"
+#include "core/group_text.h"
 #include "core/paths.h"
 #include "page_state.h"
 #include "win32/registry_read.h"
@@ -64,6 +65,19 @@ static INT_PTR PickGroup(HWND window)
     return 1;
 }
 
+static bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByteEx(CP_ACP, byte) != 0; }
+
+// The name becomes a folder and the argument of the shell's commands: one
+// that cannot be either is refused, and the page stays.
+static INT_PTR AcceptName(HWND window)
+{
+    GetDlgItemTextA(window, IdMainText, Pages.EditText, GroupReadLimit);
+    if (IsGroupFolderName(Pages.EditText, IsLeadByte)) return EndPage(window, PageGoOn);
+    MessageBoxA(window, "A group name cannot contain any of these characters:\n\\ / : * ? \" < > |",
+                "Setup", MB_OK | MB_ICONEXCLAMATION);
+    return 1;
+}
+
 INT_PTR CALLBACK GroupPageProc(HWND window, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
@@ -71,9 +85,7 @@ INT_PTR CALLBACK GroupPageProc(HWND window, UINT message, WPARAM wParam, LPARAM)
         return InitPage(window);
     case WM_COMMAND:
         switch (LOWORD(wParam)) {
-        case IdNext:
-            GetDlgItemTextA(window, IdMainText, Pages.EditText, GroupReadLimit);
-            return EndPage(window, PageGoOn);
+        case IdNext: return AcceptName(window);
         case IdCancel: return EndPage(window, PageCancelled);
         case IdList: return HIWORD(wParam) == LBN_DBLCLK ? PickGroup(window) : 1;
         }

@@ -35,6 +35,14 @@ static bool SendGroupCommands(const char *text, DdeAnswer *answer)
     return held;
 }
 
+// Why a group or item is not named to the shell.
+static const char *UnsendableReason(const char *name)
+{
+    return name[0] ? "its name holds a double quote or a control character, which the shell's "
+                     "commands cannot carry"
+                   : "it has no name to give the shell";
+}
+
 // The log's groups in one conversation with the shell.
 void RemoveGroups(const LogText *log)
 {
@@ -53,14 +61,16 @@ void RemoveGroups(const LogText *log)
     char *text = (char *)malloc(GroupCommandTextSize);
     bool built = text && BuildGroupRemovalText(icons, count, text, GroupCommandTextSize);
     DdeAnswer answer = DdeNoAnswer;
-    if (built) SendGroupCommands(text, &answer);
+    if (built && text[0]) SendGroupCommands(text, &answer);
     free(text);
 
     for (int i = 0; i < count; ++i) {
         bool seen = false;
         for (int j = 0; j < i && !seen; ++j) seen = strcmp(icons[j].Text, icons[i].Text) == 0;
         if (seen) continue;
-        if (!built)
+        if (!IsSendableGroupName(icons[i].Text))
+            NoteLeft("Program group \"%s\": %s", icons[i].Text, UnsendableReason(icons[i].Text));
+        else if (!built)
             NoteLeft("Program group \"%s\": too many items to name to the shell", icons[i].Text);
         else if (!Program.DdePartner)
             NoteLeft("Program group \"%s\": no shell answered", icons[i].Text);
@@ -76,8 +86,6 @@ void RemoveGroups(const LogText *log)
     free(icons);
 }
 
-#define UnsendableReason "its name holds a double quote or a control character, which " \
-    "the shell's commands cannot carry"
 
 static bool SameName(const char *a, const char *b) { return lstrcmpiA(a, b) == 0; }
 
@@ -125,7 +133,9 @@ static void RemoveRecordedGroup(const RecordText *record, const RecordEntry *gro
             continue;
         }
         if (!IsSendableGroupName(group->Text) || !IsSendableGroupName(entry->Name)) {
-            NoteLeft("Program item \"%s\" in \"%s\": " UnsendableReason, entry->Name, group->Text);
+            NoteLeft("Program item \"%s\" in \"%s\": %s", entry->Name, group->Text,
+                     UnsendableReason(IsSendableGroupName(group->Text) ? entry->Name
+                                                                       : group->Text));
             continue;
         }
         CopyText(items[count], RecordTextSize, entry->Name);
@@ -133,7 +143,7 @@ static void RemoveRecordedGroup(const RecordText *record, const RecordEntry *gro
         ++count;
     }
     if (!IsSendableGroupName(group->Text)) {
-        NoteLeft("Program group \"%s\": " UnsendableReason, group->Text);
+        NoteLeft("Program group \"%s\": %s", group->Text, UnsendableReason(group->Text));
         return;
     }
     DdeAnswer answer = DdeDone;

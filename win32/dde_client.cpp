@@ -8,28 +8,30 @@
 enum { WaitSliceMs = 50 };
 
 // Whether the conversation under way reads the execute answer, and what it
-// read.
+// read; whether the execute request has gone to the partner, whose next
+// answers then carry a packed parameter.
 static bool AnswerWanted;
 static DdeAnswer Answer;  // set at the start of each conversation
+static bool ExecutePosted;
 
-static void ReadAnswer(HWND sender, LPARAM lParam)
+// The client's part of the platform's rules: an answer to the initiate
+// carries two atoms, which the client deletes; the answer to the execute
+// request carries the status and the command block packed, which the
+// client unpacks and frees (the block itself it frees after the
+// conversation).
+void RecordDdeAck(HWND sender, LPARAM lParam)
 {
-    if (Program.DdePartner && Program.DdeWaiting && sender == Program.DdePartner) {
+    if (ExecutePosted && sender == Program.DdePartner) {
         UINT_PTR status = 0, handle = 0;
         if (UnpackDDElParam(WM_DDE_ACK, lParam, &status, &handle)) {
-            Answer = (status & DdeAckPositive) ? DdeDone : DdeRefused;
+            if (AnswerWanted && Program.DdeWaiting)
+                Answer = (status & DdeAckPositive) ? DdeDone : DdeRefused;
             FreeDDElParam(WM_DDE_ACK, lParam);
         }
-    } else if (!Program.DdeWaiting) {
-        // An answer to the initiate: its atoms are the client's to delete.
+    } else {
         if (LOWORD(lParam)) GlobalDeleteAtom(LOWORD(lParam));
         if (HIWORD(lParam)) GlobalDeleteAtom(HIWORD(lParam));
     }
-}
-
-void RecordDdeAck(HWND sender, LPARAM lParam)
-{
-    if (AnswerWanted) ReadAnswer(sender, lParam);
     if (!Program.DdePartner)
         Program.DdePartner = sender;
     else
@@ -49,6 +51,7 @@ static bool WaitForInput(DWORD start, DWORD timeoutMs)
 
 static void Converse(HWND dialog, HGLOBAL commands)
 {
+    ExecutePosted = false;
     ATOM application = GlobalAddAtomA("Shell");
     ATOM topic = GlobalAddAtomA("AppProperties");
     // The server's answer to the broadcast reaches DlgViewSetup, which
@@ -66,6 +69,7 @@ static void Converse(HWND dialog, HGLOBAL commands)
     }
     // No partner within the bound: no one to talk to or to terminate.
     if (Program.DdePartner) {
+        ExecutePosted = true;
         PostMessageA(Program.DdePartner, WM_DDE_EXECUTE, (WPARAM)dialog, (LPARAM)commands);
         Program.DdeWaiting = 1;
         start = GetTickCount();
@@ -85,8 +89,6 @@ static void Converse(HWND dialog, HGLOBAL commands)
 
 void HoldDdeConversation(HWND dialog, HGLOBAL commands, DdeAnswer *answer)
 {
-    // The mode stays after the conversation, so that a late answer to the
-    // initiate still has its atoms deleted.
     AnswerWanted = answer != 0;
     Answer = DdeNoAnswer;
     if (answer) {

@@ -18,9 +18,9 @@ enum DdeAnswer { DdeNoAnswer = -1, DdeRefused = 0, DdeDone = 1 };
 
 // An acknowledgement that reached the dialog: while DdePartner is none it
 // names the partner, any later one (from whichever window) clears
-// DdeWaiting. When the conversation asked for the answer, the execute
-// answer's fAck bit is read too, and the acknowledgements' atoms and packed
-// parameter are freed.
+// DdeWaiting. The atoms of an answer to the initiate and the packed
+// parameter of the partner's answer to the execute request are freed; when
+// the conversation asked for the answer, that answer's fAck bit is read.
 void RecordDdeAck(HWND sender, LPARAM lParam);
 
 // One conversation through dialog: initiate, execute the command block, wait

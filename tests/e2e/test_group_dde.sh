@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Program groups through our shell DDE server: the command text exactly as
-# the server received it (short install directory, names with quotes and
-# commas unescaped), the group folder and its links, two servers answering
+# the server received it (short install directory, commas and apostrophes
+# as they are, a caption's double quotes sent as apostrophes), the group
+# folder and its links, two servers answering
 # (only the first hears more), and no server at all (the bounded wait).
 . "$SOURCE_DIR/tests/e2e/lib.sh"
 . "$SOURCE_DIR/tools/shelldde/server.sh"
@@ -49,7 +50,7 @@ run() {
 # expected_text GROUP: what the server must receive.
 expected_text() {
   printf '[CreateGroup("%s")]\n[ShowGroup("%s",1)]\n' "$1" "$1"
-  printf '[AddItem(%s\\app.txt,"The "App", started")]\n' "$short"
+  printf '[AddItem(%s\\app.txt,"The '"'"'App'"'"', started")]\n' "$short"
   printf '[AddItem(%s\\docs\\readme.txt,"Read me, please")]\n' "$short"
   printf '[ShowGroup("%s",6)]\n' "$1"
 }
@@ -68,7 +69,7 @@ same_file() {
 
 # 1. One server: text, log lines, folder and links.
 disk="$CASE/one/disk"
-group='Tools "Best", Ever'
+group="Tools 'Best', Ever"
 product "$disk" "$group"
 mkdir -p "$inst"
 short="$(winepath -s "$(winpath "$inst")" 2>/dev/null | tr -d '\r')"
@@ -82,21 +83,21 @@ expect_eq "$(expected_text "$group")" "$(cat "$CASE/one/server.log")" "command t
 expect_eq "0a" "$(tail -c 1 "$CASE/one/server.log" | od -An -tx1 | tr -d ' ')" "last byte of the text"
 [ "$(od -An -c "$CASE/one/server.log" | grep -c '\\r')" = 0 ] || fail "carriage return in the command text"
 expect_log_lines "$inst" '^Icon ' "Icon Group: $group
-Icon Name: The \"App\", started
+Icon Name: The 'App', started
 Icon Cmd: $short\\app.txt
 Icon Group: $group
 Icon Name: Read me, please
 Icon Cmd: $short\\docs\\readme.txt" "Icon log lines"
 
-folder="$programs/Tools _Best_, Ever"
+folder="$programs/Tools 'Best', Ever"
 expect_file "$folder"
-expect_file "$folder/The _App_, started.lnk"
+expect_file "$folder/The 'App', started.lnk"
 expect_file "$folder/Read me, please.lnk"
-target="$(link_target "$folder/The _App_, started.lnk")"
+target="$(link_target "$folder/The 'App', started.lnk")"
 same_file "$target" "$inst/app.txt" || fail "first link points to [$target]"
 target="$(link_target "$folder/Read me, please.lnk")"
 same_file "$target" "$inst/docs/readme.txt" || fail "second link points to [$target]"
-lnkinfo "$folder/The _App_, started.lnk" | grep -q 'The "App", started' ||
+lnkinfo "$folder/The 'App', started.lnk" | grep -q "The 'App', started" ||
   fail "first link lacks its description"
 stop_shelldde
 
@@ -115,7 +116,7 @@ b="$(cat "$CASE/two/b.log")"
 if [ -n "$a" ]; then got="$a"; other="$b"; else got="$b"; other="$a"; fi
 expect_eq "$(expected_text "$group")" "$got" "text received by the partner"
 expect_eq "" "$other" "text received by the second server"
-expect_file "$programs/$group/The _App_, started.lnk"
+expect_file "$programs/$group/The 'App', started.lnk"
 stop_shelldde
 
 # 3. No server: the run still ends after the bounded wait, with the log moved.

@@ -3,6 +3,7 @@
 #include <stdint.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size && data[0] == '-') count = -count;
     size_t capacity = size && data[0] % 4 == 0 ? 64 + size % 512 : GroupCommandTextSize;
 
+    // What the group page accepts, and a name made sendable, the shell can
+    // carry (when not empty).
+    std::string name = group;
+    MakeSendableName(&name[0]);
+    if (!name.empty() && !IsSendableGroupName(name.c_str())) __builtin_trap();
+    if (!group.empty() && IsGroupFolderName(group.c_str(), nullptr) &&
+        !IsSendableGroupName(group.c_str()))
+        __builtin_trap();
+
     char *block = new char[capacity];
     BuildGroupText(block, capacity, group.c_str(), "C:\\PROGRA~1\\PRODUCT", count, ReadItem,
                    CountAdded, &items);
@@ -64,6 +74,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
         if (end - from + 1 > GroupCommandLineSize - 1) __builtin_trap();
         if (text.compare(from, 9, "[AddItem(") == 0) ++addItems;
+        // One command a line: the names stay between their two quotes, and
+        // nothing before them can close the command.
+        std::string line = text.substr(from, end - from);
+        size_t quote = line.find('"');
+        if (std::count(line.begin(), line.end(), '"') != 2 || line.find(')') < quote ||
+            std::any_of(line.begin(), line.end(), [](char c) { return (unsigned char)c < ' '; }))
+            __builtin_trap();
         from = end + 1;
     }
     if (addItems != items.Added) __builtin_trap();

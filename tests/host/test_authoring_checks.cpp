@@ -206,3 +206,31 @@ TEST(Messages, UsageErrorsSayWhatIsMissing)
     }
     EXPECT_FALSE(fs::exists(work.Dir + "/out"));
 }
+
+// More group items than the 10000 bytes of the group's commands hold: check
+// and pack name the first item line that does not fit.
+TEST(CheckAuthoring, GroupItemsBeyondTheCommandTextAreAnError)
+{
+    Workspace work;
+    Write(work.Dir + "/product/a.exe", std::string("a"));
+    std::string authoring = "[Title]\nDlgTitle=A\nInstalDir=C:\\Program Files\\A\n[Files]\n"
+                            "3,a.exe,a.exe\n[WinGroup]\nGroupTitle=A\n";
+    const int firstItemLine = 8;
+    for (int n = 1; n <= 300; ++n)
+        authoring += "item=a.exe,Program number " + std::to_string(n) + " of the product\n";
+    std::string reports = Lines(CheckAuthoring(authoring, "a", work.Dir + "/product"));
+    int line = 0, item = 0;
+    ASSERT_EQ(sscanf(reports.c_str(), "a:%d: error: item%d and ", &line, &item), 2) << reports;
+    EXPECT_EQ(firstItemLine + item - 1, line);
+    EXPECT_GT(item, 50);
+    EXPECT_LT(item, 300);
+    EXPECT_NE(reports.find("do not fit in the 10000 bytes of the group's commands"),
+              std::string::npos)
+        << reports;
+    std::string error = ErrorOf([&] { Pack(work.Options(authoring)); });
+    EXPECT_NE(error.find("setup.auth:" + std::to_string(line) + ": error: item" +
+                         std::to_string(item) + " and "),
+              std::string::npos)
+        << error;
+    EXPECT_FALSE(fs::exists(work.Dir + "/out"));
+}

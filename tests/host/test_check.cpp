@@ -270,3 +270,85 @@ TEST(Check, ItemLineLengthAgreesWithTheProgram)
         EXPECT_NE(warned, context.Added) << "name of " << nameLength << " characters";
     }
 }
+
+// Names SETUP.EXE would change or refuse before they reach the shell: each
+// reported at its line.
+TEST(Check, GroupNamesTheShellCannotTakeAsWritten)
+{
+    struct {
+        const char *Name, *Group, *Reports;
+    } cases[] = {
+        {"plain", "GroupTitle=Demo\nNumberItem=1\nitem1=a.exe,A, [b] (c)\n", ""},
+        {"quote in the title", "GroupTitle=Say \"Hi\"\n",
+         "s:4: warning: GroupTitle holds a control character or one of"},
+        {"colon in the title", "GroupTitle=A: B\n", "s:4: warning: GroupTitle holds"},
+        {"quote in a caption", "NumberItem=1\nitem1=a.exe,A\")][DeleteGroup(\"V\n",
+         "s:5: warning: item1 name holds a '\"' or a control character; SETUP.EXE sends an "
+         "apostrophe"},
+        {"tab in a caption", "NumberItem=1\nitem1=a.exe,A\tB\n", "s:5: warning: item1 name holds"},
+        {"parenthesis in a command file", "NumberItem=1\nitem1=a)][DeleteGroup(V.exe,A\n",
+         "s:5: error: item1 command file holds a '\"', a ')' or a control character"},
+        {"quote in a command file", "NumberItem=1\nitem1=\"a.exe\",A\n",
+         "s:5: error: item1 command file holds"},
+    };
+    for (const auto &c : cases) {
+        std::string found =
+            Describe(CheckScript(Script("InstalDir=C:\\App\n[WinGroup]\n" + std::string(c.Group))));
+        EXPECT_EQ(found.compare(0, strlen(c.Reports), c.Reports), 0) << c.Name << "\ngave: " << found;
+        if (!*c.Reports) EXPECT_EQ(found, "") << c.Name;
+    }
+}
+
+// More entries on a disk than SETUP.EXE reads, and more items than the
+// group's commands hold: errors, the items' at the first line that does not
+// fit in the text SETUP.EXE builds.
+TEST(Check, LimitsOfADiskAndOfTheGroupText)
+{
+    std::string disk = "NumberDisk=1\n[Disk1]\nNumberFiles=12000\n";
+    for (int n = 1; n <= 12000; ++n)
+        disk += "file" + std::to_string(n) + "=3,F" + std::to_string(n) + ".TXT,f" +
+                std::to_string(n) + ".txt\n";
+    std::string found = Describe(CheckScript(Script(disk)));
+    EXPECT_EQ("s:4: error: NumberFiles=12000 but SETUP.EXE reads at most 10000 entries of a disk\n",
+              found);
+
+    struct {
+        int Items;
+        bool Fits;
+    } counts[] = {{100, true}, {300, false}};
+    for (const auto &c : counts) {
+        std::string group = "InstalDir=C:\\Program Files\\Product\n[WinGroup]\nGroupTitle=Product\n"
+                            "NumberItem=" + std::to_string(c.Items) + "\n";
+        struct Context {
+            std::vector<std::string> Items;
+            int Added = 0;
+        } context;
+        for (int n = 1; n <= c.Items; ++n) {
+            context.Items.push_back("bin\\program" + std::to_string(n) + ".exe,Program number " +
+                                    std::to_string(n) + " of the product");
+            group += "item" + std::to_string(n) + "=" + context.Items.back() + "\n";
+        }
+        // The program's own text: how many items it holds.
+        char text[GroupCommandTextSize];
+        BuildGroupText(
+            text, sizeof text, "Product", "C:\\Program Files\\Product", c.Items,
+            [](void *p, int n, char *dest) {
+                snprintf(dest, ItemLimit, "%s", static_cast<Context *>(p)->Items[n - 1].c_str());
+            },
+            [](void *p, const char *, const ItemEntry &) { ++static_cast<Context *>(p)->Added; },
+            &context);
+        found = Describe(CheckScript(Script(group)));
+        if (c.Fits) {
+            EXPECT_EQ(c.Items, context.Added);
+            EXPECT_EQ("", found) << c.Items;
+            continue;
+        }
+        // Line 1 [Title], 2 InstalDir, 3 [WinGroup], 4 GroupTitle, 5 NumberItem, then the items.
+        int first = context.Added + 1;
+        EXPECT_EQ("s:" + std::to_string(5 + first) + ": error: item" + std::to_string(first) +
+                      " and " + std::to_string(c.Items - first) +
+                      " items after it do not fit in the 10000 bytes of the group's commands; "
+                      "SETUP.EXE leaves them out\n",
+                  found);
+    }
+}

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "tools/setupkit/cdrom.h"
+#include "tools/setupkit/check_authoring.h"
 #include "tools/setupkit/error.h"
 #include "tools/setupkit/fileio.h"
 #include "tools/setupkit/layout.h"
@@ -393,4 +394,33 @@ TEST(PackList, UnreadableOutputIsRefused)
     fs::permissions(work.Dir + "/out/locked", fs::perms::owner_all);
     EXPECT_NE(message.find("locked: cannot read it"), std::string::npos) << message;
     EXPECT_TRUE(fs::exists(work.Dir + "/out/locked/inside.txt"));
+}
+
+// SETUP.EXE reads at most 10000 entries of a disk: a disc with more gives
+// them to further disk sections, whose tags stand in its one folder, and
+// check on the authoring file finds nothing to report.
+TEST(PackCd, MoreEntriesThanADiskSectionHoldsGoToTheNext)
+{
+    Workspace work;
+    std::string authoring = "[Title]\nDlgTitle=Many\n[Files]\n";
+    for (int n = 1; n <= 12000; ++n) {
+        Write(work.Dir + "/product/f/" + std::to_string(n) + ".txt", std::to_string(n));
+        authoring += "3,f/" + std::to_string(n) + ".txt,f" + std::to_string(n) + ".txt\n";
+    }
+    PackOptions options = work.Options(authoring);
+    options.Media = PackOptions::Cd;
+    PackResult result = Pack(options);
+    ASSERT_EQ(result.Disks.size(), 1u);
+    EXPECT_TRUE(result.Warnings.empty()) << result.Warnings[0];
+    EXPECT_EQ(result.Disks[0].Files.size(), 12005u);  // SETUP.EXE, the script, AUTORUN.INF, two tags
+    std::string script = Read(work.Dir + "/out/setup.inf");
+    for (const char *text : {"NumberDisk=2\r\n", "[Disk1]\r\nNumberFiles=10000\r\n",
+                             "file10000=3,10000.TXT,f10000.txt\r\n",
+                             "[Disk2]\r\nNumberFiles=2000\r\n", "file2000=3,12000.TXT,f12000.txt\r\n"})
+        EXPECT_NE(script.find(text), std::string::npos) << text;
+    EXPECT_EQ(script.find("[Disk3]"), std::string::npos);
+    for (const char *file : {"DISK1", "DISK2", "1.TXT", "12000.TXT"})
+        EXPECT_TRUE(fs::exists(work.Dir + "/out/disk1/" + file)) << file;
+    EXPECT_FALSE(fs::exists(work.Dir + "/out/disk2"));
+    EXPECT_TRUE(CheckAuthoring(authoring, "a", work.Dir + "/product").empty());
 }

@@ -21,14 +21,17 @@ TEST(SubstituteInstallDir, ReplacesEveryLowerCasePlaceholderVerbatim)
         {"adjacent", "#s\\#s\\", "D:", "D:\\D:\\"},
         {"capital S", "#S\\bin", "C:\\APP", "#S\\bin"},
         {"no backslash", "#s bin #s", "C:\\APP", "#s bin #s"},
-        {"drive root", "#s\\bin", "C:\\", "C:\\\\bin"},
+        {"drive root", "#s\\bin", "C:\\", "C:\\bin"},
+        {"drive root alone", "#s\\", "C:\\", "C:\\"},
+        {"trailing backslash", "#s\\bin", "C:\\APP\\", "C:\\APP\\bin"},
+        {"second byte of a double-byte character", "#s\\bin", "C:\\\x95\\", "C:\\\x95\\\\bin"},
         {"percent in value", "100% #s\\x", "C:\\APP", "100% C:\\APP\\x"},
         {"double percent", "a%%b #s\\x", "C:\\APP", "a%%b C:\\APP\\x"},
         {"directive in value", "%s %d #s\\x %n", "C:\\APP", "%s %d C:\\APP\\x %n"},
         {"directive, no placeholder", "%s%s%n", "C:\\APP", "%s%s%n"},
         {"percent in directory", "#s\\x", "C:\\100%s%n", "C:\\100%s%n\\x"},
         {"double percent in directory", "#s\\x;#s\\y", "C:\\a%%b", "C:\\a%%b\\x;C:\\a%%b\\y"},
-        {"directory holds a placeholder", "#s\\x", "C:\\#s\\", "C:\\#s\\\\x"},
+        {"directory holds a placeholder", "#s\\x", "C:\\#s\\", "C:\\#s\\x"},
     };
     for (const Case &c : cases) {
         char value[SubstitutedValueSize];

@@ -36,6 +36,38 @@ TEST(Text, JoinPathRefusesWhatDoesNotFit)
 // _vsnprintf leaves a cut text unterminated (returning the capacity or -1),
 // glibc's vsnprintf does not: either way the text ends within the capacity,
 // nothing past it is written, and the cut is reported.
+// One backslash between directory and name, also after a directory that
+// ends in one; a backslash that may be the second byte of a double-byte
+// character is not taken for one.
+TEST(Text, JoinPathAddsOneBackslash)
+{
+    struct {
+        const char *Dir, *Name, *Joined;
+        bool EndsInSeparator;
+    } cases[] = {
+        {"C:\\APP", "a.txt", "C:\\APP\\a.txt", false},
+        {"C:\\", "a.txt", "C:\\a.txt", true},
+        {"C:", "a.txt", "C:\\a.txt", false},
+        {"\\\\server\\share\\", "a", "\\\\server\\share\\a", true},
+        {"\\", "a", "\\a", true},
+        {"", "a", "\\a", false},
+        {"C:\\APP\\", "sub\\a", "C:\\APP\\sub\\a", true},
+        {"C:\\APP/", "a", "C:\\APP/\\a", false},
+        {"C:\\\x95\\", "a", "C:\\\x95\\\\a", false},  // 0x95 0x5C: one character in 932
+        {"C:\\\x95\\\\", "a", "C:\\\x95\\\\a", true},
+    };
+    for (const auto &c : cases) {
+        char path[64];
+        EXPECT_EQ(c.EndsInSeparator, EndsInSeparator(c.Dir)) << c.Dir;
+        EXPECT_TRUE(JoinPath(path, sizeof path, c.Dir, c.Name)) << c.Dir;
+        EXPECT_STREQ(c.Joined, path) << c.Dir;
+    }
+    char exact[9];
+    EXPECT_TRUE(JoinPath(exact, sizeof exact, "C:\\", "abc.d"));
+    EXPECT_FALSE(JoinPath(exact, sizeof exact, "C:\\", "abc.de"));
+    EXPECT_STREQ("", exact);
+}
+
 TEST(Text, FormatTextTerminatesAndReportsACut)
 {
     struct Case {

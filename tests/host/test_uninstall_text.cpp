@@ -25,6 +25,13 @@ TEST(UninstallText, PathInsideDirectory)
         {"C:\\Demo\\...txt", "C:\\Demo", true, true},
         {"C:\\Demo\\a", "", false, false},
         {"", "C:\\Demo", false, false},
+        // A drive-root installation, whose log was written with one or (before)
+        // two backslashes after the drive.
+        {"C:\\a.txt", "C:", true, true},
+        {"C:\\\\a.txt", "C:", true, true},
+        {"C:\\a.txt", "C:\\", true, true},
+        {"C:\\\\docs\\a.txt", "C:\\", true, true},
+        {"D:\\a.txt", "C:", false, false},
     };
     for (const Case &c : cases) {
         EXPECT_EQ(c.inside, PathIsInside(c.path, c.dir)) << c.path << " in " << c.dir;
@@ -57,18 +64,26 @@ static LogRecord Icon(const char *group, const char *name)
     return record;
 }
 
+// A name the shell's commands cannot carry, or none, is never sent: its
+// group or item is left out.
 TEST(UninstallText, GroupRemovalCommands)
 {
-    LogRecord icons[] = {Icon("G \"x\", y", "B, b"), Icon("Other", "C"), Icon("G \"x\", y", "A")};
+    LogRecord icons[] = {Icon("G, [y]", "B, b"),      Icon("Other", "C"),
+                         Icon("G, [y]", "A"),         Icon("Typed\")][DeleteGroup(\"Victim", "D"),
+                         Icon("", "E"),               Icon("Other", "say \"hi\""),
+                         Icon("Other", ""),           Icon("Line\nbreak", "F")};
     char text[512];
-    ASSERT_TRUE(BuildGroupRemovalText(icons, 3, text, sizeof text));
-    EXPECT_STREQ("[ShowGroup(\"G \"x\", y\",0)]\n[DeleteItem(\"B, b\")]\n[DeleteItem(\"A\")]\n"
-                 "[DeleteGroup(\"G \"x\", y\")]\n"
+    ASSERT_TRUE(BuildGroupRemovalText(icons, 8, text, sizeof text));
+    EXPECT_STREQ("[ShowGroup(\"G, [y]\",0)]\n[DeleteItem(\"B, b\")]\n[DeleteItem(\"A\")]\n"
+                 "[DeleteGroup(\"G, [y]\")]\n"
                  "[ShowGroup(\"Other\",0)]\n[DeleteItem(\"C\")]\n[DeleteGroup(\"Other\")]\n",
                  text);
     size_t needed = strlen(text) + 1;
-    EXPECT_TRUE(BuildGroupRemovalText(icons, 3, text, needed));
-    EXPECT_FALSE(BuildGroupRemovalText(icons, 3, text, needed - 1));
+    EXPECT_TRUE(BuildGroupRemovalText(icons, 8, text, needed));
+    EXPECT_FALSE(BuildGroupRemovalText(icons, 8, text, needed - 1));
+    EXPECT_STREQ("", text);
+    // Nothing sendable: an empty text.
+    EXPECT_TRUE(BuildGroupRemovalText(icons + 3, 2, text, sizeof text));
     EXPECT_STREQ("", text);
 }
 

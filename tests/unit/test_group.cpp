@@ -61,9 +61,13 @@ TEST_F(Group, CountsAndMalformedItems)
         {"no section", "[Title]\r\nDlgTitle=x\r\n", "", "[ShowGroup(\"\",6)]\n"},
         {"negative count", Items({"A.EXE,A"}, -2), "G",
          "[CreateGroup(\"G\")]\n[ShowGroup(\"G\",1)]\n[ShowGroup(\"G\",6)]\n"},
-        {"quotes and commas unescaped", Items({"X.EXE,Na\"me, with, commas"}, 1), "A \"q\", b",
-         "[CreateGroup(\"A \"q\", b\")]\n[ShowGroup(\"A \"q\", b\",1)]\n"
-         "[AddItem(D:\\X.EXE,\"Na\"me, with, commas\")]\n[ShowGroup(\"A \"q\", b\",6)]\n"},
+        {"quotes become apostrophes, commas stay", Items({"X.EXE,Na\"me, with, commas"}, 1),
+         "A \"q\", b",
+         "[CreateGroup(\"A 'q', b\")]\n[ShowGroup(\"A 'q', b\",1)]\n"
+         "[AddItem(D:\\X.EXE,\"Na'me, with, commas\")]\n[ShowGroup(\"A 'q', b\",6)]\n"},
+        {"a command file that could end the command", Items({"X).EXE,X", "Y.EXE,Y"}, 2), "G",
+         "[CreateGroup(\"G\")]\n[ShowGroup(\"G\",1)]\n[AddItem(D:\\Y.EXE,\"Y\")]\n"
+         "[ShowGroup(\"G\",6)]\n"},
         {"two commas", Items({"a.exe,b,c"}, 1), "G",
          "[CreateGroup(\"G\")]\n[ShowGroup(\"G\",1)]\n[AddItem(D:\\a.exe,\"b,c\")]\n"
          "[ShowGroup(\"G\",6)]\n"},
@@ -79,7 +83,9 @@ TEST_F(Group, CountsAndMalformedItems)
         EXPECT_EQ(c.Text, Build(c.Group, "D:")) << c.What;
     }
     std::string text = Log();
-    EXPECT_EQ("Icon Group: A \"q\", b\nIcon Name: Na\"me, with, commas\nIcon Cmd: D:\\X.EXE\n"
+    // The names as sent.
+    EXPECT_EQ("Icon Group: A 'q', b\nIcon Name: Na'me, with, commas\nIcon Cmd: D:\\X.EXE\n"
+              "Icon Group: G\nIcon Name: Y\nIcon Cmd: D:\\Y.EXE\n"
               "Icon Group: G\nIcon Name: b,c\nIcon Cmd: D:\\a.exe\n"
               "Icon Group: G\nIcon Name: B\nIcon Cmd: D:\\B.EXE\n"
               "Icon Group: %s%%\nIcon Name: %n%d\nIcon Cmd: D:\\%s.EXE\n",
@@ -167,9 +173,12 @@ struct FakeServer {
     std::vector<HWND> Senders;
     std::string Received;
     LPARAM ExecuteParam = 0;
+    LPARAM PackedAck = 0;  // the packed parameter of its answer to the execute request
 };
 std::vector<FakeServer *> Servers;
 std::vector<HWND> Answered;  // servers in the order they answered the initiate
+// The names of the atoms the servers answer the initiate with.
+std::string AnswerApplication = "Shell", AnswerTopic = "AppProperties";
 
 bool AtomIs(ATOM atom, const char *name)
 {
@@ -192,7 +201,8 @@ LRESULT CALLBACK FakeServerProc(HWND window, UINT message, WPARAM wParam, LPARAM
         if (AtomIs(LOWORD(lParam), "Shell") && AtomIs(HIWORD(lParam), "AppProperties")) {
             Answered.push_back(window);
             SendMessageA((HWND)wParam, WM_DDE_ACK, (WPARAM)window,
-                         MAKELPARAM(GlobalAddAtomA("Shell"), GlobalAddAtomA("AppProperties")));
+                         MAKELPARAM(GlobalAddAtomA(AnswerApplication.c_str()),
+                                    GlobalAddAtomA(AnswerTopic.c_str())));
         }
         break;
     case WM_DDE_EXECUTE: {
@@ -200,9 +210,10 @@ LRESULT CALLBACK FakeServerProc(HWND window, UINT message, WPARAM wParam, LPARAM
         const char *text = (const char *)GlobalLock((HGLOBAL)lParam);
         if (text) server->Received = text;
         GlobalUnlock((HGLOBAL)lParam);
-        if (!server->Silent)
-            PostMessageA((HWND)wParam, WM_DDE_ACK, (WPARAM)window,
-                         PackDDElParam(WM_DDE_ACK, server->Status, (UINT_PTR)lParam));
+        if (!server->Silent) {
+            server->PackedAck = PackDDElParam(WM_DDE_ACK, server->Status, (UINT_PTR)lParam);
+            PostMessageA((HWND)wParam, WM_DDE_ACK, (WPARAM)window, server->PackedAck);
+        }
         break;
     }
     }
@@ -359,6 +370,56 @@ TEST_F(Conversation, AnAskedAnswerIsTheAcknowledgementsFlag)
         EXPECT_EQ("[DeleteGroup(\"My Group\")]\n", first.Received);
         GlobalFree(commands);
         DestroyWindow(dialog);
+    }
+}
+
+// The platform's DDE rules give the client the atoms of each answer to the
+// initiate (two servers answer here) and the packed parameter of the answer
+// to the execute request: none is left once the conversation is over, in
+// the setup's conversation and in the uninstaller's.
+TEST_F(Conversation, TheAnswersAtomsAndPackedParameterAreFreed)
+{
+    Start(first);
+    Start(second);
+    // Atoms of names of their own: the system's shell may hold "Shell".
+    std::string id = std::to_string(GetCurrentProcessId());
+    AnswerApplication = "Shell answered " + id;
+    AnswerTopic = "AppProperties answered " + id;
+    struct Restore {
+        ~Restore() { AnswerApplication = "Shell", AnswerTopic = "AppProperties"; }
+    } restore;
+    ASSERT_EQ(0, GlobalFindAtomA(AnswerApplication.c_str()));
+    ASSERT_EQ(0, GlobalFindAtomA(AnswerTopic.c_str()));
+    for (bool uninstaller : {false, true}) {
+        SCOPED_TRACE(uninstaller ? "uninstaller" : "setup");
+        first.PackedAck = second.PackedAck = 0;
+        Answered.clear();
+        LPARAM packed = 0;
+        if (!uninstaller) {
+            CreateProgramGroup();
+            packed = ByWindow(::Setup.DdePartner).PackedAck;
+            ASSERT_NE(0, packed);
+            // Still unused memory of this process: nothing has run since.
+            EXPECT_EQ(0u, GlobalSize((HGLOBAL)packed)) << "the packed parameter is freed";
+        } else {
+            HWND dialog = CreateDialogParamA(::Setup.Instance, MAKEINTRESOURCEA(WaitDialogTemplate),
+                                             0, DlgViewSetup, 0);
+            HGLOBAL commands = GlobalAlloc(GMEM_DDESHARE, 64);
+            strcpy((char *)GlobalLock(commands), "[ShowGroup(\"My Group\",0)]\n");
+            GlobalUnlock(commands);
+            DdeAnswer answer = DdeNoAnswer;
+            HoldDdeConversation(dialog, commands, &answer);
+            packed = ByWindow(::Setup.DdePartner).PackedAck;
+            ASSERT_NE(0, packed);
+            EXPECT_EQ(0u, GlobalSize((HGLOBAL)packed)) << "the packed parameter is freed";
+            EXPECT_EQ(DdeDone, answer);
+            GlobalFree(commands);
+            DestroyWindow(dialog);
+        }
+        Deliver();
+        EXPECT_EQ(2u, Answered.size());
+        EXPECT_EQ(0, GlobalFindAtomA(AnswerApplication.c_str())) << "an application atom is left";
+        EXPECT_EQ(0, GlobalFindAtomA(AnswerTopic.c_str())) << "a topic atom is left";
     }
 }
 

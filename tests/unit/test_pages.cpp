@@ -437,6 +437,70 @@ TEST_F(GroupPageTest, AnyNameIsAcceptedUpTo249Characters)
     }
 }
 
+// The message box the page opens over itself: its text is kept and it is
+// answered with OK, from a timer, as a user would.
+std::string BoxText;
+int BoxesAnswered;
+
+void CALLBACK AnswerBox(HWND, UINT, UINT_PTR, DWORD)
+{
+    HWND page = ::Setup.CurrentDialog;
+    for (HWND box = FindWindowExA(0, 0, "#32770", 0); box; box = FindWindowExA(0, box, "#32770", 0)) {
+        if (box == page || GetWindow(box, GW_OWNER) != page || !IsWindowVisible(box)) continue;
+        char text[512] = "", caption[64] = "";
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        GetWindowTextA(box, caption, sizeof caption);
+        BoxText = std::string(caption) + "|" + text;
+        ++BoxesAnswered;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return;
+    }
+}
+
+// A name that cannot be a folder, or could end the shell's command, gets a
+// message naming the characters, and the page stays with the name.
+TEST_F(GroupPageTest, ANameNoFolderCanHaveIsRefusedAndThePageStays)
+{
+    SetPrograms(MakeProgramsFolder());
+    const char *message =
+        "Setup|A group name cannot contain any of these characters:\n\\ / : * ? \" < > |";
+    struct { const char *typed; bool refused; } cases[] = {
+        {"Typed\")][DeleteGroup(\"Victim\")][ShowGroup(\"Victim", true},
+        {"a\\b", true}, {"a/b", true}, {"C: drive", true}, {"a*", true}, {"why?", true},
+        {"<a>", true}, {"a|b", true}, {"tab\there", true},
+        {"Group, [1] (x) & 'y'", false}, {"", false},
+    };
+    for (const auto &c : cases) {
+        CopyText(::Setup.EditText, sizeof ::Setup.EditText, "Proposed");
+        BoxText.clear();
+        BoxesAnswered = 0;
+        bool stayed = false;
+        std::string kept;
+        UINT_PTR timer = SetTimer(0, 0, 50, AnswerBox);
+        LONG result = RunPageAsUser(GroupPageTemplate, GroupPageProc, [&](HWND page) {
+            SetDlgItemTextA(page, IdMainText, c.typed);
+            Click(page, IdNext);
+            stayed = PageOpen(page);
+            kept = ItemText(page, IdMainText);
+            if (stayed) {
+                SetDlgItemTextA(page, IdMainText, "Fine Name");
+                Click(page, IdNext);
+            }
+        });
+        KillTimer(0, timer);
+        EXPECT_EQ(PageGoOn, result) << c.typed;
+        EXPECT_EQ(c.refused, stayed) << c.typed;
+        EXPECT_EQ(c.refused ? 1 : 0, BoxesAnswered) << c.typed;
+        EXPECT_EQ(c.refused ? message : "", BoxText) << c.typed;
+        if (c.refused) {
+            EXPECT_EQ(c.typed, kept) << c.typed;
+            EXPECT_STREQ("Fine Name", ::Setup.EditText) << c.typed;
+        } else {
+            EXPECT_STREQ(c.typed, ::Setup.EditText) << c.typed;
+        }
+    }
+}
+
 TEST_F(GroupPageTest, WithoutAProgramsFolderTheListIsEmpty)
 {
     SetPrograms("C:\\No Such Programs Folder");

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/install_record.h"
+#include "engine/registry.h"
 #include "engine/run_record.h"
 #include "engine/script.h"
 #include "engine/transfer.h"
@@ -223,6 +224,36 @@ TEST_F(Transfer, DeviceDirectoriesAreNotMade)
     OpenLog();
     EXPECT_TRUE(CreateInstallDirectories());
     EXPECT_EQ("Made Dir: " + inst + "\\docs\n", CloseLog());
+}
+
+// An install directory that is a drive root is joined with one backslash:
+// the directories and files made, their log lines, and the short form that
+// the group's commands and the registry values take.
+TEST_F(Transfer, ADriveRootInstallDirectoryTakesOneBackslash)
+{
+    std::string name = "root-" + std::to_string(GetCurrentProcessId());
+    WriteWholeFile(src + "\\plain", "plain");
+    UseScript("[SubDir]\r\nNumberDirs=1\r\nDir1=" + name + "\r\n");
+    SubDirCount = 1;
+    strcpy(InstallPath, "C:\\");
+    OpenLog();
+    EXPECT_TRUE(CreateInstallDirectories());
+    EntryPlan plan;
+    ASSERT_TRUE(PlanFileEntry(("3,plain," + name + "\\a.txt").c_str(), &plan));
+    EXPECT_EQ("C:\\" + name + "\\a.txt", std::string(plan.Destination));
+    FileResult result = FileWritten;
+    RunEntryPlan(plan, &result);
+    EXPECT_EQ(FileWritten, result);
+    EXPECT_EQ("Made Dir: C:\\" + name + "\nFile Copy: C:\\" + name + "\\a.txt\n", CloseLog());
+    EXPECT_EQ("plain", ReadWholeFile("C:\\" + name + "\\a.txt"));
+    DeleteFileA(("C:\\" + name + "\\a.txt").c_str());
+    RemoveDirectoryA(("C:\\" + name).c_str());
+
+    char shortDir[MAX_PATH];
+    ShortInstallDir(shortDir, sizeof shortDir, "C:\\");
+    EXPECT_STREQ("C:", shortDir);
+    ShortInstallDir(shortDir, sizeof shortDir, inst.c_str());
+    EXPECT_EQ(inst.substr(inst.size() - 5), std::string(shortDir).substr(strlen(shortDir) - 5));
 }
 
 TEST_F(Transfer, LocaleChoosesTheSource)

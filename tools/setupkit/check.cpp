@@ -159,8 +159,13 @@ private:
             Read(*key, DlgTitleLimit, KeyNameDlgTitle);
         if (const ProfileKey *key = profile_.Key(SectionTitle, KeyNameInstalDir))
             installDir_ = Read(*key, InstalDirLimit, KeyNameInstalDir);
-        if (const ProfileKey *key = profile_.Key(SectionWinGroup, KeyNameGroupTitle))
-            Read(*key, GroupTitleLimit, KeyNameGroupTitle);
+        if (const ProfileKey *key = profile_.Key(SectionWinGroup, KeyNameGroupTitle)) {
+            groupTitle_ = Read(*key, GroupTitleLimit, KeyNameGroupTitle);
+            if (!IsGroupFolderName(groupTitle_.c_str(), nullptr))
+                Report(key->Line, false,
+                       KeyNameGroupTitle " holds a control character or one of \\ / : * ? \" "
+                       "< > |, which no group name can; the user must type another name");
+        }
     }
 
     void CheckSubDirs()
@@ -215,6 +220,10 @@ private:
             std::string section = DiskNamePrefix + std::to_string(disk);
             int line;
             long files = Count(section, KeyNameNumberFiles, 0, &line);
+            if (files > MaxNumberFiles)
+                Report(line, true,
+                       "NumberFiles=" + std::to_string(files) + " but SETUP.EXE reads at most " +
+                           std::to_string(MaxNumberFiles) + " entries of a disk");
             ForEachNumbered(section, FileKeyPrefix, files, line, KeyNameNumberFiles,
                             [&](const ProfileKey &key, long) {
                                 CheckFileEntry(key, disk, &staged);
@@ -350,7 +359,74 @@ private:
                                        key.Name + " makes a group command longer than " +
                                            std::to_string(GroupCommandLineSize - 1) +
                                            " characters; SETUP.EXE leaves it out");
+                            if (strpbrk(entry.CommandFile, "\")") || HasControl(entry.CommandFile))
+                                Report(key.Line, true,
+                                       key.Name + " command file holds a '\"', a ')' or a "
+                                                  "control character, which would end the "
+                                                  "shell's command; SETUP.EXE leaves it out");
+                            if (strchr(entry.Name, '"') || HasControl(entry.Name))
+                                Report(key.Line, false,
+                                       key.Name + " name holds a '\"' or a control character; "
+                                                  "SETUP.EXE sends an apostrophe or a space "
+                                                  "in its place");
                         });
+        CheckGroupText(count);
+    }
+
+    // The group's commands as SETUP.EXE builds them, with the script's group
+    // title and install directory: the first item that does not fit in the
+    // command text, when one parses and fits a line but is left out.
+    void CheckGroupText(long count)
+    {
+        struct Items {
+            Checker *Self = nullptr;
+            long Read = 0;
+            std::vector<bool> Added;
+        } items;
+        items.Self = this;
+        items.Added.assign((size_t)std::max(0L, std::min<long>(count, MaxNumberItem)) + 1, false);
+        auto read = [](void *context, int n, char *text) {
+            Items *items = static_cast<Items *>(context);
+            items->Read = n;
+            const ProfileKey *key =
+                items->Self->profile_.Key(SectionWinGroup, ItemKeyPrefix + std::to_string(n));
+            snprintf(text, ItemLimit, "%s", key ? key->Value.c_str() : "");
+        };
+        auto added = [](void *context, const char *, const ItemEntry &) {
+            Items *items = static_cast<Items *>(context);
+            items->Added[items->Read] = true;
+        };
+        const int last = (int)items.Added.size() - 1;
+        std::vector<char> text(GroupCommandTextSize);
+        BuildGroupText(text.data(), text.size(), groupTitle_.c_str(), installDir_.c_str(), last,
+                       read, added, &items);
+        std::vector<bool> fit = items.Added;
+        // Unbounded, only a line's own length leaves an item out.
+        std::vector<char> unbounded((size_t)(last + 3) * GroupCommandLineSize);
+        items.Added.assign(items.Added.size(), false);
+        BuildGroupText(unbounded.data(), unbounded.size(), groupTitle_.c_str(),
+                       installDir_.c_str(), last, read, added, &items);
+        int first = 0, left = 0;
+        for (int n = 1; n <= last; ++n)
+            if (items.Added[n] && !fit[n]) {
+                if (!first) first = n;
+                ++left;
+            }
+        if (!first) return;
+        const ProfileKey *key = profile_.Key(SectionWinGroup, ItemKeyPrefix + std::to_string(first));
+        Report(key->Line, true,
+               key->Name + (left > 1 ? " and " + std::to_string(left - 1) + " items after it do"
+                                     : std::string(" does")) +
+                   " not fit in the " + std::to_string(GroupCommandTextSize) +
+                   " bytes of the group's commands; SETUP.EXE leaves " +
+                   (left > 1 ? "them" : "it") + " out");
+    }
+
+    static bool HasControl(const char *text)
+    {
+        for (const unsigned char *at = (const unsigned char *)text; *at; ++at)
+            if (*at < ' ' || *at == 0x7F) return true;
+        return false;
     }
 
     // With the disks beside the script: sources missing from their disk, and
@@ -375,6 +451,7 @@ private:
     std::string disksDir_;
     const CodePage &codePage_;
     std::string installDir_;
+    std::string groupTitle_;
     int numberDisk_ = 0;
     DiskSources disks_;
     std::vector<ScriptFileEntry> entries_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "core/entries.h"
+#include "core/script_keys.h"
 #include "tools/setupkit/authoring.h"
 #include "tools/setupkit/derive_subdirs.h"
 #include "tools/setupkit/error.h"
@@ -115,10 +116,12 @@ private:
             entries.push_back(entry);
         }
         NameDiskFiles(entries, DiskNameRule::Fat);
+        // As pack spreads them on a disc; floppies hold fewer still.
+        int disks = SpreadOverSections(entries, MaxNumberFiles);
         SizeInst sizeInst;
         if (const AuthoredValue *given = authoring_.TitleValue("SizeInst"))
             sizeInst = {std::stoull(given->Value), given->Line};
-        Script script = WriteScript(authoring_, entries, 1, sizeInst, codePage_);
+        Script script = WriteScript(authoring_, entries, disks, sizeInst, codePage_);
         for (const Diagnostic &unwritable : EncodeScript(script, codePage_)) found_.push_back(unwritable);
         for (const Diagnostic &finding : CheckScript(script.Text(), "", codePage_)) {
             int origin = finding.Line <= (int)script.Lines.size()

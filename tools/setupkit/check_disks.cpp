@@ -47,7 +47,11 @@ bool DiskSources::Find(int disk, const std::string &scriptName, uint64_t *size)
     std::string lower = Lower(name);
     for (char &c : lower)
         if (c == '\\') c = '/';
-    for (const std::string &dir : {disksDir_ + "/disk" + std::to_string(disk), disksDir_}) {
+    // A disc keeps every disk section's files in its one folder, disk1.
+    std::string own = disksDir_ + "/disk" + std::to_string(disk), disc = disksDir_ + "/disk1";
+    struct stat info;
+    bool folder = stat(own.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    for (const std::string &dir : {folder ? own : disc, disksDir_}) {
         auto &listing = listings_[dir];
         if (listing.empty()) listing = ListDirectory(dir);
         // Only the last component is looked up in any case.

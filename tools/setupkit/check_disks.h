@@ -34,8 +34,9 @@ public:
     {
     }
 
-    // Finds a source of a disk: disk<n>/name, or name beside the script, the
-    // last component in any case. size receives its expanded size: the
+    // Finds a source of a disk: disk<n>/name (disk1/name when there is no
+    // folder disk<n>, as on a disc), or name beside the script, the last
+    // component in any case. size receives its expanded size: the
     // length in its LZ header, or its own size.
     bool Find(int disk, const std::string &name, uint64_t *size);
 

@@ -223,6 +223,12 @@ int AssignDisks(std::vector<PackEntry> &entries, const LayoutItem &firstDiskFile
     return entries.empty() ? 1 : entries.back().Disk;
 }
 
+int SpreadOverSections(std::vector<PackEntry> &entries, int perDisk)
+{
+    for (size_t i = 0; i < entries.size(); ++i) entries[i].Disk = 1 + (int)(i / perDisk);
+    return entries.empty() ? 1 : entries.back().Disk;
+}
+
 namespace {
 
 std::vector<InstallSizeEntry> SizeEntriesOf(const std::vector<PackEntry> &entries)

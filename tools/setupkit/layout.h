@@ -103,6 +103,12 @@ int AssignDisks(std::vector<PackEntry> &entries, const LayoutItem &firstDiskFile
                 const DiskGeometry &geometry, const std::string &authoringName = "",
                 const std::string &tooBigHint = "");
 
+// Gives the entries of one disc to disk sections of at most perDisk entries
+// each, in list order, as SETUP.EXE reads no more of one disk: the files all
+// stay in the disc's one folder, which carries the tag of every section.
+// Returns the number of sections.
+int SpreadOverSections(std::vector<PackEntry> &entries, int perDisk);
+
 struct SizeInst {
     uint64_t Kilobytes = 0;
     int Line = 0;  // the authoring line that gave it; 0 when computed

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "core/crc32.h"
+#include "core/script_keys.h"
 #include "authoring.h"
 #include "cdrom.h"
 #include "check.h"
@@ -109,6 +110,7 @@ private:
     void PrepareDisc()
     {
         size_t files = web_ ? 3 : 4;  // SETUP.EXE, the script, the tag, AUTORUN.INF
+        files += (entries_.size() + MaxNumberFiles - 1) / MaxNumberFiles;  // more sections' tags
         const std::string ignored = web_ ? "the \"newdisk\" before this file is ignored: a download is one disc"
                                          : "the \"newdisk\" before this file is ignored: a CD is one disc";
         for (PackEntry &entry : entries_) {
@@ -218,6 +220,7 @@ private:
                                       cd_ ? "; --disk-size 80min holds more"
                                           : "; a larger --disk-size or --media cd holds it");
             if (cd_ && numberDisk_ > 1) throw DiscTooSmall(first);
+            if (cd_) numberDisk_ = SpreadOverSections(entries_, MaxNumberFiles);
             sizeInst_ = DecideSizeInst(entries_, authoring_, options_.MarginKb);
             script_ = WriteScript(authoring_, entries_, numberDisk_, sizeInst_, codePage_);
             EncodeScriptOrThrow(script_, codePage_, options_.AuthoringPath);
@@ -264,7 +267,9 @@ private:
         CheckReplaceable(out);
         StagingDirectory staging(out);
         const std::string &dir = staging.Path();
-        for (int disk = 1; disk <= numberDisk_; ++disk) {
+        // A disc has one folder for all its disk sections.
+        const int folders = cd_ ? 1 : numberDisk_;
+        for (int disk = 1; disk <= folders; ++disk) {
             std::string diskDir = dir + "/disk" + std::to_string(disk);
             MakeDirectory(diskDir);
             PackedDisk packed;
@@ -280,9 +285,9 @@ private:
                 put(ScriptName(), setupIn_);
                 if (cd_ && !web_) put(AutorunName, Bytes(autorun_.begin(), autorun_.end()));
             }
-            put(TagName(disk), Bytes());
+            for (int tag = disk; tag <= (cd_ ? numberDisk_ : disk); ++tag) put(TagName(tag), Bytes());
             for (const PackEntry &entry : entries_)
-                if (entry.Disk == disk)
+                if (cd_ || entry.Disk == disk)
                     for (const DiskFile &part : entry.Parts) put(part.DiskName, part.Stored);
             packed.FreeBytes = (geometry_.Clusters - used) * geometry_.ClusterBytes();
             for (const std::string &name : packed.Files) SetFileTime(diskDir + "/" + name, time);
