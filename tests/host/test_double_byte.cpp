@@ -20,6 +20,7 @@
 #include "core/text.h"
 #include "core/uninstall_text.h"
 #include "core/wininit_text.h"
+#include "tools/shelldde/commands.h"
 
 namespace {
 
@@ -424,6 +425,27 @@ TEST(DoubleByte, WininitText)
         ASSERT_NE(0u, size) << c.What;
         EXPECT_EQ(c.Has, strcmp(edited, c.Text) == 0) << c.What;
         EXPECT_TRUE(WininitHasDeletion(edited, size, c.Path)) << c.What;
+    }
+}
+
+// The shell server's group and link names.
+TEST(DoubleByte, ShellServerFileNames)
+{
+    struct Case {
+        const char *What;
+        int CodePage;
+        const char *Name, *File;
+    } cases[] = {
+        {"single-byte", 1252, Cp932So "x", "\x83_x"},
+        {"932", 932, Cp932So Cp932Hyou "|" Cp932Po, Cp932So Cp932Hyou "_" Cp932Po},
+        {"932 lead byte at the end", 932, "a\x83", "a\x83"},
+        {"950", 950, Cp950Xu "\\", Cp950Xu "_"},
+    };
+    for (const Case &c : cases) {
+        UsingCodePage page(TestOf(c.CodePage));
+        char file[64];
+        ASSERT_TRUE(MakeFileName(c.Name, file, sizeof file)) << c.What;
+        EXPECT_STREQ(c.File, file) << c.What;
     }
 }
 
