@@ -12,7 +12,7 @@ BUILD_PACKAGES = cmake ninja-build g++ g++-mingw-w64-i686 pkg-config libmspack-d
 # sanitizer tool chain and the tools the tests compare with.
 PACKAGES = $(BUILD_PACKAGES) wine wine32:i386 xvfb xauth \
   mscompress imagemagick fonts-liberation liblnk-utils file clang libclang-rt-14-dev \
-  googletest mtools \
+  googletest mtools locales \
   wine64 g++-mingw-w64-x86-64-posix osslsigncode openssl xorriso
 # The host builds: setupkit for Linux, and the sanitizer build of the pure code
 # with its unit tests and fuzz targets.

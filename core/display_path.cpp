@@ -13,7 +13,9 @@ bool MakeDisplayPathWith(char *path, ComponentNamer namer, void *context)
     char result[DisplayPathSize];
     FormatText(result, sizeof result, "%c:\\", path[0]);
     size_t componentStart = DriveRootLength;
-    for (size_t i = DriveRootLength + 1; i <= length; i++) {
+    // From the character after the first one of the first component.
+    for (size_t i = DriveRootLength; i < length;) {
+        i = (size_t)(NextChar(path + i) - path);
         char kept = path[i];
         if (kept != '\\' && kept != 0) continue;
         if (i > componentStart) {  // an empty component (doubled or trailing backslash) adds nothing
@@ -33,6 +35,13 @@ bool MakeDisplayPathWith(char *path, ComponentNamer namer, void *context)
     }
     CopyText(path, DisplayPathSize, result);
     return true;
+}
+
+size_t DriveRootSize(const char *text)
+{
+    const char *end = text;
+    for (int n = 0; n < DriveRootLength && *end; ++n) end = NextChar(end);
+    return (size_t)(end - text);
 }
 
 bool FormatProposal(char *dest, size_t capacity, const char *displayPath,

@@ -23,6 +23,10 @@ typedef bool (*ComponentNamer)(void *context, const char *prefix, char *name,
 // path unchanged and returns false; so does an empty path.
 bool MakeDisplayPathWith(char *path, ComponentNamer namer, void *context);
 
+// The bytes of the first DriveRootLength characters of text, or of the
+// whole text when it is shorter: the root whose free space the page shows.
+size_t DriveRootSize(const char *text);
+
 // The proposal after a directory was entered: the display path followed by
 // the product title, when it fits in capacity; false (dest unspecified)
 // otherwise, so that nothing cut is ever proposed.

@@ -20,7 +20,12 @@ bool SameRecordSubject(const RecordEntry *a, const RecordEntry *b)
 
 static unsigned long HashName(unsigned long hash, const char *text)
 {
-    for (; *text; ++text) hash = (hash ^ (unsigned char)FoldCase(*text)) * 16777619UL & 0xFFFFFFFFUL;
+    bool second = false;  // the second byte of a character is not folded
+    for (; *text; ++text) {
+        char c = second ? *text : FoldCase(*text);
+        hash = (hash ^ (unsigned char)c) * 16777619UL & 0xFFFFFFFFUL;
+        second = !second && IsLeadByte(*text);
+    }
     return (hash ^ 0xFF) * 16777619UL & 0xFFFFFFFFUL;
 }
 

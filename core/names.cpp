@@ -30,7 +30,7 @@ bool IsDeviceName(const char *name) { return IsDeviceNameRange(name, strlen(name
 // The end of the component that starts at component.
 static const char *ComponentEnd(const char *component)
 {
-    while (*component && *component != '\\' && *component != '/') ++component;
+    while (*component && *component != '\\' && *component != '/') component = NextChar(component);
     return component;
 }
 

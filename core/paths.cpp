@@ -6,7 +6,7 @@
 
 void DeriveSourceDir(char *moduleName)
 {
-    char *backslash = strrchr(moduleName, '\\');
+    char *backslash = FindLastChar(moduleName, '\\');
     if (backslash)
         *backslash = 0;
     else
@@ -32,19 +32,20 @@ void SubstituteInstallDir(char *value, const char *directory)
     result[0] = 0;
     const char *rest = value;
     const char *found;
-    while ((found = strstr(rest, "#s\\")) != 0) {
+    bool fits = true;  // after a cut nothing more is added
+    while (fits && (found = strstr(rest, "#s\\")) != 0) {
         char before[SubstitutedValueSize];
         size_t length = (size_t)(found - rest);
         if (length >= sizeof before) length = sizeof before - 1;
         memcpy(before, rest, length);
         before[length] = 0;
-        AppendText(result, sizeof result, before);
-        AppendText(result, sizeof result, directory);
+        fits = AppendText(result, sizeof result, before) &&
+               AppendText(result, sizeof result, directory);
         // The placeholder's backslash stays, unless the directory ends in
         // one (a drive root).
         rest = found + (EndsInSeparator(directory) ? 3 : 2);
     }
-    AppendText(result, sizeof result, rest);
+    if (fits) AppendText(result, sizeof result, rest);
     CopyText(value, SubstitutedValueSize, result);
 }
 
@@ -52,7 +53,7 @@ static bool IsPathSeparator(char c) { return c == '\\' || c == '/'; }
 
 static size_t SkipName(const char *path, size_t at)
 {
-    while (path[at] && !IsPathSeparator(path[at])) ++at;
+    while (path[at] && !IsPathSeparator(path[at])) at = (size_t)(NextChar(path + at) - path);
     return at;
 }
 

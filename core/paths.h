@@ -24,7 +24,8 @@ void DeriveTempDir(char *tempDir, size_t capacity, unsigned returned,
 // Replaces every "#s\" in value (a buffer of SubstitutedValueSize characters,
 // changed in place) by directory and a backslash (only the directory when
 // it ends in one, as C:\ does: EndsInSeparator). Any "%" is copied
-// unchanged; a result that does not fit is cut to 255 characters.
+// unchanged; a result that does not fit is cut to 255 bytes (254 where the
+// 255th would be half a character).
 void SubstituteInstallDir(char *value, const char *directory);
 
 // The levels of a directory path, top first: each is the path up to the end

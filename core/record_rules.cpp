@@ -50,7 +50,9 @@ int KeysToRemove(const RecordEntry *entry, char (*keys)[RecordTextSize], int max
 {
     size_t top = strlen(entry->CreatedKey);
     size_t size = strlen(entry->Text);
-    if (top == 0 || top > size || (size > top && entry->Text[top] != '\\')) return 0;
+    if (top == 0 || top > size ||
+        (size > top && (entry->Text[top] != '\\' || !IsCharStart(entry->Text, top))))
+        return 0;
     if (!SameFoldedRange(entry->Text, entry->CreatedKey, top)) return 0;
     int count = 0;
     char key[RecordTextSize];
@@ -58,7 +60,7 @@ int KeysToRemove(const RecordEntry *entry, char (*keys)[RecordTextSize], int max
     while (count < max) {
         CopyText(keys[count++], RecordTextSize, key);
         if (strlen(key) <= top) break;
-        char *backslash = strrchr(key, '\\');
+        char *backslash = FindLastChar(key, '\\');
         if (!backslash) break;
         *backslash = 0;
     }

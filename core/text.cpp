@@ -16,7 +16,10 @@ bool CopyText(char *dest, size_t capacity, const char *source)
     if (capacity == 0) return false;
     size_t length = strlen(source);
     bool fits = length < capacity;
-    if (!fits) length = capacity - 1;
+    if (!fits) {
+        length = capacity - 1;
+        if (!IsCharStart(source, length)) --length;  // not half a character
+    }
     memmove(dest, source, length);
     dest[length] = 0;
     return fits;
@@ -62,8 +65,7 @@ bool FormatText(char *dest, size_t capacity, const char *format, ...)
 bool EndsInSeparator(const char *dir)
 {
     size_t length = strlen(dir);
-    return length && dir[length - 1] == '\\' &&
-           (length == 1 || (unsigned char)dir[length - 2] < 0x80);
+    return length && dir[length - 1] == '\\' && IsCharStart(dir, length - 1);
 }
 
 bool JoinPath(char *dest, size_t capacity, const char *dir, const char *name)
@@ -75,16 +77,46 @@ bool JoinPath(char *dest, size_t capacity, const char *dir, const char *name)
     return true;
 }
 
+LeadByteTest LeadByte;
+
+bool IsLeadByte(char c) { return LeadByte && LeadByte((unsigned char)c); }
+
+const char *NextChar(const char *text) { return text + (IsLeadByte(*text) && text[1] ? 2 : 1); }
+
+char *FindChar(const char *text, char c)
+{
+    for (; *text; text = NextChar(text))
+        if (*text == c) return (char *)text;
+    return 0;
+}
+
+char *FindLastChar(const char *text, char c)
+{
+    const char *found = 0;
+    for (; *text; text = NextChar(text))
+        if (*text == c) found = text;
+    return (char *)found;
+}
+
+bool IsCharStart(const char *text, size_t at)
+{
+    const char *end = text + at;
+    while (text < end) text = NextChar(text);
+    return text == end;
+}
+
 bool SameFoldedRange(const char *a, const char *b, size_t size)
 {
-    for (size_t i = 0; i < size; ++i)
-        if (FoldCase(a[i]) != FoldCase(b[i])) return false;
+    bool second = false;  // a[i] is the second byte of a character
+    for (size_t i = 0; i < size; ++i) {
+        if (second ? a[i] != b[i] : FoldCase(a[i]) != FoldCase(b[i])) return false;
+        second = !second && IsLeadByte(a[i]);
+    }
     return true;
 }
 
 bool SameFolded(const char *a, const char *b)
 {
-    for (; *a && *b; ++a, ++b)
-        if (FoldCase(*a) != FoldCase(*b)) return false;
-    return *a == *b;
+    size_t size = strlen(a);
+    return size == strlen(b) && SameFoldedRange(a, b, size);
 }

@@ -17,7 +17,7 @@ static bool HasDotComponent(const char *path)
     const char *at = path;
     while (*at) {
         const char *end = at;
-        while (*end && !IsSeparator(*end)) ++end;
+        while (*end && !IsSeparator(*end)) end = NextChar(end);
         size_t size = (size_t)(end - at);
         if ((size == 1 && at[0] == '.') || (size == 2 && at[0] == '.' && at[1] == '.'))
             return true;
@@ -30,15 +30,20 @@ static bool HasDotComponent(const char *path)
 // without a trailing separator of dir; 0 otherwise.
 static size_t MatchDirectory(const char *path, const char *dir)
 {
-    size_t size = strlen(dir);
-    while (size > 0 && IsSeparator(dir[size - 1])) --size;
+    size_t size = 0;  // up to the end of the last character that is no separator
+    for (const char *at = dir; *at; at = NextChar(at))
+        if (!IsSeparator(*at)) size = (size_t)(NextChar(at) - dir);
     if (size == 0) return 0;
+    bool second = false;  // dir[i] is the second byte of a character
     for (size_t i = 0; i < size; ++i) {
         if (!path[i]) return 0;
-        if (IsSeparator(path[i]) && IsSeparator(dir[i])) continue;
-        if (FoldCase(path[i]) != FoldCase(dir[i])) return 0;
+        if (second ? path[i] != dir[i]
+                   : !(IsSeparator(path[i]) && IsSeparator(dir[i])) &&
+                         FoldCase(path[i]) != FoldCase(dir[i]))
+            return 0;
+        second = !second && IsLeadByte(dir[i]);
     }
-    return size;
+    return second ? 0 : size;  // a lead byte without its second byte ends no name
 }
 
 bool PathIsInside(const char *path, const char *dir)
@@ -66,7 +71,7 @@ int PathDepth(const char *path)
 {
     int depth = 0;
     bool inName = false;
-    for (const char *at = path; *at; ++at) {
+    for (const char *at = path; *at; at = NextChar(at)) {
         if (IsSeparator(*at)) {
             inName = false;
         } else if (!inName) {

@@ -48,9 +48,11 @@ bool IsHeader(const char *text, Line line, bool *isRename)
     size_t begin = line.begin, end = line.end;
     Trim(text, &begin, &end);
     if (begin >= end || text[begin] != '[') return false;
-    const char *close = (const char *)memchr(text + begin, ']', end - begin);
-    if (!close) return false;
-    size_t nameBegin = begin + 1, nameEnd = (size_t)(close - text);
+    size_t close = begin + 1;
+    while (close < end && text[close] != ']')
+        close += IsLeadByte(text[close]) && close + 1 < end ? 2 : 1;
+    if (close >= end) return false;
+    size_t nameBegin = begin + 1, nameEnd = close;
     Trim(text, &nameBegin, &nameEnd);
     *isRename = SameFolded(text + nameBegin, nameEnd - nameBegin, WininitSection,
                            sizeof WininitSection - 1);

@@ -44,7 +44,7 @@ static void FindKeyToCreate(HKEY root, const char *subkey)
     HKEY key;
     char path[RecordTextSize];
     if (!subkey[0] || !CopyText(path, sizeof path, subkey)) return;
-    for (char *at = path;; ++at) {
+    for (char *at = path;; at = NextChar(at)) {
         if (*at && *at != '\\') continue;
         char kept = *at;
         *at = 0;

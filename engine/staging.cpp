@@ -110,7 +110,7 @@ static bool StagingDirectoryOf(const char *directory, char *staging)
 static void StagingBase(const char *destination, char *base)
 {
     CopyText(base, MAX_PATH, destination);
-    const char *slash = strrchr(destination, '\\');
+    const char *slash = FindLastChar(destination, '\\');
     if (!slash || slash == destination) return;
     char directory[MAX_PATH], staging[MAX_PATH], name[MAX_PATH];
     size_t parent = (size_t)(slash - destination);

@@ -50,7 +50,7 @@ static bool MadeDestinationDirectory(const char *destination)
     char directory[PathBufferSize];
     CopyText(directory, sizeof directory, destination);
     char *name = 0;
-    for (char *at = directory; *at; ++at)
+    for (char *at = directory; *at; at = NextChar(at))
         if (*at == '\\' || *at == '/') name = at;
     if (!name || name == directory) return false;
     *name = 0;

@@ -34,17 +34,14 @@ bool MakeDisplayPath(char *path)
     return MakeDisplayPathWith(path, ShellDisplayName, 0);
 }
 
-static void CutAfterRoot(char *path)
-{
-    if (strlen(path) > 3) path[3] = 0;
-}
+// Cuts the path after its third character, never inside one.
+static void CutAfterRoot(char *path) { path[DriveRootSize(path)] = 0; }
 
 // Shows the free space of the root that the text starts with; text is scratch.
 static void ShowAvailable(HWND window, char *text, size_t capacity)
 {
-    char root[4];
-    CopyText(root, sizeof root, text);
-    Pages.AvailableKb = GetFreeSpaceKb(root);
+    CutAfterRoot(text);
+    Pages.AvailableKb = GetFreeSpaceKb(text);
     FormatText(text, capacity, "%ld Kb", (long)Pages.AvailableKb);
     SetDlgItemTextA(window, IdAvailableSpace, text);
 }

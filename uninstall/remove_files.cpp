@@ -75,11 +75,11 @@ bool ReachedThroughLink(const char *path, const char *base)
     size_t baseLength = strlen(base);
     char prefix[MAX_PATH];
     if (!CopyText(prefix, sizeof prefix, path)) return true;
-    for (size_t i = baseLength + 1; prefix[i]; ++i) {
-        if (prefix[i] != '\\') continue;
-        prefix[i] = 0;
+    for (char *at = prefix + baseLength + 1; *at; at = NextChar(at)) {
+        if (*at != '\\') continue;
+        *at = 0;
         bool link = IsLink(prefix);
-        prefix[i] = '\\';
+        *at = '\\';
         if (link) return true;
     }
     return IsLink(path);

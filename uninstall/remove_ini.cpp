@@ -7,6 +7,7 @@
 
 #include "report.h"
 #include "core/record_rules.h"
+#include "core/text.h"
 #include "core/uninstall_text.h"
 
 // A control character is no value of a profile: it marks a missing entry.
@@ -35,7 +36,7 @@ static void RemoveEntry(const char *section, const char *name)
 
 void RemoveIniEntry(const LogRecord *record)
 {
-    const char *file = strrchr(record->Text, '\\');
+    const char *file = FindLastChar(record->Text, '\\');
     file = file ? file + 1 : record->Text;
     if (lstrcmpiA(file, "win.ini") != 0) {
         NoteLeft("%s [%s] %s: not the win.ini", record->Text, record->Section, record->Name);

@@ -34,9 +34,9 @@ size_t RootLength(const char *full)
 {
     if (full[0] && full[1] == ':' && full[2] == '\\') return 3;
     if (full[0] != '\\' || full[1] != '\\') return 0;
-    const char *server = strchr(full + 2, '\\');
+    const char *server = FindChar(full + 2, '\\');
     if (!server || server == full + 2) return 0;
-    const char *share = strchr(server + 1, '\\');
+    const char *share = FindChar(server + 1, '\\');
     if (!share) return strlen(full);
     return share == server + 1 ? 0 : (size_t)(share - full) + 1;
 }
@@ -54,7 +54,7 @@ bool LongFormByFind(const char *full, char *dest, size_t capacity)
     result[root] = 0;
     const char *at = full + root;
     while (*at) {
-        const char *end = strchr(at, '\\');
+        const char *end = FindChar(at, '\\');
         size_t size = end ? (size_t)(end - at) : strlen(at);
         if (size == 0) {  // a doubled or trailing backslash
             at += 1;
@@ -96,7 +96,7 @@ void LongForm(const char *path, char *dest, size_t capacity)
 void DirectoryOf(const char *path, char *dest, size_t capacity)
 {
     CopyText(dest, capacity, path);
-    char *backslash = strrchr(dest, '\\');
+    char *backslash = FindLastChar(dest, '\\');
     if (backslash) *backslash = 0;
 }
 

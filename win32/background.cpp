@@ -22,10 +22,12 @@ void RegisterMainWindowClass(HINSTANCE instance)
     }
 }
 
+// The system's character set, so that a title in its script shows as
+// written; a Western system gets the same font as with ANSI_CHARSET.
 HFONT CreateTitleFont()
 {
     return CreateFontA(GetSystemMetrics(SM_CYSCREEN) / TitleHeightDivisor, 0, 0, 0, FW_BOLD, 1, 0, 0,
-                       ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Times New Roman");
 }
 

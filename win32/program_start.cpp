@@ -6,6 +6,7 @@
 #include <stdlib.h>
 
 #include "core/command_line.h"
+#include "core/text.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int show);
 
@@ -37,6 +38,7 @@ static void RunConstructors()
 void WinMainCRTStartup()
 {
     __set_app_type(2);  // _GUI_APP
+    LeadByte = IsDBCSLeadByte;  // names are in the system's code page
     RunConstructors();
     STARTUPINFOA startup;
     startup.cb = sizeof startup;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "core/display_path.h"
+#include "tests/host/code_pages.h"
 
 static bool SameName(void *context, const char *prefix, char *name, size_t capacity)
 {
@@ -17,7 +18,7 @@ static bool SameName(void *context, const char *prefix, char *name, size_t capac
     return true;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+static int Check(const uint8_t *data, size_t size)
 {
     std::string input((const char *)data, size);
     input = input.substr(0, strnlen(input.c_str(), input.size()));
@@ -38,6 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     delete[] buffer;
 
+    // The root is whole characters, three at most.
+    size_t root = DriveRootSize(path.c_str()), at = 0;
+    for (int n = 0; n < 3 && at < path.size(); ++n) at += CharBytes(path.c_str() + at, LeadByte);
+    if (root != at) __builtin_trap();
+
     char proposal[250];
     if (FormatProposal(proposal, sizeof proposal, path.c_str(), shown.c_str()) &&
         std::string(proposal) != path + shown)
@@ -54,5 +60,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (DirectoryEntryName(entry) && (entry[0] != '\\' || strlen(entry) + 1 != path.size()))
         __builtin_trap();
     delete[] entry;
+    return 0;
+}
+
+// Every input in a single-byte code page and in each double-byte one.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    ForEachCodePage([&](LeadByteTest) { Check(data, size); });
     return 0;
 }

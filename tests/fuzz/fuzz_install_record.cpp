@@ -9,6 +9,7 @@
 
 #include "core/install_record.h"
 #include "core/record_rules.h"
+#include "tests/host/code_pages.h"
 
 static void CheckEntry(const RecordEntry &entry)
 {
@@ -19,7 +20,7 @@ static void CheckEntry(const RecordEntry &entry)
     if (entry.Kind == RecordReg && (entry.Root < 0 || entry.Root > 3)) __builtin_trap();
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+static int Check(const uint8_t *data, size_t size)
 {
     // An exactly sized, unterminated copy: a read past the end is caught.
     char *text = new char[size ? size : 1];
@@ -63,5 +64,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         if (seen != count) __builtin_trap();
     }
     delete[] text;
+    return 0;
+}
+
+// Every input in a single-byte code page and in each double-byte one.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    ForEachCodePage([&](LeadByteTest) { Check(data, size); });
     return 0;
 }

@@ -7,8 +7,9 @@
 
 #include "core/log_reader.h"
 #include "core/uninstall_text.h"
+#include "tests/host/code_pages.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+static int Check(const uint8_t *data, size_t size)
 {
     // An exactly sized, unterminated copy: a read past the end is caught.
     char *text = new char[size ? size : 1];
@@ -45,5 +46,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         }
     }
     delete[] text;
+    return 0;
+}
+
+// Every input in a single-byte code page and in each double-byte one.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    ForEachCodePage([&](LeadByteTest) { Check(data, size); });
     return 0;
 }

@@ -1,14 +1,18 @@
 // Fuzz target for the bootstrap's directory derivations, the placeholder
 // substitution, the directory levels, the status line and the log header. Input: a value, a line
-// feed, a directory (the substitution); the same bytes serve the others.
+// feed, a directory (the substitution); the same bytes serve the others, in
+// a single-byte code page and in each double-byte one.
 #include <stdint.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "core/log_header.h"
 #include "core/paths.h"
 #include "core/progress_text.h"
+#include "tests/host/code_pages.h"
 
 // What the substitution must give: every "#s\" replaced, then cut to 255.
 static std::string Substituted(const std::string &value, const std::string &directory)
@@ -20,10 +24,22 @@ static std::string Substituted(const std::string &value, const std::string &dire
         at = found + 2;
     }
     result += value.substr(at);
-    return result.substr(0, SubstitutedValueSize - 1);
+    return result;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+// The offsets of the characters of text, and its end.
+static std::vector<size_t> CharStarts(const std::string &text, LeadByteTest test)
+{
+    std::vector<size_t> starts;
+    size_t at = 0;
+    for (; at < text.size(); at += CharBytes(text.c_str() + at, test)) starts.push_back(at);
+    starts.push_back(at);
+    return starts;
+}
+
+static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+static void Check(const uint8_t *data, size_t size, LeadByteTest test)
 {
     std::string input((const char *)data, size);
     input = input.substr(0, strnlen(input.c_str(), input.size()));  // no inner terminator
@@ -37,7 +53,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     char *buffer = new char[SubstitutedValueSize];
     memcpy(buffer, value.c_str(), value.size() + 1);
     SubstituteInstallDir(buffer, directory.c_str());
-    if (Substituted(value, directory) != buffer) __builtin_trap();
+    // Cut at 255 bytes, or one less where a double-byte character would be
+    // cut in half.
+    std::string substituted = Substituted(value, directory);
+    size_t kept = strlen(buffer);
+    if (substituted.compare(0, kept, buffer) != 0 ||
+        (kept < SubstitutedValueSize - 1 && kept != substituted.size() &&
+         !(test && kept == SubstitutedValueSize - 2)))
+        __builtin_trap();
     delete[] buffer;
 
     // The module name as GetModuleFileNameA leaves it in a 150-character buffer.
@@ -45,7 +68,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string name = input.substr(0, 149);
     memcpy(module, name.c_str(), name.size() + 1);
     DeriveSourceDir(module);
-    size_t cut = name.rfind('\\');
+    size_t cut = std::string::npos;
+    for (size_t at : CharStarts(name, test))
+        if (at < name.size() && name[at] == '\\') cut = at;
     if (cut == std::string::npos ? strcmp(module, ".") != 0 : name.substr(0, cut) != module)
         __builtin_trap();
     delete[] module;
@@ -61,18 +86,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // Each level ends at a separator or the end, after the root and after the
     // level before it; the last one is the whole path without its trailing
     // separators.
+    // Levels end where a character starts, never after a separator.
     const char *path = input.c_str();
+    std::vector<size_t> starts = CharStarts(input, test);
     size_t root = DirectoryRootLength(path), previous = 0;
     if (root > input.size()) __builtin_trap();
     for (size_t end = NextDirectoryLevel(path, 0); end; end = NextDirectoryLevel(path, end)) {
         if (end <= previous || end <= root || end > input.size()) __builtin_trap();
-        if (path[end] && path[end] != '\\' && path[end] != '/') __builtin_trap();
-        if (path[end - 1] == '\\' || path[end - 1] == '/') __builtin_trap();
+        size_t index = (size_t)(std::lower_bound(starts.begin(), starts.end(), end) - starts.begin());
+        if (index == starts.size() || starts[index] != end) __builtin_trap();
+        if (path[end] && !IsSeparator(path[end])) __builtin_trap();
+        if (IsSeparator(path[starts[index - 1]])) __builtin_trap();
         previous = end;
     }
-    size_t last = input.find_last_not_of("\\/");
-    bool levels = last != std::string::npos && last >= root;
-    if (previous != (levels ? last + 1 : 0)) __builtin_trap();
+    // The last level ends after the last character that is no separator.
+    size_t last = 0;
+    for (size_t i = 0; i + 1 < starts.size(); ++i)
+        if (!IsSeparator(path[starts[i]])) last = starts[i + 1];
+    bool levels = last > root;
+    if (previous != (levels ? last : 0)) __builtin_trap();
 
     size_t capacity = size ? data[size - 1] % 64 + 1 : 1;
     char *line = new char[capacity];
@@ -99,5 +131,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         strlen(header) >= capacity)
         __builtin_trap();
     delete[] header;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    ForEachCodePage([&](LeadByteTest test) { Check(data, size, test); });
     return 0;
 }

@@ -7,8 +7,9 @@
 #include <string>
 
 #include "core/wininit_text.h"
+#include "tests/host/code_pages.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+static int Check(const uint8_t *data, size_t size)
 {
     // The first line of the input is the path, the rest the file's text.
     const char *bytes = (const char *)data;
@@ -41,5 +42,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     size_t againLength = AddWininitDeletion(dest.data(), length, path.c_str(), &again[0],
                                             again.size());
     if (againLength != length || memcmp(again.data(), dest.data(), length) != 0) __builtin_trap();
+    return 0;
+}
+
+// Every input in a single-byte code page and in each double-byte one.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    ForEachCodePage([&](LeadByteTest) { Check(data, size); });
     return 0;
 }

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "core/group_commands.h"
+#include "core/text.h"
 
 size_t NextCommandLine(const char *text, size_t length, size_t at, char *line,
                        size_t capacity)
@@ -91,7 +92,7 @@ static bool ParseShowGroup(const char *args, size_t size, GroupCommand *command)
 // its extension.
 static void NameFromCommand(const char *target, char *name, size_t capacity)
 {
-    const char *base = strrchr(target, '\\');
+    const char *base = FindLastChar(target, '\\');
     base = base ? base + 1 : target;
     size_t size = strlen(base);
     const char *dot = strrchr(base, '.');
@@ -174,6 +175,11 @@ bool MakeFileName(const char *name, char *dest, size_t capacity)
     for (size_t i = 0; i < size; ++i) {
         unsigned char c = (unsigned char)name[i];
         dest[i] = (c < 0x20 || strchr("\\/:*?\"<>|", c)) ? '_' : (char)c;
+        // A double-byte character stays whole, whatever its second byte.
+        if (IsLeadByte(name[i]) && i + 1 < size) {
+            ++i;
+            dest[i] = name[i];
+        }
     }
     dest[size] = 0;
     // The file system drops a trailing dot or blank, which would change the
@@ -190,7 +196,7 @@ bool ItemWorkingDirectory(const char *command, char *workDir, size_t capacity)
     workDir[0] = 0;
     size_t size = strlen(command);
     if (size >= capacity) return false;
-    const char *backslash = strrchr(command, '\\');
+    const char *backslash = FindLastChar(command, '\\');
     if (backslash) CopyPart(workDir, capacity, command, (size_t)(backslash - command));
     return true;
 }

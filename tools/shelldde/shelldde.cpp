@@ -24,6 +24,7 @@
 #include <string.h>
 
 #include "commands.h"
+#include "core/text.h"
 #include "win32/dde_client.h"  // the acknowledgement's fAck bit
 
 static const char ServerClass[] = "ShellDdeServer";
@@ -267,6 +268,7 @@ static bool ReadOptions(int *timeoutSeconds)
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
 {
     int timeoutSeconds = 0;
+    LeadByte = IsDBCSLeadByte;  // names come in the system's code page
     if (!ReadOptions(&timeoutSeconds)) return 1;
     CoInitialize(0);
     if (!SHGetSpecialFolderPathA(0, ProgramsDir, CSIDL_PROGRAMS, TRUE)) ProgramsDir[0] = 0;
