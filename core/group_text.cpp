@@ -83,12 +83,12 @@ void MakeSendableName(char *name)
             *at = ' ';
 }
 
-bool IsGroupFolderName(const char *name, LeadByteTest isLeadByte)
+bool IsGroupFolderName(const char *name)
 {
     for (const unsigned char *at = (const unsigned char *)name; *at; ++at) {
         // Second bytes are 0x40 and above: a quote or a control character
         // after a lead byte is one of its own.
-        if (isLeadByte && isLeadByte(*at) && at[1] >= 0x40) {
+        if (IsLeadByte(*at) && at[1] >= 0x40) {
             ++at;
             continue;
         }

@@ -43,12 +43,7 @@ bool IsSendableGroupName(const char *name);
 // control character a space, so that it stays one quoted argument.
 void MakeSendableName(char *name);
 
-// Tells whether a byte begins a double-byte character in the code page of
-// the text.
-typedef bool (*LeadByteTest)(unsigned char byte);
-
 // Whether a typed group name can name the group's folder: no control
 // character and none of \ / : * ? " < > |. The second byte of a double-byte
-// character is no character of its own (isLeadByte null: a single-byte code
-// page). An empty name passes.
-bool IsGroupFolderName(const char *name, LeadByteTest isLeadByte);
+// character is no character of its own (LeadByte). An empty name passes.
+bool IsGroupFolderName(const char *name);

@@ -65,14 +65,12 @@ static INT_PTR PickGroup(HWND window)
     return 1;
 }
 
-static bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByteEx(CP_ACP, byte) != 0; }
-
 // The name becomes a folder and the argument of the shell's commands: one
 // that cannot be either is refused, and the page stays.
 static INT_PTR AcceptName(HWND window)
 {
     GetDlgItemTextA(window, IdMainText, Pages.EditText, GroupReadLimit);
-    if (IsGroupFolderName(Pages.EditText, IsLeadByte)) return EndPage(window, PageGoOn);
+    if (IsGroupFolderName(Pages.EditText)) return EndPage(window, PageGoOn);
     MessageBoxA(window, "A group name cannot contain any of these characters:\n\\ / : * ? \" < > |",
                 "Setup", MB_OK | MB_ICONEXCLAMATION);
     return 1;

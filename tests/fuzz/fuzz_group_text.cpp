@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     std::string name = group;
     MakeSendableName(&name[0]);
     if (!name.empty() && !IsSendableGroupName(name.c_str())) __builtin_trap();
-    if (!group.empty() && IsGroupFolderName(group.c_str(), nullptr) &&
+    if (!group.empty() && IsGroupFolderName(group.c_str()) &&
         !IsSendableGroupName(group.c_str()))
         __builtin_trap();
 

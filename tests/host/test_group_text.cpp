@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/group_text.h"
+#include "code_pages.h"
 
 namespace {
 
@@ -134,10 +135,6 @@ TEST(GroupText, NoNameBecomesACommand)
     }
 }
 
-// Lead bytes of a double-byte code page in the manner of 932: 0x81-0x9F and
-// 0xE0-0xFC begin a character whose second byte may be a backslash or '|'.
-bool LeadOf932(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || byte >= 0xE0; }
-
 TEST(GroupText, FolderNamesOfTheGroupPage)
 {
     struct {
@@ -155,16 +152,17 @@ TEST(GroupText, FolderNamesOfTheGroupPage)
         {"a\tb", nullptr, false}, {"a\nb", nullptr, false}, {"a\x7f", nullptr, false},
         {"\xe9t\xe9", nullptr, true},
         // The second byte of a double-byte character is none of its own.
-        {"\x95\x5c\x8e\xa6", LeadOf932, true},
-        {"\x83\x7c", LeadOf932, true},
+        {"\x95\x5c\x8e\xa6", Lead932, true},
+        {"\x83\x7c", Lead932, true},
         {"\x95\x5c", nullptr, false},
-        {"\x95\x5c\\", LeadOf932, false},
-        {"\x95", LeadOf932, true},
-        {"\x95\"", LeadOf932, false},  // a quote is never a second byte
-        {"\x95\t", LeadOf932, false},
+        {"\x95\x5c\\", Lead932, false},
+        {"\x95", Lead932, true},
+        {"\x95\"", Lead932, false},  // a quote is never a second byte
+        {"\x95\t", Lead932, false},
     };
     for (const auto &c : cases) {
-        EXPECT_EQ(c.Folder, IsGroupFolderName(c.Name, c.Lead)) << c.Name;
+        UsingCodePage codePage(c.Lead);
+        EXPECT_EQ(c.Folder, IsGroupFolderName(c.Name)) << c.Name;
         // What the page accepts the shell can carry, empty aside.
         if (c.Folder && c.Name[0] && !c.Lead) {
             EXPECT_TRUE(IsSendableGroupName(c.Name)) << c.Name;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "core/paths.h"
+#include "code_pages.h"
 
 namespace {
 
@@ -33,6 +34,7 @@ TEST(SubstituteInstallDir, ReplacesEveryLowerCasePlaceholderVerbatim)
         {"double percent in directory", "#s\\x;#s\\y", "C:\\a%%b", "C:\\a%%b\\x;C:\\a%%b\\y"},
         {"directory holds a placeholder", "#s\\x", "C:\\#s\\", "C:\\#s\\x"},
     };
+    UsingCodePage codePage(Lead932);
     for (const Case &c : cases) {
         char value[SubstitutedValueSize];
         strcpy(value, c.Value);

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "core/text.h"
+#include "code_pages.h"
 
 TEST(Text, CopyAndAppendAtExactFitAndOneTooSmall)
 {
@@ -56,6 +57,7 @@ TEST(Text, JoinPathAddsOneBackslash)
         {"C:\\\x95\\", "a", "C:\\\x95\\\\a", false},  // 0x95 0x5C: one character in 932
         {"C:\\\x95\\\\", "a", "C:\\\x95\\\\a", true},
     };
+    UsingCodePage codePage(Lead932);
     for (const auto &c : cases) {
         char path[64];
         EXPECT_EQ(c.EndsInSeparator, EndsInSeparator(c.Dir)) << c.Dir;

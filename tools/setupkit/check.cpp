@@ -161,7 +161,7 @@ private:
             installDir_ = Read(*key, InstalDirLimit, KeyNameInstalDir);
         if (const ProfileKey *key = profile_.Key(SectionWinGroup, KeyNameGroupTitle)) {
             groupTitle_ = Read(*key, GroupTitleLimit, KeyNameGroupTitle);
-            if (!IsGroupFolderName(groupTitle_.c_str(), nullptr))
+            if (!IsGroupFolderName(codePage_.SingleByteView(groupTitle_).c_str()))
                 Report(key->Line, false,
                        KeyNameGroupTitle " holds a control character or one of \\ / : * ? \" "
                        "< > |, which no group name can; the user must type another name");
