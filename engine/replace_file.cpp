@@ -16,7 +16,7 @@
 // Renames path to a fresh set-aside name (into aside). 1 when set aside, 0
 // when no file was there, -1 on failure (the error left in GetLastError).
 // *made tells whether the staging directory was made for it; the directory
-// is aside cut at *directoryLength.
+// is aside cut at *directoryLength (beside path when a file has its name).
 static int SetAside(const char *path, char *aside, size_t *directoryLength, bool *made)
 {
     const char *slash = strrchr(path, '\\');
@@ -25,7 +25,8 @@ static int SetAside(const char *path, char *aside, size_t *directoryLength, bool
                               (int)(slash - path), path))
         return -1;
     *made = CreateDirectoryA(aside, 0) != 0;
-    *directoryLength = strlen(aside);
+    // A file of that name leaves only the place beside the file.
+    *directoryLength = *made || DirectoryIsPresent(aside) ? strlen(aside) : (size_t)(slash - path);
     for (int n = 0; n < NameTries; ++n) {
         if (!FormatText(aside + *directoryLength, MAX_PATH - *directoryLength, SetAsideFormat,
                         slash + 1, n))
