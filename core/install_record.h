@@ -32,7 +32,9 @@ enum RecordKind {
                       // Prior*, CreatedKey: the topmost key the installation made
     RecordIni,        // Text: section, Name: entry, Value: written, Prior*
     RecordGroup,      // Text: group; Flag: it existed before
-    RecordItem        // Text: group, Name: item; Flag: it existed before
+    RecordItem,       // Text: group, Name: item; Flag: it existed before
+    RecordShared      // Text: a file whose shared reference count the
+                      // installation raised; Size: by how much in all
 };
 
 // What stood at a registry value or win.ini entry before the installation.

@@ -8,7 +8,7 @@
 #define RecordEndKeyword "End"
 
 // Each entry's keyword, indexed by RecordKind (0 is none).
-enum { RecordKeywordCount = 8 };
+enum { RecordKeywordCount = 9 };
 extern const char *const RecordKeywords[RecordKeywordCount];
 
 inline bool NeedsEscape(unsigned char c) { return c <= ' ' || c == '%' || c == 0x7F; }

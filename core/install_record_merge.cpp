@@ -63,6 +63,11 @@ void MergeRecordEntry(RecordEntry *earlier, const RecordEntry *later)
     case RecordIni:
         memcpy(earlier->Value, later->Value, sizeof earlier->Value);
         break;
+    case RecordShared:
+        // Each run raised the count: the uninstaller lowers it by them all.
+        earlier->Size = later->Size > 0xFFFFFFFFUL - earlier->Size ? 0xFFFFFFFFUL
+                                                                   : earlier->Size + later->Size;
+        break;
     default:  // groups and items: whether they existed is the first run's
         break;
     }

@@ -10,7 +10,7 @@
 enum { MaxFields = 10, CrcDigits = 8 };
 
 const char *const RecordKeywords[RecordKeywordCount] = {
-    0, "Title", "Dir", "File", "Reg", "Ini", "Group", "Item"};
+    0, "Title", "Dir", "File", "Reg", "Ini", "Group", "Item", "Shared"};
 
 void StartRecordEntry(RecordEntry *entry, int kind)
 {
@@ -194,6 +194,10 @@ bool ParseRecordLine(const char *line, size_t size, RecordEntry *entry)
         ok = count == 4 && ParseFlag(fields[1], &entry->Flag) &&
              ParseText(fields[2], entry->Text, sizeof entry->Text, 0) &&
              ParseText(fields[3], entry->Name, sizeof entry->Name, 0);
+        break;
+    case RecordShared:
+        ok = count == 3 && ParseNumber(fields[1], 0xFFFFFFFFUL, &entry->Size) && entry->Size &&
+             ParseText(fields[2], entry->Text, sizeof entry->Text, 0);
         break;
     }
     if (!ok) StartRecordEntry(entry, 0);

@@ -155,6 +155,11 @@ bool FormatRecordLine(const RecordEntry *entry, char *line, size_t capacity)
         PutField(&out, entry->Text);
         PutField(&out, entry->Name);
         break;
+    case RecordShared:
+        PutNumber(&out, entry->Size);
+        PutField(&out, entry->Text);
+        if (!entry->Size) out.Fits = false;  // raised by nothing: no such line
+        break;
     }
     // Values that are out of their range would not read back the same.
     if ((entry->Kind == RecordReg && (entry->Root < 0 || entry->Root > 3)) ||

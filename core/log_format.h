@@ -27,6 +27,9 @@
 #define LogIconGroupPrefix "Icon Group: "
 #define LogIconNamePrefix "Icon Name: "
 #define LogIconCmdPrefix "Icon Cmd: "
+// A shared file whose reference count could not be raised (no rights to
+// HKEY_LOCAL_MACHINE): the uninstaller keeps it. Not read back.
+#define LogSharedNotCountedPrefix "Shared Not Counted: "
 
 #define LogTitleFormat LogTitlePrefix "%s\n"
 #define LogSourceFormat LogSourcePrefix "%s\n"
@@ -45,3 +48,4 @@
 #define LogIconNameFormat LogIconNamePrefix "%s\n"
 // The short install directory and the item's command file.
 #define LogIconCmdFormat LogIconCmdPrefix "%s\\%s\n"
+#define LogSharedNotCountedFormat LogSharedNotCountedPrefix "%s\n"

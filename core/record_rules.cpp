@@ -12,10 +12,15 @@ FileFate DecideFile(const RecordEntry *entry, FilePlace place, const FileFound *
     // through a link, and nothing outside is judged by its content.
     if (place == PlaceShared) return FileKeptShared;
     if (place == PlaceOutside) return FileKeptOutside;
+    return DecideContent(entry, found);
+}
+
+FileFate DecideContent(const RecordEntry *entry, const FileFound *found)
+{
     if (found->ThroughLink) return FileKeptLink;
     if (!found->Exists) return FileGoneAlready;
     if (found->IsDirectory) return FileKeptDirectory;
-    if (entry->Flag) return FileKeptStoodBefore;
+    if (!entry || entry->Flag) return FileKeptStoodBefore;
     if (!found->Read) return FileKeptUnread;
     if (found->Size != entry->Size || found->Crc != entry->Crc) return FileKeptChanged;
     return FileRemove;
@@ -31,6 +36,9 @@ const char *FileFateReason(FileFate fate)
     case FileKeptLink: return "reached through a junction or symbolic link";
     case FileKeptShared: return "shared, in the Windows or system directory";
     case FileKeptOutside: return "outside the install directory";
+    case FileKeptStillUsed: return "shared, and other programs still count on it";
+    case FileKeptNoCount: return "shared, and its reference count is missing";
+    case FileKeptCountUnchanged: return "shared, and its reference count could not be lowered";
     default: return 0;
     }
 }

@@ -34,10 +34,16 @@ enum FileFate {
     FileKeptDirectory,    // a directory stands there now
     FileKeptLink,         // reached through a junction or symbolic link
     FileKeptShared,       // in the Windows or system directory
-    FileKeptOutside       // outside the install and temporary directories
+    FileKeptOutside,      // outside the install and temporary directories
+    FileKeptStillUsed,    // its shared reference count is above zero still
+    FileKeptNoCount,      // its shared reference count is missing
+    FileKeptCountUnchanged // its shared reference count could not be lowered
 };
 
 FileFate DecideFile(const RecordEntry *entry, FilePlace place, const FileFound *found);
+// What stands there now against what the installation wrote (entry: its
+// File entry, null when it only found the file): the place left aside.
+FileFate DecideContent(const RecordEntry *entry, const FileFound *found);
 // The report's reason for a kept file, or null for the other fates.
 const char *FileFateReason(FileFate fate);
 

@@ -88,7 +88,9 @@ void SetSourceOpenedHook(SourceOpenedHook hook);
 void BeginStagingDirectories();
 void EndStagingDirectories();
 // Removes a staging directory that a run which crashed left in directory,
-// with what it holds. True when there was one and it is gone.
+// with the staged files it holds; a file set aside there goes back to
+// directory when its name is free there, and is deleted when it is not.
+// True when there was one and it is gone.
 bool RemoveStagingLeftovers(const char *directory);
 
 // Where the platform has SetFileInformationByHandle (Windows Vista and
@@ -100,15 +102,12 @@ void UseRenameThroughHandle(bool allowed);
 // Puts the closed file from in place of to, replacing a file there; across
 // drives the file is copied. The NT family does it in one MoveFileExA. The
 // Windows 95 family has no MoveFileExA: a file at to is renamed aside to
-// "<to>.~oNN", from is renamed into place, then the set-aside file is
-// deleted (renamed back when the second rename fails).
+// "<to's directory>\~STAGING.TMP\<name>.~oNN", from is renamed into place,
+// then the set-aside file is deleted (renamed back when the second rename
+// fails). A crash between those two renames leaves to missing and its old
+// content under the set-aside name: RemoveStagingLeftovers puts that right.
 bool MoveReplacing(const char *from, const char *to);
 
-// A crash between those two renames leaves to missing and its old content
-// under the set-aside name. In directory, each set-aside file whose file is
-// missing is renamed back, and one whose file is present is deleted. Returns
-// how many were handled.
-int RecoverSetAsideFiles(const char *directory);
 // The name a set-aside name ("<name>.~oNN") was made from; false for any
 // other name or when it does not fit.
 bool SetAsideTarget(const char *name, char *original, size_t capacity);

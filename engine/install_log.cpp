@@ -5,6 +5,7 @@
 
 #include "fileops.h"
 #include "core/log_format.h"
+#include "core/paths.h"
 #include "core/text.h"
 
 enum { LogHeaderSize = 120 };
@@ -43,10 +44,16 @@ void CloseInstallLog(FILE *log, const char *tempDir, const char *installPath)
     // An install directory that is the temporary directory (in any spelling)
     // holds the log already: moving it onto itself could only lose it.
     if (IsSameFile(from, to)) return;
-    // Copied beside the older log first, so that the replacement is a rename
-    // on the log's own drive (one step on the NT family, through a set-aside
-    // name on the 95 family): a crash leaves the older log or the new one,
-    // never a part.
+    // On one drive (the same root) the log is renamed into place: one step
+    // on the NT family, through a set-aside name on the 95 family.
+    size_t root = DirectoryRootLength(tempDir);
+    if (root && root == DirectoryRootLength(installPath) && SameFoldedRange(tempDir, installPath, root)) {
+        MoveReplacing(from, to);
+        return;
+    }
+    // Across drives it is copied beside the older log first, so that the
+    // replacement is still a rename: a crash leaves the older log or the new
+    // one, never a part.
     char copy[MAX_PATH];
     if (FormatText(copy, sizeof copy, "%s%s", installPath, "\\~" InstallLogName) &&
         CopyFileA(from, copy, FALSE) && MoveReplacing(copy, to))

@@ -7,16 +7,30 @@
 #include "win32/platform.h"
 
 // The set-aside name of a replaced file on the Windows 95 family: its name
-// with ".~oNN" added.
-#define SetAsideFormat "%s.~o%02d"
+// with ".~oNN" added, in the staging directory of its directory, a directory
+// of SETUP.EXE's own, so that the recovery after a crash touches no one
+// else's file.
+#define SetAsideFormat "\\%s.~o%02d"
 #define SetAsideSuffix ".~o"
 
-// Renames path to a fresh set-aside name beside it. 1 when set aside, 0 when
-// no file was there, -1 on failure (the error left in GetLastError).
-static int SetAside(const char *path, char *aside)
+// Renames path to a fresh set-aside name (into aside). 1 when set aside, 0
+// when no file was there, -1 on failure (the error left in GetLastError).
+// *made tells whether the staging directory was made for it; the directory
+// is aside cut at *directoryLength (beside path when a file has its name).
+static int SetAside(const char *path, char *aside, size_t *directoryLength, bool *made)
 {
+    const char *slash = strrchr(path, '\\');
+    *made = false;
+    if (!slash || !FormatText(aside, MAX_PATH, "%.*s\\" StagingDirectoryName,
+                              (int)(slash - path), path))
+        return -1;
+    *made = CreateDirectoryA(aside, 0) != 0;
+    // A file of that name leaves only the place beside the file.
+    *directoryLength = *made || DirectoryIsPresent(aside) ? strlen(aside) : (size_t)(slash - path);
     for (int n = 0; n < NameTries; ++n) {
-        if (!FormatText(aside, MAX_PATH, SetAsideFormat, path, n)) break;
+        if (!FormatText(aside + *directoryLength, MAX_PATH - *directoryLength, SetAsideFormat,
+                        slash + 1, n))
+            break;
         if (MoveFileA(path, aside)) return 1;
         DWORD error = GetLastError();
         if (error == ERROR_FILE_NOT_FOUND) return 0;
@@ -34,16 +48,16 @@ bool MoveReplacing(const char *from, const char *to)
     // one into place, then the old one deleted; a failed second rename puts
     // the old one back.
     char aside[MAX_PATH];
-    int setAside = SetAside(to, aside);
-    if (setAside < 0) return false;
-    if (!MoveFileA(from, to)) {
-        DWORD error = GetLastError();
-        if (setAside) MoveFileA(aside, to);
-        SetLastError(error);
-        return false;
-    }
-    if (setAside) DeleteFileA(aside);
-    return true;
+    size_t directoryLength = 0;
+    bool made;
+    int setAside = SetAside(to, aside, &directoryLength, &made);
+    bool moved = setAside >= 0 && MoveFileA(from, to);
+    DWORD error = GetLastError();
+    if (setAside > 0) moved ? DeleteFileA(aside) : MoveFileA(aside, to);
+    aside[directoryLength] = 0;
+    if (made) RemoveDirectoryA(aside);
+    SetLastError(error);
+    return moved;
 }
 
 bool SetAsideTarget(const char *name, char *original, size_t capacity)
@@ -53,33 +67,6 @@ bool SetAsideTarget(const char *name, char *original, size_t capacity)
     memcpy(original, name, length);
     original[length] = 0;
     return true;
-}
-
-int RecoverSetAsideFiles(const char *directory)
-{
-    char pattern[MAX_PATH];
-    if (!FormatText(pattern, sizeof pattern, "%s\\*" SetAsideSuffix "??", directory)) return 0;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    int handled = 0;
-    do {
-        char name[MAX_PATH], aside[MAX_PATH], original[MAX_PATH];
-        // The pattern also matches short names: the long name decides.
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
-            !SetAsideTarget(found.cFileName, name, sizeof name) ||
-            !JoinPath(aside, sizeof aside, directory, found.cFileName) ||
-            !JoinPath(original, sizeof original, directory, name))
-            continue;
-        // Missing: the crash came between the renames, the old file goes
-        // back. Present: the new file was in place, the old one is dropped.
-        bool restored = GetFileAttributesA(original) == INVALID_FILE_ATTRIBUTES
-                            ? MoveFileA(aside, original) != 0
-                            : DeleteFileA(aside) != 0;
-        if (restored) ++handled;
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return handled;
 }
 
 // SetFileInformationByHandle (Windows Vista and later) renames a file through

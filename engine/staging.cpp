@@ -31,7 +31,6 @@ size_t LengthBeforeNumberedSuffix(const char *name, const char *marker)
 // Wine, which in a directory of a thousand files costs more than writing
 // the file; in the staging directory nothing else stands. It is on the same
 // drive, so the staged file is still renamed into place.
-#define StagingDirectoryName "~STAGING.TMP"
 enum { StagingDirectorySlots = 16 };
 
 static bool StagingInDirectories;
@@ -42,8 +41,11 @@ static char StagingDirectories[StagingDirectorySlots][MAX_PATH];
 static bool IsStagedName(const char *name) { return LengthBeforeNumberedSuffix(name, StagingMarker) != 0; }
 
 // Deletes the staged files a crashed run may have left in a staging
-// directory. Nothing else is touched: a directory of that name that someone
-// else made keeps its files, and then stays.
+// directory, and puts right the files it set aside there on the 95 family:
+// one whose file is missing (the crash came between the two renames) goes
+// back, one whose file is present (the new one was in place) is dropped.
+// Nothing else is touched: a directory of that name that someone else made
+// keeps its files, and then stays.
 static void EmptyStagingDirectory(const char *directory)
 {
     char pattern[MAX_PATH];
@@ -51,10 +53,18 @@ static void EmptyStagingDirectory(const char *directory)
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) return;
+    size_t parent = strrchr(directory, '\\') - directory;
     do {
-        char path[MAX_PATH];
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsStagedName(found.cFileName) &&
-            JoinPath(path, sizeof path, directory, found.cFileName))
+        char path[MAX_PATH], name[MAX_PATH], original[MAX_PATH];
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+            !JoinPath(path, sizeof path, directory, found.cFileName))
+            continue;
+        if (IsStagedName(found.cFileName))
+            DeleteFileA(path);
+        else if (SetAsideTarget(found.cFileName, name, sizeof name) &&
+                 FormatText(original, sizeof original, "%.*s\\%s", (int)parent, directory, name) &&
+                 (GetFileAttributesA(original) != INVALID_FILE_ATTRIBUTES ||
+                  !MoveFileA(path, original)))
             DeleteFileA(path);
     } while (FindNextFileA(search, &found));
     FindClose(search);

@@ -9,6 +9,9 @@
 
 #include "fileops.h"
 
+// The staging directory's name, also where the 95 family sets files aside.
+#define StagingDirectoryName "~STAGING.TMP"
+
 // The digits of a numbered suffix, and how many numbers a new name tries.
 enum { SuffixDigits = 2, NameTries = 100 };
 

@@ -12,6 +12,7 @@
 #include "core/log_format.h"
 #include "run_record.h"
 #include "script.h"
+#include "shared_count.h"
 #include "core/text.h"
 #include "win32/platform.h"
 #include "win32/dialogs.h"
@@ -27,15 +28,13 @@ static void LogMadeLevel(const char *level)
 
 // Makes every missing level of a directory and enters it. An earlier run
 // that crashed while replacing a file may have left its staging directory,
-// and on the 95 family the old file under its set-aside name: put right
-// first. The record keeps a directory found as found.
+// on the 95 family with the old file set aside in it: put right first. The record keeps a directory found as found.
 static bool MakeLoggedDirectory(const char *path, unsigned long *failure = 0)
 {
     bool created = false;
     bool entered = MakeDirectory(path, &created, LogMadeLevel, failure);
     if (entered && !created) {
         RemoveStagingLeftovers(path);
-        if (IsWindows95Family()) RecoverSetAsideFiles(path);
         RecordRunDirectory(path, false);
     }
     return entered;
@@ -59,9 +58,10 @@ static bool MadeDestinationDirectory(const char *destination)
 
 // Only a file that is whole in place is logged: written now, holding the
 // checked content already, or the source itself (skipped, but in place all
-// the same). The record keeps the first two with their content.
+// the same). The record keeps the first two with their content, and a
+// shared one's count is raised.
 static FileResult ExpandLogged(const char *source, const char *destination,
-                               const FileCheck *check)
+                               const FileCheck *check, bool counted)
 {
     FilePlaced placed;
     FileResult result = ExpandFile(source, destination, &placed, check);
@@ -70,6 +70,7 @@ static FileResult ExpandLogged(const char *source, const char *destination,
     bool whole = result == FileWritten || result == FileInPlace;
     if (whole || result == FileSkipped) LogLine(Setup.InstallLog, LogFileCopyFormat, destination);
     if (whole) RecordRunFile(destination, placed.Replaced, placed.Size, placed.Crc32);
+    if (whole && counted) CountSharedFile(destination, placed.Replaced);
     return result;
 }
 
@@ -172,6 +173,7 @@ bool PlanFileEntry(const char *text, EntryPlan *plan)
                       : sourceWritten ? EntryExpandFromTemp
                                       : EntryExpand;
     plan->OnlyWhenMissing = rule->OnlyWhenMissing;
+    plan->Counted = rule->OnlyWhenMissing || IsSharedDirectory(DirectoryOf(rule->DestinationDir));
     plan->ShowsProgress = rule->StepsProgress;
     CopyText(plan->StatusPath, sizeof plan->StatusPath, plan->Destination);
     return true;
@@ -186,15 +188,16 @@ bool RunEntryPlan(const EntryPlan &plan, FileResult *result)
     case EntryExpand:
         if (plan.OnlyWhenMissing && FileIsPresent(plan.Destination)) {
             shown = false;
+            CountSharedFile(plan.Destination, true);
             break;
         }
-        done = ExpandLogged(plan.Source, plan.Destination, check);
+        done = ExpandLogged(plan.Source, plan.Destination, check, plan.Counted);
         break;
     case EntryCopyRaw:
         done = CopyRecorded(plan.Source, plan.Destination);
         break;
     case EntryExpandFromTemp:
-        done = ExpandLogged(plan.Source, plan.Destination, check);
+        done = ExpandLogged(plan.Source, plan.Destination, check, plan.Counted);
         // The staged copy goes only once the file is in place: a failed
         // expansion can be retried, and a skipped one (temporary and install
         // directory alike) left it where it belongs.
@@ -436,7 +439,7 @@ TransferOutcome TransferFiles()
     StatusChanged = false;
     LastShown = GetTickCount();
 
-    if (IsWindows95Family()) RecoverSetAsideFiles(TempDir);
+    RemoveStagingLeftovers(TempDir);
     SetSourceOpenedHook(ShowBeforeLongSource);
     BeginStagingDirectories();
     TransferOutcome outcome = TransferCompleted;

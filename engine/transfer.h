@@ -34,6 +34,7 @@ struct EntryPlan {
     EntryOperation Operation;
     int Type;
     bool OnlyWhenMissing;  // types 1 and 2 never replace a file
+    bool Counted;          // a shared file: its reference count is raised
     bool ShowsProgress;    // status line and bar step after the entry, whatever became of its file
     char Source[PathBufferSize];
     char Destination[PathBufferSize];

@@ -6,6 +6,7 @@
 #include <stddef.h>
 
 #include "core/install_record.h"
+#include "core/record_rules.h"
 
 #define RecordDamagedText                                                               \
     "The install record (install.rec) beside the uninstaller is damaged or was changed, " \
@@ -55,5 +56,21 @@ void RemoveRecordedIni(const RecordEntry *entry);
 void RemoveRecordedValue(const RecordEntry *entry);
 // remove_files.cpp: a file (longTemp: the temporary directory's long form).
 void RemoveRecordedFile(const RecordEntry *entry, const char *longTemp);
+// What stands at path (inside base; nothing is looked at without one), its
+// content read when read is set.
+void LookAtFile(const char *path, const char *base, bool read, FileFound *found);
+// The file deleted and the report told; a file in use is offered Retry or
+// removal at the next start.
+void DeleteReported(const char *path, const char *shown);
+// remove_shared.cpp: a file whose shared reference count the installation
+// raised, with the count.
+void RemoveRecordedShared(const RecordText *record, const RecordEntry *entry);
+// Finds the entry of kind about path (ASCII letters without regard to
+// case) in the index IndexRecordPaths made; its index, or -1.
+long FindRecordedPath(const RecordText *record, int kind, const char *path, RecordEntry *found);
+bool IndexRecordPaths(const RecordText *record);
+void FreeRecordPaths();
+// The entry at index stays in the record for a second run (files in use).
+void KeepInRecord(unsigned long index);
 // remove_directories.cpp: the directories the installation made.
 void RemoveRecordedDirectories(const RecordText *record, RecordEntry *entry);

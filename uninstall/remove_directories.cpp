@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <stdlib.h>
 
+#include "in_use.h"
 #include "remover_paths.h"
 #include "report.h"
 #include "core/uninstall_text.h"
@@ -46,6 +47,8 @@ static void RemoveEmptyDirectory(const char *path, const char *shown)
 {
     if (RemoveDirectoryA(path))
         NoteRemoved("Directory %s", shown);
+    else if (HoldsFileInUse(path))
+        NoteLeft("Directory %s: not empty (it holds files in use)", shown);
     else
         NoteLeft("Directory %s: not empty (it holds files that the setup did not install)", shown);
 }

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <string.h>
 
+#include "in_use.h"
 #include "remover_paths.h"
 #include "report.h"
 #include "core/crc32.h"
@@ -17,13 +18,17 @@
 
 enum { ReadBlockSize = 32768 };
 
-// The last step of both ways: the file is deleted or reported left.
-static void DeleteReported(const char *path, const char *shown)
+// The last step of both ways: the file is deleted or reported left; a file
+// in use is offered Retry or removal at the next start.
+void DeleteReported(const char *path, const char *shown)
 {
-    if (DeleteFileA(path))
+    Deletion deletion = DeleteOrOffer(path);
+    if (deletion == Deleted)
         NoteRemoved("File %s", shown);
+    else if (deletion == NotDeleted)
+        NoteLeft("File %s: could not be deleted (read-only or refused)", shown);
     else
-        NoteLeft("File %s: could not be deleted (in use or read-only)", shown);
+        NoteInUse(shown, deletion);
 }
 
 static FilePlace PlaceOf(const char *path)
@@ -114,6 +119,18 @@ static bool IsShared(const char *path)
     return PathIsInside(path, LongSystemDir) || SamePath(parent, LongWindowsDir);
 }
 
+void LookAtFile(const char *path, const char *base, bool read, FileFound *found)
+{
+    memset(found, 0, sizeof *found);
+    if (!base) return;
+    found->ThroughLink = ReachedThroughLink(path, base);
+    DWORD attributes = found->ThroughLink ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path);
+    found->Exists = attributes != INVALID_FILE_ATTRIBUTES;
+    found->IsDirectory = found->Exists && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    if (read && found->Exists && !found->IsDirectory)
+        found->Read = ReadSizeAndCrc(path, &found->Size, &found->Crc);
+}
+
 void RemoveRecordedFile(const RecordEntry *entry, const char *longTemp)
 {
     char path[MAX_PATH];
@@ -131,15 +148,7 @@ void RemoveRecordedFile(const RecordEntry *entry, const char *longTemp)
         base = longTemp;
     }
     FileFound found;
-    memset(&found, 0, sizeof found);
-    if (base) {
-        found.ThroughLink = ReachedThroughLink(path, base);
-        DWORD attributes = found.ThroughLink ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path);
-        found.Exists = attributes != INVALID_FILE_ATTRIBUTES;
-        found.IsDirectory = found.Exists && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-        if (found.Exists && !found.IsDirectory && !entry->Flag)
-            found.Read = ReadSizeAndCrc(path, &found.Size, &found.Crc);
-    }
+    LookAtFile(path, base, !entry->Flag, &found);
     FileFate fate = DecideFile(entry, place, &found);
     if (fate == FileGoneAlready) {
         NoteGone("File %s", entry->Text);
@@ -150,9 +159,16 @@ void RemoveRecordedFile(const RecordEntry *entry, const char *longTemp)
     }
 }
 
-// install.log and UNINST.EXE, which the removal needed until now.
+// install.log and UNINST.EXE, which the removal needed until now. While
+// files in use are left they stay, with the record, for a second run.
 void RemoveOwnFiles()
 {
+    if (FilesLeftInUse()) {
+        NoteLeft("%s, install.rec and install.log: kept, with the entry in the list of programs, "
+                 "until the files in use are gone; then uninstall again to finish",
+                 OriginalPath);
+        return;
+    }
     char record[MAX_PATH] = "";
     JoinPath(record, sizeof record, InstallDir, InstallRecordName);
     const char *own[] = {LogPath, record};

@@ -8,6 +8,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "in_use.h"
 #include "log_text.h"
 #include "record_removal.h"
 #include "removal.h"
@@ -109,9 +110,11 @@ bool StartRemover()
     return true;
 }
 
+}  // namespace
+
 // Adds the deletion of path (in its short form, which the system's start-up
 // reads) to WININIT.INI in the Windows directory, keeping what is there.
-bool AddToWininit(const char *path)
+static bool AddToWininit(const char *path)
 {
     char shortPath[MAX_PATH], wininit[MAX_PATH];
     DWORD length = GetShortPathNameA(path, shortPath, sizeof shortPath);
@@ -159,8 +162,6 @@ bool RemoveAtNextStart(const char *path)
     if (IsWindows95Family()) return AddToWininit(path);
     return MoveFileExA(path, 0, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
-
-}  // namespace
 
 int RunUninstall(HINSTANCE instance, const char *commandLine)
 {

@@ -7,13 +7,16 @@
 # 1. The file-operation unit tests, every whole-or-nothing case, on that path.
 # 2. SETUP.EXE installs over an earlier installation (files and install.log
 #    replaced) and leaves no staged or set-aside file behind; a file that
-#    already holds what [Check1] gives is left alone, and logged.
+#    already holds what [Check1] gives is left alone, and logged. install.log
+#    is renamed into place (one drive), not copied. Files named like
+#    set-aside ones but someone else's (in the temporary and the install
+#    directory, outside a staging directory) are not touched.
 . "$SOURCE_DIR/tests/e2e/lib.sh"
 e2e_init win95_family_files
 
 debug_key='HKCU\Software\Wine\Debug'
 apps=(test_fileops.exe SETUP.EXE)
-functions="MoveFileExA MoveFileA CreateFileA DeleteFileA"
+functions="MoveFileExA MoveFileA CreateFileA DeleteFileA CopyFileA"
 include="$(for f in $functions; do printf 'KERNEL32.%s;KERNELBASE.%s;' "$f" "$f"; done)"
 restore() {
   kill_setup
@@ -67,6 +70,11 @@ for name in one two; do
   echo "old $name" >"$inst/$name.txt"
 done
 echo "an older log" >"$inst/install.log"
+tmp="$(temp_dir)"
+mkdir -p "$tmp"
+rm -f "$tmp/stranger.txt"
+for dir in "$tmp" "$inst"; do echo "a stranger's" >"$dir/stranger.txt.~o01"; done
+trap 'restore; rm -f "$tmp/stranger.txt.~o01" "$tmp/stranger.txt"' EXIT
 echo "three, in place already" >"$data/three.txt"
 compress "$data/three.txt" "$disk/THREE.TX_"
 cp "$data/three.txt" "$inst/three.txt"
@@ -98,8 +106,14 @@ log_has "$inst" "File Copy: .*three.txt" || fail "the file in place was not logg
 expect_eq "2001-02-03 04:05:06" "$(date -r "$inst/three.txt" '+%F %T')" "three.txt, in place, was written"
 ! grep -qiE 'Call KERNEL32.(MoveFileA|CreateFileA)\(.*three.txt[^"]*\.~' "$trace" ||
   fail "three.txt, in place, was staged or set aside"
+for dir in "$tmp" "$inst"; do
+  expect_eq "a stranger's" "$(cat "$dir/stranger.txt.~o01" 2>/dev/null)" "$dir: a stranger's set-aside name"
+  expect_no_file "$dir/stranger.txt"
+done
+rm -f "$inst/stranger.txt.~o01"
 leftovers="$(find "$inst" -name '*.~*')"
 [ -z "$leftovers" ] || fail "left behind: $leftovers"
 check_trace SETUP.EXE "$trace"
 grep -q 'Call KERNEL32.MoveFileA(.*install.log' "$trace" || fail "the log was not moved with MoveFileA"
+! grep -q 'Call KERNEL32.CopyFileA(.*install.log' "$trace" || fail "the log was copied on one drive"
 pass

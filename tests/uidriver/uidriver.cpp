@@ -10,11 +10,12 @@
 //   click <id>   type <id> <text>   select|dblclick <id> <entry>
 //   key enter|esc   click-background   expect-focus <page>
 //   pixel <x> <y>   rect background|<page>   maximised   sleep <ms>
-//   close-background   hold <path> <ms>   hang <ms>
+//   close-background   hold <path> <ms> [read]   hang <ms>
 //   profile <section> <key>         prints the win.ini value (profile API)
 //
 // Faults: close-background posts WM_CLOSE to the background window (the
-// taskbar's Close); hold keeps a file open without sharing for ms; hang
+// taskbar's Close); hold keeps a file open without sharing (with "read": others
+// may read it) for ms; hang
 // shows a top-level window that handles no message for ms.
 //
 // Pages: welcome, directory, group, progress, wait. The expected texts know
@@ -584,8 +585,11 @@ static bool StepCloseBackground(int count, char **args)
 static bool StepHold(int count, char **args)
 {
     long ms;
-    if (count != 3 || !ParseNumber(args[2], &ms) || ms < 0) return Fail("needs a path and a time in ms");
-    HANDLE file = CreateFileA(args[1], GENERIC_READ, 0, 0, OPEN_EXISTING, 0, 0);
+    if ((count != 3 && count != 4) || !ParseNumber(args[2], &ms) || ms < 0)
+        return Fail("needs a path and a time in ms");
+    // "read": others may read it, but not delete or write it.
+    DWORD share = count == 4 && strcmp(args[3], "read") == 0 ? FILE_SHARE_READ : 0;
+    HANDLE file = CreateFileA(args[1], GENERIC_READ, share, 0, OPEN_EXISTING, 0, 0);
     if (file == INVALID_HANDLE_VALUE) return Fail("cannot open %s (%lu)", args[1], GetLastError());
     printf("held\n");
     fflush(stdout);

@@ -586,29 +586,45 @@ TEST(SetAside, NamesAndRecovery)
     char small[4];
     EXPECT_FALSE(SetAsideTarget("long.~o01", small, sizeof small));
 
-    // What a crash between the two renames leaves, and what recovery makes
-    // of it: the old file back when its name is free, dropped when the new
-    // file is in place; other names untouched.
+    // What a crash between the two renames leaves in the staging directory,
+    // and what recovery makes of it: the old file back when its name is
+    // free, dropped when the new file is in place; a staged file deleted.
+    // Set-aside names outside it are someone else's and stay, as does a
+    // file of another form in it (and so the directory).
+    struct Leftover {
+        const char *path, *content;
+        bool staysAfter;
+    } leftovers[] = {
+        {"~STAGING.TMP\\missing.dll.~o00", "old missing", false},
+        {"~STAGING.TMP\\present.dll.~o01", "old present", false},
+        {"~STAGING.TMP\\present.dll.~03", "staged", false},
+        {"present.dll", "new present", true},
+        {"stranger.txt.~o01", "a stranger's", true},
+        {"stranger.txt", "in place", true},
+        {"~STAGING.TMP\\other.~ox1", "other", true},
+    };
     std::string dir = ScratchDir("set_aside");
-    WriteWholeFile(dir + "\\missing.dll.~o00", "old missing");
-    WriteWholeFile(dir + "\\present.dll.~o01", "old present");
-    WriteWholeFile(dir + "\\present.dll", "new present");
-    WriteWholeFile(dir + "\\other.~ox1", "other");
-    EXPECT_EQ(2, RecoverSetAsideFiles(dir.c_str()));
+    CreateDirectoryA((dir + "\\~STAGING.TMP").c_str(), 0);
+    for (auto &l : leftovers) WriteWholeFile(dir + "\\" + l.path, l.content);
+    EXPECT_FALSE(RemoveStagingLeftovers(dir.c_str())) << "a foreign file keeps the directory";
     EXPECT_EQ("old missing", ReadWholeFile(dir + "\\missing.dll"));
-    EXPECT_FALSE(FileExists(dir + "\\missing.dll.~o00"));
-    EXPECT_EQ("new present", ReadWholeFile(dir + "\\present.dll"));
-    EXPECT_FALSE(FileExists(dir + "\\present.dll.~o01"));
-    EXPECT_EQ("other", ReadWholeFile(dir + "\\other.~ox1"));
-    EXPECT_EQ(0, RecoverSetAsideFiles(dir.c_str()));
+    for (auto &l : leftovers) {
+        EXPECT_EQ(l.staysAfter, FileExists(dir + "\\" + l.path)) << l.path;
+        if (l.staysAfter) EXPECT_EQ(l.content, ReadWholeFile(dir + "\\" + l.path)) << l.path;
+    }
+    DeleteFileA((dir + "\\~STAGING.TMP\\other.~ox1").c_str());
+    EXPECT_TRUE(RemoveStagingLeftovers(dir.c_str()));
+    EXPECT_FALSE(RemoveStagingLeftovers(dir.c_str())) << "nothing left to remove";
 }
 
-// On either family: replaces, makes anew, keeps a set-aside name taken, and
-// leaves the old file when the new one cannot be put in place.
+// On either family: replaces, makes anew, keeps a set-aside name taken (in
+// the staging directory, and any such name beside the file, which is someone
+// else's), and leaves the old file when the new one cannot be put in place.
 TEST(MoveReplacing, ReplacesWholeOnEitherFamily)
 {
     std::string dir = ScratchDir("move_replacing");
-    std::string from = dir + "\\from", to = dir + "\\to";
+    std::string from = dir + "\\from", to = dir + "\\to", staging = dir + "\\~STAGING.TMP";
+    std::string taken = staging + "\\to.~o00", beside = to + ".~o00";
     struct {
         const char *name;
         bool standing, asideTaken, fromMissing;
@@ -623,18 +639,25 @@ TEST(MoveReplacing, ReplacesWholeOnEitherFamily)
     for (auto &c : cases) {
         SCOPED_TRACE(c.name);
         DeleteFileA(to.c_str());
-        DeleteFileA((to + ".~o00").c_str());
+        DeleteFileA(taken.c_str());
+        RemoveDirectoryA(staging.c_str());
+        WriteWholeFile(beside, "a stranger's");
         if (c.standing) WriteWholeFile(to, "old");
-        if (c.asideTaken) WriteWholeFile(to + ".~o00", "someone's");
+        if (c.asideTaken) {
+            CreateDirectoryA(staging.c_str(), 0);
+            WriteWholeFile(taken, "someone's");
+        }
         if (c.fromMissing) DeleteFileA(from.c_str());
         else WriteWholeFile(from, "new");
         EXPECT_EQ(c.moved, MoveReplacing(from.c_str(), to.c_str()));
         EXPECT_EQ(c.content, ReadWholeFile(to));
-        EXPECT_EQ(c.asideTaken, FileExists(to + ".~o00"));
+        EXPECT_EQ("a stranger's", ReadWholeFile(beside));
+        EXPECT_EQ(c.asideTaken, FileExists(taken));
         if (c.asideTaken) {
-            EXPECT_EQ("someone's", ReadWholeFile(to + ".~o00"));
+            EXPECT_EQ("someone's", ReadWholeFile(taken));
         }
-        EXPECT_FALSE(FileExists(to + ".~o01"));
+        EXPECT_FALSE(FileExists(staging + "\\to.~o01"));
+        EXPECT_EQ(c.asideTaken, FileExists(staging)) << "a staging directory made for it is removed";
     }
 }
 
