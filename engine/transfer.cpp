@@ -188,7 +188,9 @@ bool RunEntryPlan(const EntryPlan &plan, FileResult *result)
             shown = false;
             break;
         }
+        StageNewFiles(plan.OnlyWhenMissing);
         done = ExpandLogged(plan.Source, plan.Destination, check);
+        StageNewFiles(false);
         break;
     case EntryCopyRaw:
         done = CopyRecorded(plan.Source, plan.Destination);

@@ -7,28 +7,61 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "other_records.h"
 #include "removal.h"
 #include "remover_paths.h"
 #include "report.h"
+#include "core/record_name.h"
+#include "core/uninstall_text.h"
 #include "core/text.h"
 #include "win32/program_state.h"
+#include "win32/record_digest.h"
 #include "win32/system_dirs.h"
 #include "win32/whole_file.h"
+
+char RecordName[RecordNameSize];
+char RecordPath[MAX_PATH];
+int RecordTrust;
 
 // One entry at a time; each is too large for a small stack.
 static RecordEntry Entry;
 
-static void RecordPath(char *path, size_t capacity)
+// The record to go by: the one the command line names; without a name the
+// one made before records had names of their own (install.rec), else the
+// only named one. False (after a message) when several products share the
+// directory and none is named.
+static bool ChooseRecord(bool *named)
 {
-    JoinPath(path, capacity, InstallDir, InstallRecordName);
+    *named = RecordName[0] != 0;
+    if (!*named && JoinPath(RecordPath, sizeof RecordPath, InstallDir, InstallRecordName) &&
+        GetFileAttributesA(RecordPath) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    char pattern[MAX_PATH];
+    WIN32_FIND_DATAA found;
+    HANDLE search = INVALID_HANDLE_VALUE;
+    if (!*named && JoinPath(pattern, sizeof pattern, InstallDir, RecordNamePrefix "*" RecordExtension))
+        search = FindFirstFileA(pattern, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        bool more = FindNextFileA(search, &found);
+        FindClose(search);
+        if (more) {
+            ShowMessage(SeveralRecordsText, MB_ICONSTOP);
+            return false;
+        }
+        *named = CopyText(RecordName, sizeof RecordName, found.cFileName);
+    }
+    if (!JoinPath(RecordPath, sizeof RecordPath, InstallDir, RecordName[0] ? RecordName : InstallRecordName))
+        RecordPath[0] = 0;
+    return true;
 }
 
 RecordLoad LoadRecord(RecordText *record)
 {
     memset(record, 0, sizeof *record);
-    char path[MAX_PATH];
-    RecordPath(path, sizeof path);
-    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return RecordNone;
+    bool named;
+    if (!ChooseRecord(&named)) return RecordRefused;
+    const char *path = RecordPath;
+    if (!path[0] || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return RecordNone;
     record->Text = ReadWholeFile(path, RecordFileLimit, &record->Length);
     unsigned long count = 0;
     RecordCheck check = record->Text ? CheckRecord(record->Text, record->Length, &count)
@@ -49,6 +82,17 @@ RecordLoad LoadRecord(RecordText *record)
         if (ParseRecordLine(line, size, &Entry) && Entry.Kind == RecordTitle)
             CopyText(Program.ProductTitle, sizeof Program.ProductTitle, Entry.Text);
     }
+    // Only the digest its product's key keeps makes a record trusted; one
+    // made before records were named has none, and is trusted as a log.
+    int vouch = VouchRecord(record->Text, record->Length, Program.ProductTitle);
+    RecordTrust = vouch > 0 ? vouch : RecordVouchNone;
+    if (named && !RecordTrust) {
+        char text[sizeof RecordChangedFormat + MAX_PATH];
+        FormatText(text, sizeof text, RecordChangedFormat, path);
+        ShowMessage(text, MB_ICONSTOP);
+        FreeRecord(record);
+        return RecordRefused;
+    }
     return RecordUsable;
 }
 
@@ -68,23 +112,59 @@ void EntryAt(const RecordText *record, unsigned long index, RecordEntry *entry)
         StartRecordEntry(entry, 0);
 }
 
+// The directories where another product's record may list what this one
+// does: the install directory and those above it, and every directory
+// below it that this record names or puts a file in.
+static void FindOtherRecords(const RecordText *record)
+{
+    AddOtherRecordsAbove(InstallDir, RecordPath);
+    char path[MAX_PATH], dir[MAX_PATH];
+    for (unsigned long i = 0; i < record->Count; ++i) {
+        EntryAt(record, i, &Entry);
+        if (Entry.Kind != RecordFile && Entry.Kind != RecordDir) continue;
+        LongForm(Entry.Text, path, sizeof path);
+        if (Entry.Kind == RecordFile) DirectoryOf(path, dir, sizeof dir);
+        else CopyText(dir, sizeof dir, path);
+        if (PathIsInside(dir, InstallDir)) AddOtherRecordsIn(dir, RecordPath);
+    }
+}
+
 void RemoveByRecord(const RecordText *record)
 {
     char longTemp[MAX_PATH];
     LongForm(TempDir, longTemp, sizeof longTemp);
+    FindOtherRecords(record);
     RemoveRecordedGroups(record, &Entry);
     ShowStatus("Removing settings and files...");
+    // A record no digest vouches for is trusted as a log is: its files only
+    // when the user agrees.
+    bool files = RecordTrust || AgreeToRemoveFiles();
     for (unsigned long i = record->Count; i-- > 0;) {
         EntryAt(record, i, &Entry);
         switch (Entry.Kind) {
-        case RecordIni: RemoveRecordedIni(&Entry); break;
-        case RecordReg: RemoveRecordedValue(&Entry); break;
-        case RecordFile: RemoveRecordedFile(&Entry, longTemp); break;
+        case RecordIni:
+        case RecordReg:
+            // Vouched for by the machine: every value. By the user's own
+            // key: only the user's values.
+            if (RecordTrust == RecordVouchMachine ||
+                (RecordTrust == RecordVouchUser && Entry.Kind == RecordReg && Entry.Root == 1)) {
+                if (Entry.Kind == RecordIni) RemoveRecordedIni(&Entry);
+                else RemoveRecordedValue(&Entry);
+            } else {
+                NoteUntrustedSetting(Entry.Kind == RecordIni ? "win.ini" : "Registry", Entry.Text,
+                                     Entry.Name);
+            }
+            break;
+        case RecordFile:
+            if (files) RemoveRecordedFile(&Entry, longTemp);
+            else NoteLeft("File %s: kept, as asked", Entry.Text);
+            break;
         default: continue;
         }
         StepProgress();
     }
     RemoveOwnFiles();
+    if (RecordTrust) DeleteRecordDigest(RecordTrust, Program.ProductTitle);
     ShowStatus("Removing directories...");
     RemoveRecordedDirectories(record, &Entry);
 }

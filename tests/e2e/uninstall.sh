@@ -1,5 +1,6 @@
 # Helpers of the uninstall tests; source after lib.sh.
-#   start_uninst DIR            UNINST.EXE from DIR, in the background
+#   start_uninst DIR [RECORD]   UNINST.EXE from DIR (given the record's name), in
+#                               the background
 #   wait_uninst [seconds]       until the uninstaller and its copy have ended
 #   confirm_uninst              Remove on the confirmation page, OK on the
 #                               closing message box
@@ -10,7 +11,7 @@ uninstall_log() { echo "$(temp_dir)/uninstall.log"; }
 
 start_uninst() {
   rm -f "$(uninstall_log)"
-  (cd "$1" && exec wine "$1/UNINST.EXE") >>"$CASE/uninst-output.txt" 2>&1 </dev/null &
+  (cd "$1" && exec wine "$1/UNINST.EXE" ${2:+"$2"}) >>"$CASE/uninst-output.txt" 2>&1 </dev/null &
   UNINST_PID=$!
 }
 

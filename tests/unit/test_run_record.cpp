@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "core/install_record.h"
+#include "core/record_name.h"
 #include "engine/registry.h"
 #include "engine/run_record.h"
 #include "support.h"
@@ -43,6 +44,24 @@ const RecordEntry *Find(const std::vector<RecordEntry> &entries, int kind, const
     return 0;
 }
 
+// The product's record, or its run file, in dir.
+std::string ProductFile(const std::string &dir, const char *title, const char *extension)
+{
+    char name[RecordNameSize];
+    EXPECT_TRUE(FormatProductFileName(title, extension, name, sizeof name)) << title;
+    return dir + "\\" + name;
+}
+
+std::string RecordOf(const std::string &dir, const char *title)
+{
+    return ProductFile(dir, title, RecordExtension);
+}
+
+std::string RunOf(const std::string &dir, const char *title)
+{
+    return ProductFile(dir, title, RunExtension);
+}
+
 }  // namespace
 
 TEST(RunRecord, RunsMergeIntoTheRecordAndACancelledRunRemovesNothing)
@@ -51,24 +70,24 @@ TEST(RunRecord, RunsMergeIntoTheRecordAndACancelledRunRemovesNothing)
     std::string file = inst + "\\a.txt", other = inst + "\\b.txt", sub = inst + "\\sub";
 
     // First run: the directory made, two files created.
-    OpenRunRecord(temp.c_str(), "First Title");
+    OpenRunRecord(temp.c_str(), "Ledger Title");
     RecordRunDirectory(sub.c_str(), true);
     RecordRunFile(file.c_str(), false, 5, 0x11111111UL);
     RecordRunFile(other.c_str(), true, 7, 0x22222222UL);
     CloseRunRecord(temp.c_str(), inst.c_str());
-    EXPECT_FALSE(FileExists(temp + "\\" RunRecordName)) << "the run's file goes once merged";
-    std::vector<RecordEntry> first = Entries(inst + "\\" InstallRecordName);
+    EXPECT_FALSE(FileExists(RunOf(temp, "Ledger Title"))) << "the run's file goes once merged";
+    std::vector<RecordEntry> first = Entries(RecordOf(inst, "Ledger Title"));
     ASSERT_EQ(4u, first.size());
 
     // Second run, cancelled early: it found the directory and replaced a.txt.
-    OpenRunRecord(temp.c_str(), "Second Title");
+    OpenRunRecord(temp.c_str(), "LEDGER title");
     RecordRunDirectory(sub.c_str(), false);
     RecordRunFile(file.c_str(), true, 9, 0x33333333UL);
     CloseRunRecord(temp.c_str(), inst.c_str());
-    std::vector<RecordEntry> merged = Entries(inst + "\\" InstallRecordName);
+    std::vector<RecordEntry> merged = Entries(RecordOf(inst, "Ledger Title"));
     ASSERT_EQ(4u, merged.size()) << "no entry added twice, none removed";
 
-    const RecordEntry *title = Find(merged, RecordTitle, "Second Title");
+    const RecordEntry *title = Find(merged, RecordTitle, "LEDGER title");
     const RecordEntry *dir = Find(merged, RecordDir, sub.c_str());
     const RecordEntry *a = Find(merged, RecordFile, file.c_str());
     const RecordEntry *b = Find(merged, RecordFile, other.c_str());
@@ -85,18 +104,18 @@ TEST(RunRecord, DamagedRecordAndMissingDirectoryLeaveEverythingAsItWas)
 {
     std::string temp = ScratchDir("record_damaged_temp"), inst = ScratchDir("record_damaged");
     std::string damaged = "InstallRecord 1\r\nDir 1 :C:\\x\r\nEnd 1 00000000\r\n";
-    WriteWholeFile(inst + "\\" InstallRecordName, damaged);
+    WriteWholeFile(RecordOf(inst, "Title"), damaged);
     OpenRunRecord(temp.c_str(), "Title");
     RecordRunFile((inst + "\\a.txt").c_str(), false, 1, 1);
     CloseRunRecord(temp.c_str(), inst.c_str());
-    EXPECT_EQ(damaged, ReadWholeFile(inst + "\\" InstallRecordName)) << "damaged record";
-    EXPECT_TRUE(FileExists(temp + "\\" RunRecordName)) << "damaged record: the run's entries";
+    EXPECT_EQ(damaged, ReadWholeFile(RecordOf(inst, "Title"))) << "damaged record";
+    EXPECT_TRUE(FileExists(RunOf(temp, "Title"))) << "damaged record: the run's entries";
 
     std::string missing = inst + "\\not made";
     OpenRunRecord(temp.c_str(), "Title");
     CloseRunRecord(temp.c_str(), missing.c_str());
-    EXPECT_TRUE(FileExists(temp + "\\" RunRecordName)) << "no install directory";
-    EXPECT_FALSE(FileExists(missing + "\\" InstallRecordName)) << "no install directory";
+    EXPECT_TRUE(FileExists(RunOf(temp, "Title"))) << "no install directory";
+    EXPECT_FALSE(FileExists(RecordOf(missing, "Title"))) << "no install directory";
 }
 
 TEST(RunRecord, WritersRecordWhatStoodBefore)
@@ -116,7 +135,7 @@ TEST(RunRecord, WritersRecordWhatStoodBefore)
     WriteRegistryString(1, "Software\\SetupUnitRecord", "Fresh", "new", 0);
     WriteRegistryString(1, "Software\\SetupUnitRecord\\New\\Deeper", "", "new", 0);
     CloseRunRecord(temp.c_str(), inst.c_str());
-    std::vector<RecordEntry> entries = Entries(inst + "\\" InstallRecordName);
+    std::vector<RecordEntry> entries = Entries(RecordOf(inst, "Title"));
 
     struct Case {
         const char *name, *key, *value;
