@@ -4,6 +4,8 @@
 #   wait_uninst [seconds]       until the uninstaller and its copy have ended
 #   confirm_uninst              Remove on the confirmation page, OK on the
 #                               closing message box
+#   confirm_uninst_files 6|7    the same where there is no trusted record: Yes
+#                               (6) or No (7) when asked before files go
 #   uninstall_report            the report the last run wrote
 UNINST_PID=""
 
@@ -45,6 +47,14 @@ kill_uninst() {
 confirm_uninst() {
   ui wait-background 20000 -- wait-page welcome 20000 -- expect-text 1 Remove -- click 1 \
     -- wait-msgbox Uninstall 60000 -- click 1
+}
+
+confirm_uninst_files() {
+  ui wait-background 20000 -- wait-page welcome 20000 -- expect-text 1 Remove -- click 1 \
+    -- wait-msgbox Uninstall 60000 -- expect-text 65535 "No install record that the product's registry key vouches for is there, only what anyone who can write to the install directory could have written.
+
+Remove the files it names in the install directory? Choose No to keep every file." -- click "$1"
+  ui wait-msgbox Uninstall 60000 -- expect-text 1 OK -- click 1
 }
 
 uninstall_report() { tr -d '\r' <"$(uninstall_log)"; }
