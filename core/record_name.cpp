@@ -61,3 +61,61 @@ void RecordDigest(const char *text, size_t length, char hex[Sha256HexSize])
     UpdateSha256(&hash, text, length);
     FinishSha256Hex(&hash, hex);
 }
+
+// The next digest of a list: 64 hex digits followed by a blank or the end.
+// Returns its start, or null at the end; *at moves past it.
+static const char *NextDigest(const char **at)
+{
+    for (;;) {
+        const char *start = *at;
+        while (*start == ' ') ++start;
+        if (!*start) return 0;
+        size_t size = 0;
+        while (start[size] && start[size] != ' ') ++size;
+        *at = start + size;
+        bool digits = size == 2 * Sha256Size;
+        for (size_t i = 0; digits && i < size; ++i)
+            digits = (start[i] >= '0' && start[i] <= '9') || (start[i] >= 'a' && start[i] <= 'f');
+        if (digits) return start;
+    }
+}
+
+static bool IsDigest(const char *start, const char *hex)
+{
+    return hex && strncmp(start, hex, 2 * Sha256Size) == 0 && strlen(hex) == 2 * Sha256Size;
+}
+
+bool DigestListHolds(const char *list, const char *hex)
+{
+    for (const char *at = list, *start; (start = NextDigest(&at));)
+        if (IsDigest(start, hex)) return true;
+    return false;
+}
+
+void EditDigestList(const char *list, const char *removed, const char *added, char *dest)
+{
+    const char *kept[DigestListCount + 1];
+    int count = 0;
+    for (const char *at = list, *start; (start = NextDigest(&at));) {
+        if (IsDigest(start, removed) || IsDigest(start, added)) continue;
+        if (count == DigestListCount) {  // the oldest goes
+            memmove(kept, kept + 1, (DigestListCount - 1) * sizeof *kept);
+            --count;
+        }
+        kept[count++] = start;
+    }
+    if (added && strlen(added) == 2 * Sha256Size) {
+        if (count == DigestListCount) {
+            memmove(kept, kept + 1, (DigestListCount - 1) * sizeof *kept);
+            --count;
+        }
+        kept[count++] = added;
+    }
+    dest[0] = 0;
+    for (int i = 0; i < count; ++i) {
+        char *end = dest + strlen(dest);
+        if (i) *end++ = ' ';
+        memcpy(end, kept[i], 2 * Sha256Size);
+        end[2 * Sha256Size] = 0;
+    }
+}

@@ -15,7 +15,13 @@
 #define RecordDigestValue "InstallRecordDigest"
 #define UninstallKeyPrefix "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
 
-enum { RecordNameSize = 32 };
+enum {
+    RecordNameSize = 32,
+    // The digests kept for one title, one per install directory it went to:
+    // 64 hex digits each, separated by one blank.
+    DigestListCount = 16,
+    DigestListSize = DigestListCount * Sha256HexSize
+};
 
 // "install-<8 hex digits><extension>": the CRC-32 of the title with ASCII
 // letters folded to lower case, so that titles naming one uninstall key
@@ -34,3 +40,10 @@ const char *TakeRecordArgument(const char *commandLine, char *name, size_t capac
 bool FormatUninstallKey(const char *title, char *dest, size_t capacity);
 // The SHA-256 of a whole record's bytes, as 64 hex digits.
 void RecordDigest(const char *text, size_t length, char hex[Sha256HexSize]);
+// Whether list (digests separated by blanks) holds hex as one of them.
+bool DigestListHolds(const char *list, const char *hex);
+// list without the digest removed (when given) and with added at its end
+// (when given and not there yet), the oldest dropped beyond DigestListCount,
+// into dest of DigestListSize. Anything in list that is no digest is left
+// out.
+void EditDigestList(const char *list, const char *removed, const char *added, char *dest);

@@ -221,7 +221,7 @@ void CloseRunRecord(const char *tempDir, const char *installPath)
     if (!DirectoryIsPresent(installPath)) return;
 
     size_t earlierLength = 0, runLength = 0;
-    char *earlier = 0;
+    char *earlier = 0, earlierDigest[Sha256HexSize] = "";
     if (GetFileAttributesA(recordPath) != INVALID_FILE_ATTRIBUTES) {
         earlier = ReadWholeFile(recordPath, RecordFileLimit, &earlierLength);
         // A record that cannot be read or does not check out is left as it
@@ -231,12 +231,14 @@ void CloseRunRecord(const char *tempDir, const char *installPath)
             free(earlier);
             return;
         }
-        // One that its product's digest does not vouch for was not written
-        // here (or not last): nothing of it is taken over, it is replaced.
+        // One that its product's digests do not vouch for was not written
+        // by it: nothing of it is taken over, it is replaced.
         if (VouchRecord(earlier, earlierLength, RunTitle) <= RecordVouchNone) {
             free(earlier);
             earlier = 0;
             earlierLength = 0;
+        } else {
+            RecordDigest(earlier, earlierLength, earlierDigest);
         }
     }
     char *run = ReadWholeFile(runPath, RecordFileLimit, &runLength);
@@ -264,7 +266,7 @@ void CloseRunRecord(const char *tempDir, const char *installPath)
     char hex[Sha256HexSize];
     if (ok && WriteMerged(&merged, mergedPath, hex)) {
         if (MoveReplacing(mergedPath, recordPath)) {
-            StoreRecordDigest(hex, RunTitle);
+            StoreRecordDigest(hex, earlierDigest[0] ? earlierDigest : 0, RunTitle);
             DeleteFileA(runPath);
         } else {
             DeleteFileA(mergedPath);

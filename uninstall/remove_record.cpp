@@ -164,7 +164,11 @@ void RemoveByRecord(const RecordText *record)
         StepProgress();
     }
     RemoveOwnFiles();
-    if (RecordTrust) DeleteRecordDigest(RecordTrust, Program.ProductTitle);
+    if (RecordTrust) {
+        char hex[Sha256HexSize];
+        RecordDigest(record->Text, record->Length, hex);
+        DeleteRecordDigest(RecordTrust, hex, Program.ProductTitle);
+    }
     ShowStatus("Removing directories...");
     RemoveRecordedDirectories(record, &Entry);
 }

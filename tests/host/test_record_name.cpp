@@ -68,3 +68,42 @@ TEST(RecordName, UninstallKeyOfTheTitle)
     EXPECT_FALSE(FormatUninstallKey("", key, sizeof key)) << "no title, no key";
     EXPECT_FALSE(FormatUninstallKey(std::string(400, 'x').c_str(), key, sizeof key)) << "too long";
 }
+
+// A title installed into several directories keeps one digest per record.
+TEST(RecordName, DigestListEdits)
+{
+    const std::string a(64, 'a'), b(64, 'b'), c(64, 'c');
+    struct Case {
+        const char *What;
+        std::string List;
+        const char *Removed, *Added;
+        std::string Expected;
+    } cases[] = {
+        {"the first", "", 0, a.c_str(), a},
+        {"a second directory", a, 0, b.c_str(), a + " " + b},
+        {"a record merged into", a + " " + b, a.c_str(), c.c_str(), b + " " + c},
+        {"added twice", a + " " + b, 0, a.c_str(), b + " " + a},
+        {"the last taken away", a, a.c_str(), 0, ""},
+        {"one of two taken away", a + " " + b, b.c_str(), 0, a},
+        {"what is no digest is dropped", "x " + a + " " + std::string(63, 'b') + "  zz" + b,
+         0, 0, a},
+        {"upper case is no digest", std::string(64, 'A'), 0, 0, ""},
+        {"an added text that is no digest", a, 0, "abc", a},
+    };
+    for (const Case &c : cases) {
+        char list[DigestListSize];
+        EditDigestList(c.List.c_str(), c.Removed, c.Added, list);
+        EXPECT_EQ(c.Expected, list) << c.What;
+    }
+    std::string full;
+    for (int i = 0; i < DigestListCount; ++i) full += (i ? " " : "") + std::string(63, 'a') + "0123456789abcdef"[i];
+    char list[DigestListSize];
+    EditDigestList(full.c_str(), 0, c.c_str(), list);
+    EXPECT_FALSE(DigestListHolds(list, (std::string(63, 'a') + "0").c_str())) << "the oldest goes";
+    EXPECT_TRUE(DigestListHolds(list, (std::string(63, 'a') + "1").c_str()));
+    EXPECT_TRUE(DigestListHolds(list, c.c_str()));
+    EXPECT_EQ(static_cast<size_t>(DigestListSize - 1), std::string(list).size());
+    EXPECT_FALSE(DigestListHolds((a + " " + b).c_str(), std::string(64, 'c').c_str()));
+    EXPECT_FALSE(DigestListHolds((a + "x").c_str(), a.c_str())) << "a longer word";
+    EXPECT_FALSE(DigestListHolds(a.c_str(), a.substr(1).c_str())) << "a shorter digest";
+}

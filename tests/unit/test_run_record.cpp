@@ -2,12 +2,15 @@
 // into the install directory's record at cleanup, and what the registry and
 // win.ini writers find before they write.
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <string.h>
 
 #include <vector>
 
 #include "core/install_record.h"
+#include "core/crc32.h"
 #include "core/record_name.h"
+#include "win32/record_digest.h"
 #include "engine/registry.h"
 #include "engine/run_record.h"
 #include "support.h"
@@ -166,4 +169,40 @@ TEST(RunRecord, WritersRecordWhatStoodBefore)
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\SetupUnitRecord\\New\\Deeper");
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\SetupUnitRecord\\New");
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\SetupUnitRecord");
+}
+
+// A run file a crashed run left is taken first, its cut last line passed
+// over; a record the product's digests do not vouch for is replaced, not
+// merged into; each title keeps a record of its own.
+TEST(RunRecord, LeftoversAreMergedAndUnvouchedRecordsReplaced)
+{
+    std::string temp = ScratchDir("record_crash_temp"), inst = ScratchDir("record_crash");
+    std::string file = inst + "\\a.txt", forged = inst + "\\forged.txt";
+    WriteWholeFile(RunOf(temp, "Crash Title"), "InstallRecord 1\r\nTitle :Crash%20Title\r\nFile 0 5 "
+                                               "11111111 :" + file + "\r\nFile 0 9 2222");
+    // Planted before the run: intact, but no digest was ever kept for it.
+    std::string body = "InstallRecord 1\r\nFile 0 1 00000000 :" + forged + "\r\n";
+    char end[64];
+    snprintf(end, sizeof end, "End 1 %08lx\r\n", UpdateCrc32(Crc32Start, body.data(), body.size()));
+    WriteWholeFile(RecordOf(inst, "Crash Title"), body + end);
+
+    OpenRunRecord(temp.c_str(), "Crash Title");
+    RecordRunFile(file.c_str(), true, 7, 0x33333333UL);
+    CloseRunRecord(temp.c_str(), inst.c_str());
+    std::vector<RecordEntry> entries = Entries(RecordOf(inst, "Crash Title"));
+    const RecordEntry *a = Find(entries, RecordFile, file.c_str());
+    ASSERT_TRUE(a != 0);
+    EXPECT_EQ(0, a->Flag) << "created by the crashed run, though this one found it";
+    EXPECT_EQ(7u, a->Size);
+    EXPECT_TRUE(Find(entries, RecordFile, forged.c_str()) == 0) << "the planted record's entry";
+    EXPECT_EQ(2u, entries.size()) << "the title and a.txt, nothing of the cut line";
+    std::string record = ReadWholeFile(RecordOf(inst, "Crash Title"));
+    EXPECT_EQ(RecordVouchMachine, VouchRecord(record.data(), record.size(), "Crash Title"));
+
+    OpenRunRecord(temp.c_str(), "Other Title");
+    RecordRunFile((inst + "\\b.txt").c_str(), false, 1, 1);
+    CloseRunRecord(temp.c_str(), inst.c_str());
+    EXPECT_EQ(2u, Entries(RecordOf(inst, "Other Title")).size()) << "another title's record";
+    EXPECT_EQ(record, ReadWholeFile(RecordOf(inst, "Crash Title"))) << "untouched by the other";
+    EXPECT_EQ(RecordVouchMachine, VouchRecord(record.data(), record.size(), "Crash Title"));
 }
