@@ -76,7 +76,10 @@ bool IsSameFile(const char *first, const char *second)
 // One level: true when it is a directory now, *made when this call made it.
 static bool MakeOneLevel(const char *level, bool *made, DWORD *error)
 {
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, 0, TRUE};
+    SECURITY_ATTRIBUTES attributes;  // filled field by field: an initialiser list costs a copy in .data
+    attributes.nLength = sizeof attributes;
+    attributes.lpSecurityDescriptor = 0;
+    attributes.bInheritHandle = TRUE;
     *made = CreateDirectoryA(level, &attributes) != 0;
     if (*made) return true;
     *error = GetLastError();
@@ -170,8 +173,8 @@ typedef BOOL(WINAPI *AttributesExFunction)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOI
 // family and wherever it is missing.
 static AttributesExFunction AttributesEx()
 {
-    static KernelFunction attributesEx = {"GetFileAttributesExA", false, 0};
-    return (AttributesExFunction)NtKernelFunction(&attributesEx);
+    static KernelFunction attributesEx;
+    return (AttributesExFunction)NtKernelFunction(&attributesEx, "GetFileAttributesExA");
 }
 
 static bool ReadStanding(const char *path, StandingFile *standing)
@@ -230,15 +233,20 @@ static bool IsSource(HANDLE source, const char *destination)
 // read before the source is opened, as a look for a missing name reads the
 // whole directory under Wine and on FAT drives.
 static bool DestinationsStand;
+// Set while one file is placed whose destination was just opened and read:
+// it stands, so the attempt to make it anew is left out.
+static bool DestinationKnownStanding;
 
 // True when the file at path has check's size and CRC-32. A file that
-// cannot be opened or read does not.
-static bool HoldsContent(const char *path, const FileCheck &check)
+// cannot be opened or read does not. *stands (where given) is set when the
+// file could be opened: a file, not a directory, stands there.
+static bool HoldsContent(const char *path, const FileCheck &check, bool *stands = 0)
 {
     HANDLE file = CreateFileA(path, GENERIC_READ, ShareAll(), 0, OPEN_EXISTING,
                               FILE_FLAG_SEQUENTIAL_SCAN, 0);
     if (file == INVALID_HANDLE_VALUE) return false;
     DestinationsStand = true;
+    if (stands) *stands = true;
     DWORD sizeHigh = 0;
     bool same = GetFileSize(file, &sizeHigh) == check.Size && sizeHigh == 0;
     char *buffer = same ? (char *)malloc(CopyBlockSize) : 0;
@@ -307,16 +315,20 @@ static FileResult PlaceStaged(const SourceReader &reader, const char *destinatio
 static FileResult Place(const SourceReader &reader, const char *destination, FilePlaced *placed)
 {
     if (StageNew) return PlaceStaged(reader, destination, placed);
-    HANDLE output = CreateFileA(destination, GENERIC_WRITE, 0, 0, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, 0);
+    HANDLE output = DestinationKnownStanding
+                        ? INVALID_HANDLE_VALUE
+                        : CreateFileA(destination, GENERIC_WRITE, 0, 0, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, 0);
     DestinationsStand = output == INVALID_HANDLE_VALUE;
     if (output != INVALID_HANDLE_VALUE) {
         FileResult result = CloseWritten(output, CopyOut(reader, output, placed));
         if (result != FileWritten) DeleteFileA(destination);
         return result;
     }
-    DWORD error = GetLastError();
-    if (!IsExistsError(error)) return MakeFailure(error);
+    if (!DestinationKnownStanding) {
+        DWORD error = GetLastError();
+        if (!IsExistsError(error)) return MakeFailure(error);
+    }
     placed->Replaced = true;
     FileResult result = CheckStanding(reader, destination);
     if (result == FileInPlace) return LeftInPlace(placed, *reader.Check);
@@ -409,10 +421,13 @@ FileResult ExpandFile(const char *source, const char *destination, FilePlaced *p
     FilePlaced own;
     if (!placed) placed = &own;
     if (check && DestinationsStand) {
-        if (HoldsContent(destination, *check)) return LeftInPlace(placed, *check);
+        bool stands = false;
+        if (HoldsContent(destination, *check, &stands)) return LeftInPlace(placed, *check);
+        DestinationKnownStanding = stands;
         check = 0;  // read already: a file that differs is replaced without a second look
     }
     FileResult result = ExpandSource(source, destination, placed, check);
+    DestinationKnownStanding = false;
     if (check && (result == FileNoSource || result == FileDamaged) &&
         HoldsContent(destination, *check))
         return LeftInPlace(placed, *check);

@@ -100,15 +100,15 @@ struct RenameInformation {
     WCHAR FileName[MAX_PATH];
 };
 
-static bool HandleRenameAllowed = true;
+static bool HandleRenameRefused;  // set by tests that take the other way
 
-void UseRenameThroughHandle(bool allowed) { HandleRenameAllowed = allowed; }
+void UseRenameThroughHandle(bool allowed) { HandleRenameRefused = !allowed; }
 
 static SetInformationFunction HandleRename()
 {
-    static KernelFunction setInformation = {"SetFileInformationByHandle", false, 0};
-    if (!HandleRenameAllowed) return 0;
-    return (SetInformationFunction)NtKernelFunction(&setInformation);
+    static KernelFunction setInformation;
+    if (HandleRenameRefused) return 0;
+    return (SetInformationFunction)NtKernelFunction(&setInformation, "SetFileInformationByHandle");
 }
 
 // Renames the open file to destination, replacing the file there. The name

@@ -24,8 +24,8 @@ typedef DWORD(WINAPI *LongPathNameProc)(LPCSTR, LPSTR, DWORD);
 // 95 family, so that one way is taken on all three.
 LongPathNameProc SystemLongPathName()
 {
-    static KernelFunction longPathName = {"GetLongPathNameA", false, 0};
-    return (LongPathNameProc)NtKernelFunction(&longPathName);
+    static KernelFunction longPathName;
+    return (LongPathNameProc)NtKernelFunction(&longPathName, "GetLongPathNameA");
 }
 
 // Length of the prefix that names the root: "C:\" or "\\server\share\".

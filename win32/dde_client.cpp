@@ -10,7 +10,7 @@ enum { WaitSliceMs = 50 };
 // Whether the conversation under way reads the execute answer, and what it
 // read.
 static bool AnswerWanted;
-static DdeAnswer Answer = DdeNoAnswer;
+static DdeAnswer Answer;  // set at the start of each conversation
 
 static void ReadAnswer(HWND sender, LPARAM lParam)
 {

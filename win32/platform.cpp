@@ -11,18 +11,18 @@ const DWORD Windows95FamilyBit = 0x80000000u;
 
 bool IsWindows95Family()
 {
-    static int family = -1;  // not asked yet
-    if (family < 0) family = (GetVersion() & Windows95FamilyBit) ? 1 : 0;
+    static int family;  // 0 not asked yet, 1 the 95 family, 2 the NT family
+    if (!family) family = (GetVersion() & Windows95FamilyBit) ? 1 : 2;
     return family == 1;
 }
 
-void (*NtKernelFunction(KernelFunction *function))()
+void (*NtKernelFunction(KernelFunction *function, const char *name))()
 {
     if (!function->Looked) {
         function->Looked = true;
         HMODULE kernel = GetModuleHandleA("KERNEL32.DLL");
         if (kernel && !IsWindows95Family())
-            function->Address = (void (*)())GetProcAddress(kernel, function->Name);
+            function->Address = (void (*)())GetProcAddress(kernel, name);
     }
     return function->Address;
 }

@@ -9,11 +9,11 @@ bool IsWindows95Family();
 
 // A KERNEL32 function newer than some supported Windows, looked up once on
 // the NT family; null on the 95 family and where the system lacks it, so
-// that the caller takes its fallback. Callers keep one of these per
-// function: {"Name"}.
+// that the caller takes its fallback. Callers keep one zero-initialised
+// static of these per function (so that it takes no file bytes) and pass
+// the function's name with it.
 struct KernelFunction {
-    const char *Name;
     bool Looked;
     void (*Address)();
 };
-void (*NtKernelFunction(KernelFunction *function))();
+void (*NtKernelFunction(KernelFunction *function, const char *name))();
