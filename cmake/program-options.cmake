@@ -15,9 +15,12 @@
 # section of its own, so that --gc-sections drops the ones a program does not
 # use (not -fdata-sections: MinGW's GCC then puts zero-filled data in .data$
 # sections, which take file bytes).
+# No jump tables: each is a table of absolute addresses in .rdata with a
+# base relocation per entry, larger than the compares it replaces.
 set(PROGRAM_COMPILE_OPTIONS
   -D__USE_MINGW_ANSI_STDIO=0 -nostdinc++ -fno-exceptions -fno-rtti
-  -fno-threadsafe-statics -ffunction-sections -fno-ident -fomit-frame-pointer)
+  -fno-threadsafe-statics -ffunction-sections -fno-ident -fomit-frame-pointer
+  -fno-jump-tables)
 # The shipped i686 programs: no unwind tables (32-bit Windows unwinds through
 # frame-based handlers and needs none), and 32-bit Windows keeps the stack
 # 4-byte aligned, so none is realigned to 16. The x86_64 test build keeps

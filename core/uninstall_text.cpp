@@ -131,10 +131,16 @@ bool ParseRemoverCommandLine(const char *commandLine, unsigned long long *handle
     at += sizeof option - 1;
     while (*at == ' ') ++at;
     if (*at < '0' || *at > '9') return false;
-    char *end = 0;
-    unsigned long long value = strtoull(at, &end, 10);
-    if (end == at || *end != ' ' || value == 0) return false;
-    at = end;
+    // Read by hand: strtoull would bring the C99 library's copy (and its
+    // 64-bit division) into the program. A number past 64 bits is refused.
+    unsigned long long value = 0;
+    for (; *at >= '0' && *at <= '9'; ++at) {
+        unsigned digit = (unsigned)(*at - '0');
+        const unsigned long long limit = ~0ULL / 10;  // folded at compile time
+        if (value > limit || (value == limit && digit > ~0ULL % 10)) return false;
+        value = value * 10 + digit;
+    }
+    if (*at != ' ' || value == 0) return false;
     while (*at == ' ') ++at;
     const char *stop = at + strlen(at);
     while (stop > at && stop[-1] == ' ') --stop;

@@ -7,6 +7,7 @@
 
 #include "copy_pipeline.h"
 #include "replace_file.h"
+#include "staging.h"
 #include "core/crc32.h"
 #include "core/lz_header.h"
 #include "core/paths.h"
@@ -289,11 +290,31 @@ static FileResult LeftInPlace(FilePlaced *placed, const FileCheck &check)
     return FileInPlace;
 }
 
+static bool StageNew;
+
+void StageNewFiles(bool staged) { StageNew = staged; }
+
+// A new file written under its staging name and renamed into place only
+// when whole, never over a file: a crash leaves no part of it at its name.
+static FileResult PlaceStaged(const SourceReader &reader, const char *destination,
+                              FilePlaced *placed)
+{
+    char staging[MAX_PATH];
+    FileResult result = FileDenied;
+    HANDLE output = CreateStagingFile(destination, GENERIC_WRITE, staging, &result);
+    if (output == INVALID_HANDLE_VALUE) return result;
+    result = CloseWritten(output, CopyOut(reader, output, placed));
+    if (result == FileWritten && !MoveFileA(staging, destination)) result = MakeFailure(GetLastError());
+    if (result != FileWritten) DeleteFileA(staging);
+    return result;
+}
+
 // Writes the source to the destination, whole or not at all. Nothing at the
 // destination: the file is made under its own name and removed again on
 // failure. A file there: it is replaced only once the new one is complete.
 static FileResult Place(const SourceReader &reader, const char *destination, FilePlaced *placed)
 {
+    if (StageNew) return PlaceStaged(reader, destination, placed);
     HANDLE output = DestinationKnownStanding
                         ? INVALID_HANDLE_VALUE
                         : CreateFileA(destination, GENERIC_WRITE, 0, 0, CREATE_NEW,

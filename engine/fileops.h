@@ -71,6 +71,13 @@ bool IsSameFile(const char *first, const char *second);
 // The size of a file in bytes, 0 when it cannot be had (or a directory).
 unsigned long long FileSizeOf(const char *path);
 
+// Between StageNewFiles(true) and (false), ExpandFile and CopyRawFile write
+// the file under a staging name and rename it into place when whole, never
+// over a standing file (which is not replaced then): for the entries that
+// only add a missing file, so that a crash never leaves a part of one at its
+// name, where the next run would keep it.
+void StageNewFiles(bool staged);
+
 // Byte-for-byte copy, whole or nothing like ExpandFile. No log line.
 FileResult CopyRawFile(const char *source, const char *destination, FilePlaced *placed = 0);
 

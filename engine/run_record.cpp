@@ -6,35 +6,49 @@
 #include <string.h>
 
 #include "core/crc32.h"
+#include "core/record_name.h"
 #include "core/text.h"
 #include "fileops.h"
+#include "win32/record_digest.h"
 #include "win32/whole_file.h"
-
-#define MergedRecordName "~" InstallRecordName
-
 
 static FILE *RunFile;
 // One entry and one line at a time: each is too large for the stack of a
 // message handler's caller.
 static RecordEntry Entry, Earlier;
 static char Line[RecordLineSize];
+// The product's own names: its record and this run's file.
+static const char *RunTitle;
+static char RecordName[RecordNameSize], RunName[RecordNameSize];
 
 bool RunRecordOpen() { return RunFile != 0; }
 
 void RecordEntryOfRun(const RecordEntry *entry)
 {
     if (!RunFile || !FormatRecordLine(entry, Line, sizeof Line)) return;
+    // Each entry reaches the file at once, so that a crash keeps it.
     fputs(Line, RunFile);
+    fflush(RunFile);
 }
 
 void OpenRunRecord(const char *tempDir, const char *productTitle)
 {
     char path[MAX_PATH];
     RunFile = 0;
-    if (!JoinPath(path, sizeof path, tempDir, RunRecordName)) return;
-    RunFile = fopen(path, "wb");
-    if (!RunFile || !FormatRecordHeader(Line, sizeof Line)) return;
-    fputs(Line, RunFile);
+    RunTitle = productTitle;
+    if (!FormatProductFileName(productTitle, RecordExtension, RecordName, sizeof RecordName) ||
+        !FormatProductFileName(productTitle, RunExtension, RunName, sizeof RunName) ||
+        !JoinPath(path, sizeof path, tempDir, RunName))
+        return;
+    // A run that crashed left its file: this run's entries follow its own,
+    // and the merge takes them all. A line cut by the crash is ended first.
+    bool leftover = FileIsPresent(path);
+    RunFile = fopen(path, "ab");
+    if (!RunFile) return;
+    if (leftover)
+        fputs("\r\n", RunFile);
+    else if (FormatRecordHeader(Line, sizeof Line))
+        fputs(Line, RunFile);
     StartRecordEntry(&Entry, RecordTitle);
     CopyText(Entry.Text, sizeof Entry.Text, productTitle);
     RecordEntryOfRun(&Entry);
@@ -159,24 +173,33 @@ static unsigned long CountLines(const char *text, size_t length)
 
 // Writes the merged record to path; false (and the file deleted) on any
 // write error.
-static bool WriteMerged(const MergedLines *merged, const char *path)
+static Sha256 Digest;
+
+// Writes size bytes to file, into the CRC and the digest.
+static unsigned long WriteCounted(FILE *file, unsigned long crc, const char *text, size_t size)
+{
+    fwrite(text, 1, size, file);
+    UpdateSha256(&Digest, text, size);
+    return UpdateCrc32(crc, text, size);
+}
+
+// Writes the merged record to path, its digest into hex; false (and the
+// file deleted) on any write error.
+static bool WriteMerged(const MergedLines *merged, const char *path, char *hex)
 {
     FILE *file = fopen(path, "wb");
     if (!file) return false;
+    StartSha256(&Digest);
     unsigned long crc = Crc32Start;
     bool written = FormatRecordHeader(Line, sizeof Line);
-    if (written) {
-        fputs(Line, file);
-        crc = UpdateCrc32(crc, Line, strlen(Line));
-    }
+    if (written) crc = WriteCounted(file, crc, Line, strlen(Line));
     for (unsigned long i = 0; written && i < merged->Count; ++i) {
-        fwrite(merged->Lines[i], 1, merged->Sizes[i], file);
-        fputs("\r\n", file);
-        crc = UpdateCrc32(crc, merged->Lines[i], merged->Sizes[i]);
-        crc = UpdateCrc32(crc, "\r\n", 2);
+        crc = WriteCounted(file, crc, merged->Lines[i], merged->Sizes[i]);
+        crc = WriteCounted(file, crc, "\r\n", 2);
     }
     written = written && FormatRecordEnd(merged->Count, crc, Line, sizeof Line);
-    if (written) fputs(Line, file);
+    if (written) WriteCounted(file, crc, Line, strlen(Line));
+    FinishSha256Hex(&Digest, hex);
     written = written && fflush(file) == 0 && !ferror(file);
     if (fclose(file) != 0) written = false;
     if (!written) DeleteFileA(path);
@@ -189,16 +212,16 @@ void CloseRunRecord(const char *tempDir, const char *installPath)
     fclose(RunFile);
     RunFile = 0;
     char runPath[MAX_PATH], recordPath[MAX_PATH], mergedPath[MAX_PATH];
-    if (!JoinPath(runPath, sizeof runPath, tempDir, RunRecordName) ||
-        !JoinPath(recordPath, sizeof recordPath, installPath, InstallRecordName) ||
-        !JoinPath(mergedPath, sizeof mergedPath, installPath, MergedRecordName))
+    if (!JoinPath(runPath, sizeof runPath, tempDir, RunName) ||
+        !JoinPath(recordPath, sizeof recordPath, installPath, RecordName) ||
+        !FormatText(mergedPath, sizeof mergedPath, "%s\\~%s", installPath, RecordName))
         return;
     // No install directory: the run's record stays in the temporary
     // directory, as the log does.
     if (!DirectoryIsPresent(installPath)) return;
 
     size_t earlierLength = 0, runLength = 0;
-    char *earlier = 0;
+    char *earlier = 0, earlierDigest[Sha256HexSize] = "";
     if (GetFileAttributesA(recordPath) != INVALID_FILE_ATTRIBUTES) {
         earlier = ReadWholeFile(recordPath, RecordFileLimit, &earlierLength);
         // A record that cannot be read or does not check out is left as it
@@ -207,6 +230,15 @@ void CloseRunRecord(const char *tempDir, const char *installPath)
         if (!earlier || CheckRecord(earlier, earlierLength, &count) != RecordIntact) {
             free(earlier);
             return;
+        }
+        // One that its product's digests do not vouch for was not written
+        // by it: nothing of it is taken over, it is replaced.
+        if (VouchRecord(earlier, earlierLength, RunTitle) <= RecordVouchNone) {
+            free(earlier);
+            earlier = 0;
+            earlierLength = 0;
+        } else {
+            RecordDigest(earlier, earlierLength, earlierDigest);
         }
     }
     char *run = ReadWholeFile(runPath, RecordFileLimit, &runLength);
@@ -231,11 +263,14 @@ void CloseRunRecord(const char *tempDir, const char *installPath)
     while (ok && NextRecordLine(&cursor, &line, &size, 0))
         if (ParseRecordLine(line, size, &Entry)) ok = MergeEntry(&merged, &Entry, line, size, true);
 
-    if (ok && WriteMerged(&merged, mergedPath)) {
-        if (MoveReplacing(mergedPath, recordPath))
+    char hex[Sha256HexSize];
+    if (ok && WriteMerged(&merged, mergedPath, hex)) {
+        if (MoveReplacing(mergedPath, recordPath)) {
+            StoreRecordDigest(hex, earlierDigest[0] ? earlierDigest : 0, RunTitle);
             DeleteFileA(runPath);
-        else
+        } else {
             DeleteFileA(mergedPath);
+        }
     }
     FreeMerged(&merged);
     free(run);

@@ -1,15 +1,17 @@
 // The install record as SETUP.EXE keeps it: this run's entries go, as they
-// happen, to install.run in the temporary directory; at cleanup they are
-// merged into the install directory's install.rec (core/install_record.h),
-// which is replaced in one step, so that a crash leaves the previous record
-// whole and a cancelled run adds what it did and removes nothing.
+// happen, to the product's run file ("install-<hash>.run", core/record_name.h)
+// in the temporary directory, each flushed at once; at cleanup they are
+// merged into the product's record in the install directory
+// ("install-<hash>.rec"), which is replaced in one step, so that a crash
+// leaves the previous record whole and a cancelled run adds what it did and
+// removes nothing. The new record's digest goes to the product's uninstall
+// key (win32/record_digest.h).
 #pragma once
 
 #include "core/install_record.h"
 
-#define RunRecordName "install.run"
-
-// Opens (empties) "<tempDir>\install.run" and records the product title.
+// Opens the product's run file in tempDir and records the product title. A
+// run file that a crashed run left is kept and added to, never emptied.
 // Without it nothing is recorded and the record is left as it was.
 void OpenRunRecord(const char *tempDir, const char *productTitle);
 // Adds one entry to this run's record; nothing when none is open.
@@ -22,8 +24,9 @@ bool RunRecordOpen();
 void RecordRunDirectory(const char *path, bool made);
 void RecordRunFile(const char *path, bool replaced, unsigned long size, unsigned long crc);
 
-// Merges this run's entries into "<installPath>\install.rec" (written beside
-// it and moved over it whole) and deletes install.run. A damaged record
-// there is left untouched, and so is install.run when the merged record
-// cannot be written.
+// Merges the run file's entries into the product's record in installPath
+// (written beside it and moved over it whole), keeps its digest and deletes
+// the run file. A damaged record there is left untouched, and so is the run
+// file when the merged record cannot be written. A record its digest does
+// not vouch for is replaced, nothing of it taken over.
 void CloseRunRecord(const char *tempDir, const char *installPath);

@@ -191,7 +191,9 @@ bool RunEntryPlan(const EntryPlan &plan, FileResult *result)
             CountSharedFile(plan.Destination, true);
             break;
         }
+        StageNewFiles(plan.OnlyWhenMissing);
         done = ExpandLogged(plan.Source, plan.Destination, check, plan.Counted);
+        StageNewFiles(false);
         break;
     case EntryCopyRaw:
         done = CopyRecorded(plan.Source, plan.Destination);

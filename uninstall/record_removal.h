@@ -3,6 +3,7 @@
 // it, what stood before comes back, everything else stays and is reported.
 #pragma once
 
+#include <windows.h>
 #include <stddef.h>
 
 #include "core/install_record.h"
@@ -14,11 +15,24 @@
 #define RecordTooNewText                                                             \
     "The install record (install.rec) beside the uninstaller was written by a later " \
     "version of the setup program. Nothing was removed."
+#define RecordChangedFormat                                                             \
+    "The install record %s was changed after the setup wrote it: it is not the record "  \
+    "that the product's registry key vouches for. Nothing was removed."
+#define SeveralRecordsText                                                                \
+    "More than one product is installed in this folder. Remove each from the list of "  \
+    "installed programs. Nothing was removed."
 // The confirmation for an installation without a record (made before the
 // record existed): only its log is there to go by.
 #define UncheckedConfirmTextFormat                                                     \
     "Remove %s?\n\nThis installation has no install record, so its files cannot be " \
     "checked for changes: every file its log names in the install directory goes."
+
+// The record's name from the command line (empty when none was given), the
+// record chosen, and how far it is trusted (win32/record_digest.h: 0 no
+// digest, as for a log; 1 the user's key; 2 the machine's).
+extern char RecordName[];
+extern char RecordPath[MAX_PATH];
+extern int RecordTrust;
 
 struct RecordText {
     char *Text;

@@ -4,6 +4,11 @@
 #include <commctrl.h>
 #include <stdlib.h>
 
+#include "other_records.h"
+#include "record_removal.h"
+#include "report.h"
+#include "remover_paths.h"
+#include "uninstall.h"
 #include "win32/program_state.h"
 #include "win32/dialogs.h"
 
@@ -19,18 +24,37 @@ void ShowStatus(const char *text)
     PumpMessages(Program.CurrentDialog);
 }
 
+bool AgreeToRemoveFiles()
+{
+    return MessageBoxA(Program.BackgroundWindow, UntrustedFilesText, UninstallCaption,
+                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+void NoteUntrustedSetting(const char *kind, const char *where, const char *name)
+{
+    NoteLeft("%s [%s] \"%s\": named only by a log or a record no registry key vouches for, "
+             "so left as it is", kind, where, name);
+}
+
 void RemoveAll(const LogText *log)
 {
     LogRecord *record = (LogRecord *)malloc(sizeof(LogRecord));
     if (!record) return;
+    AddOtherRecordsAbove(InstallDir, RecordPath);
     RemoveGroups(log);
     ShowStatus("Removing settings and files...");
+    // Anyone who can write the install directory can write the log: it
+    // decides no setting, and its files go only when the user agrees.
+    bool files = AgreeToRemoveFiles();
     for (int i = log->Count - 1; i >= 0; --i) {
         RecordAt(log, i, record);
         switch (record->Kind) {
-        case LogRecordIni: RemoveIniEntry(record); break;
-        case LogRecordRegistry: RemoveRegistryValue(record); break;
-        case LogRecordFileCopy: RemoveFile(record->Text); break;
+        case LogRecordIni: NoteUntrustedSetting("win.ini", record->Section, record->Name); break;
+        case LogRecordRegistry: NoteUntrustedSetting("Registry", record->Text, record->Name); break;
+        case LogRecordFileCopy:
+            if (files) RemoveFile(record->Text);
+            else NoteLeft("File %s: kept, as asked", record->Text);
+            break;
         default: continue;
         }
         StepProgress();

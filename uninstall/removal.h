@@ -29,6 +29,17 @@ void RemoveDirectories(const LogText *log, LogRecord *record);
 // symbolic link: what lies behind it is not what the installation made.
 bool ReachedThroughLink(const char *path, const char *base);
 
+#define UntrustedFilesText                                                                \
+    "No install record that the product's registry key vouches for is there, only what " \
+    "anyone who can write to the install directory could have written.\n\nRemove the "    \
+    "files it names in the install directory? Choose No to keep every file."
+// Asks the user before files are removed on the word of a log, or of a
+// record no digest vouches for.
+bool AgreeToRemoveFiles();
+// Reports a registry value or win.ini entry that such a word alone names:
+// it is neither deleted nor put back.
+void NoteUntrustedSetting(const char *kind, const char *where, const char *name);
+
 // The progress dialog: one step of the bar, and the status line; each
 // drains the message queue.
 void StepProgress();

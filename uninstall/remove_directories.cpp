@@ -7,6 +7,7 @@
 #include <stdlib.h>
 
 #include "in_use.h"
+#include "other_records.h"
 #include "remover_paths.h"
 #include "report.h"
 #include "core/uninstall_text.h"
@@ -42,10 +43,13 @@ static bool IsLinkNow(const char *path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// The last step of both ways: the directory goes when empty.
+// The last step of both ways: the directory goes when empty, and no other
+// product's record lists it.
 static void RemoveEmptyDirectory(const char *path, const char *shown)
 {
-    if (RemoveDirectoryA(path))
+    if (ListedByOtherRecord(path))
+        NoteLeft(ListedElsewhereFormat, "Directory", shown);
+    else if (RemoveDirectoryA(path))
         NoteRemoved("Directory %s", shown);
     else if (HoldsFileInUse(path))
         NoteLeft("Directory %s: not empty (it holds files in use)", shown);
@@ -66,7 +70,7 @@ static void RemoveDirectoryEntry(const char *logged)
         NoteLeft("Directory %s: outside the install directory", logged);
         return;
     }
-    if (above && IsLinkNow(path)) {
+    if (above ? IsLinkNow(path) : !SamePath(path, InstallDir) && ReachedThroughLink(path, InstallDir)) {
         NoteLeft("Directory %s: reached through a junction or symbolic link, or is one", logged);
         return;
     }

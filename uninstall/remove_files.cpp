@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "in_use.h"
+#include "other_records.h"
 #include "remover_paths.h"
 #include "report.h"
 #include "core/crc32.h"
@@ -66,7 +67,14 @@ void RemoveFile(const char *logged)
     default:
         break;
     }
-    DeleteReported(path, logged);
+    // Judged as a recorded file is: nothing through a link, nothing another
+    // product's record lists.
+    if (ReachedThroughLink(path, InstallDir))
+        NoteLeft("File %s: %s", logged, FileFateReason(FileKeptLink));
+    else if (ListedByOtherRecord(path))
+        NoteLeft(ListedElsewhereFormat, "File", logged);
+    else
+        DeleteReported(path, logged);
 }
 
 static bool IsLink(const char *path)
@@ -154,33 +162,40 @@ void RemoveRecordedFile(const RecordEntry *entry, const char *longTemp)
         NoteGone("File %s", entry->Text);
     } else if (fate != FileRemove) {
         NoteLeft("File %s: %s", entry->Text, FileFateReason(fate));
+    } else if (ListedByOtherRecord(path)) {
+        NoteLeft(ListedElsewhereFormat, "File", entry->Text);
     } else {
         DeleteReported(path, entry->Text);
     }
 }
 
-// install.log and UNINST.EXE, which the removal needed until now. While
-// files in use are left they stay, with the record, for a second run.
+// The record, install.log and UNINST.EXE, which the removal needed until
+// now. While files in use are left they stay, with the record, for a second
+// run. With another product's record in the directory the last two serve it
+// too, and stay.
 void RemoveOwnFiles()
 {
     if (FilesLeftInUse()) {
-        NoteLeft("%s, install.rec and install.log: kept, with the entry in the list of programs, "
+        NoteLeft("%s, %s and install.log: kept, with the entry in the list of programs, "
                  "until the files in use are gone; then uninstall again to finish",
-                 OriginalPath);
+                 OriginalPath, RecordPath);
         return;
     }
-    char record[MAX_PATH] = "";
-    JoinPath(record, sizeof record, InstallDir, InstallRecordName);
-    const char *own[] = {LogPath, record};
+    bool shared = OtherRecordInInstallDir();
+    const char *own[] = {RecordPath, LogPath};
     for (const char *path : own) {
         if (!path[0] || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) continue;
-        if (DeleteFileA(path))
+        if (path == LogPath && shared)
+            NoteLeft(ListedElsewhereFormat, "File", path);
+        else if (DeleteFileA(path))
             NoteRemoved("File %s", path);
         else
             NoteLeft("File %s: could not be deleted", path);
     }
     if (SamePath(SelfPath, OriginalPath))
         NoteLeft("File %s: the uninstaller could not run from a copy", OriginalPath);
+    else if (shared)
+        NoteLeft(ListedElsewhereFormat, "File", OriginalPath);
     else if (DeleteFileA(OriginalPath))
         NoteRemoved("File %s", OriginalPath);
     else if (GetFileAttributesA(OriginalPath) != INVALID_FILE_ATTRIBUTES)

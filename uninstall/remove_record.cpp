@@ -9,32 +9,66 @@
 #include <string.h>
 
 #include "in_use.h"
+#include "other_records.h"
 #include "removal.h"
 #include "remover_paths.h"
 #include "report.h"
 #include "core/crc32.h"
+#include "core/record_name.h"
+#include "core/shared_count.h"
+#include "core/uninstall_text.h"
 #include "core/text.h"
 #include "win32/platform.h"
 #include "win32/program_state.h"
+#include "win32/record_digest.h"
 #include "win32/system_dirs.h"
 #include "win32/whole_file.h"
+
+char RecordName[RecordNameSize];
+char RecordPath[MAX_PATH];
+int RecordTrust;
 
 // One entry at a time; each is too large for a small stack.
 static RecordEntry Entry, Other;
 // The entries a second run needs: files left in use, and what goes after them.
 static bool *Keep;
 
-static void RecordPath(char *path, size_t capacity)
+// The record to go by: the one the command line names; without a name the
+// one made before records had names of their own (install.rec), else the
+// only named one. False (after a message) when several products share the
+// directory and none is named.
+static bool ChooseRecord(bool *named)
 {
-    JoinPath(path, capacity, InstallDir, InstallRecordName);
+    *named = RecordName[0] != 0;
+    if (!*named && JoinPath(RecordPath, sizeof RecordPath, InstallDir, InstallRecordName) &&
+        GetFileAttributesA(RecordPath) != INVALID_FILE_ATTRIBUTES)
+        return true;
+    char pattern[MAX_PATH];
+    WIN32_FIND_DATAA found;
+    HANDLE search = INVALID_HANDLE_VALUE;
+    if (!*named && JoinPath(pattern, sizeof pattern, InstallDir, RecordNamePrefix "*" RecordExtension))
+        search = FindFirstFileA(pattern, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        bool more = FindNextFileA(search, &found);
+        FindClose(search);
+        if (more) {
+            ShowMessage(SeveralRecordsText, MB_ICONSTOP);
+            return false;
+        }
+        *named = CopyText(RecordName, sizeof RecordName, found.cFileName);
+    }
+    if (!JoinPath(RecordPath, sizeof RecordPath, InstallDir, RecordName[0] ? RecordName : InstallRecordName))
+        RecordPath[0] = 0;
+    return true;
 }
 
 RecordLoad LoadRecord(RecordText *record)
 {
     memset(record, 0, sizeof *record);
-    char path[MAX_PATH];
-    RecordPath(path, sizeof path);
-    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return RecordNone;
+    bool named;
+    if (!ChooseRecord(&named)) return RecordRefused;
+    const char *path = RecordPath;
+    if (!path[0] || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return RecordNone;
     record->Text = ReadWholeFile(path, RecordFileLimit, &record->Length);
     unsigned long count = 0;
     RecordCheck check = record->Text ? CheckRecord(record->Text, record->Length, &count)
@@ -55,6 +89,17 @@ RecordLoad LoadRecord(RecordText *record)
         if (ParseRecordLine(line, size, &Entry) && Entry.Kind == RecordTitle)
             CopyText(Program.ProductTitle, sizeof Program.ProductTitle, Entry.Text);
     }
+    // Only the digest its product's key keeps makes a record trusted; one
+    // made before records were named has none, and is trusted as a log.
+    int vouch = VouchRecord(record->Text, record->Length, Program.ProductTitle);
+    RecordTrust = vouch > 0 ? vouch : RecordVouchNone;
+    if (named && !RecordTrust) {
+        char text[sizeof RecordChangedFormat + MAX_PATH];
+        FormatText(text, sizeof text, RecordChangedFormat, path);
+        ShowMessage(text, MB_ICONSTOP);
+        FreeRecord(record);
+        return RecordRefused;
+    }
     return RecordUsable;
 }
 
@@ -74,6 +119,23 @@ void EntryAt(const RecordText *record, unsigned long index, RecordEntry *entry)
         StartRecordEntry(entry, 0);
 }
 
+// The directories where another product's record may list what this one
+// does: the install directory and those above it, and every directory
+// below it that this record names or puts a file in.
+static void FindOtherRecords(const RecordText *record)
+{
+    AddOtherRecordsAbove(InstallDir, RecordPath);
+    char path[MAX_PATH], dir[MAX_PATH];
+    for (unsigned long i = 0; i < record->Count; ++i) {
+        EntryAt(record, i, &Entry);
+        if (Entry.Kind != RecordFile && Entry.Kind != RecordDir) continue;
+        LongForm(Entry.Text, path, sizeof path);
+        if (Entry.Kind == RecordFile) DirectoryOf(path, dir, sizeof dir);
+        else CopyText(dir, sizeof dir, path);
+        if (PathIsInside(dir, InstallDir)) AddOtherRecordsIn(dir, RecordPath);
+    }
+}
+
 void KeepInRecord(unsigned long index)
 {
     if (Keep) Keep[index] = true;
@@ -91,9 +153,11 @@ static bool IsProgramListValue(const RecordEntry *entry)
 // the entry in the list of programs. Written beside it and moved over it.
 static void RewriteRecord(const RecordText *record)
 {
-    char path[MAX_PATH], written[MAX_PATH], line[64];
-    RecordPath(path, sizeof path);
-    if (!JoinPath(written, sizeof written, InstallDir, "~" InstallRecordName)) return;
+    char name[MAX_PATH], written[MAX_PATH], line[64];
+    const char *path = RecordPath;
+    if (!FormatText(name, sizeof name, "~%s", RecordName[0] ? RecordName : InstallRecordName) ||
+        !JoinPath(written, sizeof written, InstallDir, name))
+        return;
     FILE *file = fopen(written, "wb");
     if (!file) return;
     FormatRecordHeader(line, sizeof line);
@@ -116,9 +180,38 @@ static void RewriteRecord(const RecordText *record)
     bool whole = fflush(file) == 0 && !ferror(file);
     if (fclose(file) != 0) whole = false;
     if (!whole || !(IsWindows95Family() ? (DeleteFileA(path), MoveFileA(written, path))
-                                        : MoveFileExA(written, path, MOVEFILE_REPLACE_EXISTING)))
+                                        : MoveFileExA(written, path, MOVEFILE_REPLACE_EXISTING))) {
         DeleteFileA(written);
+        return;
+    }
+    // The rewritten record takes the old one's place among the digests, so
+    // that the second run trusts it as the first did this one.
+    if (!RecordTrust) return;
+    size_t length;
+    char *text = ReadWholeFile(path, RecordFileLimit, &length);
+    if (!text) return;
+    char oldHex[Sha256HexSize], newHex[Sha256HexSize];
+    RecordDigest(record->Text, record->Length, oldHex);
+    RecordDigest(text, length, newHex);
+    free(text);
+    StoreRecordDigest(newHex, oldHex, Program.ProductTitle);
 }
+
+// A setting of the record, removed as far as its digest vouches for it: by
+// the machine's key every value, by the user's own key only the user's.
+static void RemoveRecordedSetting(const RecordEntry *entry)
+{
+    if (RecordTrust == RecordVouchMachine ||
+        (RecordTrust == RecordVouchUser && entry->Kind == RecordReg && entry->Root == 1)) {
+        if (entry->Kind == RecordIni) RemoveRecordedIni(entry);
+        else RemoveRecordedValue(entry);
+    } else {
+        NoteUntrustedSetting(entry->Kind == RecordIni ? "win.ini" : "Registry", entry->Text,
+                             entry->Name);
+    }
+}
+
+
 
 void RemoveByRecord(const RecordText *record)
 {
@@ -126,23 +219,37 @@ void RemoveByRecord(const RecordText *record)
     LongForm(TempDir, longTemp, sizeof longTemp);
     Keep = (bool *)calloc(record->Count + 1, sizeof *Keep);
     IndexRecordPaths(record);
+    FindOtherRecords(record);
     RemoveRecordedGroups(record, &Entry);
     ShowStatus("Removing settings and files...");
+    // A record no digest vouches for is trusted as a log is: its files only
+    // when the user agrees.
+    bool files = RecordTrust || AgreeToRemoveFiles();
     for (unsigned long i = record->Count; i-- > 0;) {
         EntryAt(record, i, &Entry);
         unsigned long inUse = FilesLeftInUse();
         switch (Entry.Kind) {
-        case RecordIni: RemoveRecordedIni(&Entry); break;
+        case RecordIni:
         case RecordReg:
             if (IsProgramListValue(&Entry)) continue;
-            RemoveRecordedValue(&Entry);
+            RemoveRecordedSetting(&Entry);
             break;
         case RecordFile:
+            if (!files)
+                NoteLeft("File %s: kept, as asked", Entry.Text);
             // A counted file goes with its count.
-            if (FindRecordedPath(record, RecordShared, Entry.Text, &Other) < 0)
+            else if (FindRecordedPath(record, RecordShared, Entry.Text, &Other) < 0)
                 RemoveRecordedFile(&Entry, longTemp);
             break;
-        case RecordShared: RemoveRecordedShared(record, &Entry); break;
+        case RecordShared:
+            // The count is the machine's: lowered only on its own word.
+            if (!files)
+                NoteLeft("File %s: kept, as asked", Entry.Text);
+            else if (RecordTrust != RecordVouchMachine)
+                NoteUntrustedSetting("Shared count", SharedCountKey, Entry.Text);
+            else
+                RemoveRecordedShared(record, &Entry);
+            break;
         default: continue;
         }
         if (FilesLeftInUse() != inUse) KeepInRecord(i);
@@ -155,14 +262,20 @@ void RemoveByRecord(const RecordText *record)
         if (FilesLeftInUse())
             KeepInRecord(i);
         else
-            RemoveRecordedValue(&Entry);
+            RemoveRecordedSetting(&Entry);
         StepProgress();
     }
     FreeRecordPaths();
-    if (FilesLeftInUse() && Keep) RewriteRecord(record);
+    bool inUse = FilesLeftInUse() != 0;
+    if (inUse && Keep) RewriteRecord(record);
     free(Keep);
     Keep = 0;
     RemoveOwnFiles();
+    if (RecordTrust && !inUse) {
+        char hex[Sha256HexSize];
+        RecordDigest(record->Text, record->Length, hex);
+        DeleteRecordDigest(RecordTrust, hex, Program.ProductTitle);
+    }
     ShowStatus("Removing directories...");
     RemoveRecordedDirectories(record, &Entry);
 }

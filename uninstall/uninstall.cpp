@@ -14,6 +14,7 @@
 #include "removal.h"
 #include "remover_paths.h"
 #include "report.h"
+#include "core/record_name.h"
 #include "core/uninstall_text.h"
 #include "core/wininit_text.h"
 #include "win32/platform.h"
@@ -90,8 +91,8 @@ bool StartRemover()
         DeleteFileA(copy);
         return false;
     }
-    FormatText(commandLine, sizeof commandLine, "\"%s\" /remove %I64u \"%s\"", copy,
-               (unsigned long long)(UINT_PTR)self, OriginalPath);
+    FormatText(commandLine, sizeof commandLine, "\"%s\" %s /remove %I64u \"%s\"", copy,
+               RecordName, (unsigned long long)(UINT_PTR)self, OriginalPath);
     STARTUPINFOA startup;
     memset(&startup, 0, sizeof startup);
     startup.cb = sizeof startup;
@@ -170,6 +171,8 @@ int RunUninstall(HINSTANCE instance, const char *commandLine)
     if (length == 0 || length >= sizeof module) return 1;
     LongForm(module, SelfPath, sizeof SelfPath);
     FindDirectories();
+    // The record to go by may be named first (the product's UninstallString).
+    commandLine = TakeRecordArgument(commandLine, RecordName, RecordNameSize);
     unsigned long long handle = 0;
     char original[MAX_PATH];
     char longTemp[MAX_PATH];

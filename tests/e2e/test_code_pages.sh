@@ -5,7 +5,7 @@
 # double-byte: its names have characters whose second byte is a backslash or
 # a bar). The script is written in the system's code page; one product file
 # is stored on the disk under a name in that code page. The files land under
-# their names, install.log and install.rec read back whole, the group name
+# their names, install.log and the record read back whole, the group name
 # reaches the shell in the code page, and UNINST.EXE takes everything away.
 . "$SOURCE_DIR/tests/e2e/lib.sh"
 . "$SOURCE_DIR/tools/shelldde/server.sh"
@@ -37,7 +37,7 @@ record_whole() {
     "$file: CRC-32"
 }
 
-# escaped TEXT: a text field of install.rec as written (blanks as %20).
+# escaped TEXT: a text field of the record as written (blanks as %20).
 escaped() { echo "${1// /%20}"; }
 
 # product CP LOCALE TITLE DIR SUBDIR FILE SUBFILE MEDIA KEY VALUE GROUP ITEM:
@@ -103,15 +103,17 @@ EOF2
   done
   grep -qE "^RegDB Val: .*\\\\$file\$" <<<"$log" || fail "cp$cp: install.log's value: $log"
 
-  # install.rec: whole, and its entries name the same.
-  record_whole "$inst/install.rec"
-  rec="$(from_cp "$cp" "$inst/install.rec" | tr -d '\r')"
+  # The record: whole, and its entries name the same.
+  recs=("$inst"/install-*.rec)
+  [ ${#recs[@]} = 1 ] && [ -f "${recs[0]}" ] || fail "cp$cp: not one record: ${recs[*]}"
+  record_whole "${recs[0]}"
+  rec="$(from_cp "$cp" "${recs[0]}" | tr -d '\r')"
   for line in "Dir 1 :$(escaped "$long\\$subdir")" "Group 0 :$(escaped "$group")" \
     "Item 0 :$(escaped "$group") :$(escaped "$item")"; do
-    grep -qxF -- "$line" <<<"$rec" || fail "cp$cp: install.rec lacks [$line]: $rec"
+    grep -qxF -- "$line" <<<"$rec" || fail "cp$cp: the record lacks [$line]: $rec"
   done
   grep -qE "^File 0 [0-9]+ [0-9a-f]{8} :" <<<"$(grep -F " :$(escaped "$long\\$subdir\\$subfile")" <<<"$rec")" ||
-    fail "cp$cp: install.rec lacks the file: $rec"
+    fail "cp$cp: the record lacks the file: $rec"
 
   # The registry value, read back through an export (UTF-16).
   wine reg export "HKCU\\Software\\$key" "$(winpath "$work/key.reg")" /y >/dev/null 2>&1 ||

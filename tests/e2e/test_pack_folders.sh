@@ -76,7 +76,7 @@ cmp -s "$product/raw2.bin" "$(system_dir)/pkfold2.bin" || fail "type 2 raw file 
 expect_no_file "$inst/.git"
 expect_no_file "$inst/lib/three.exe"
 expect_no_file "$(temp_dir)/pkfold5.tmp"
-installed="$(cd "$inst" && find . -type f ! -name install.log ! -name install.rec | wc -l)"
+installed="$(cd "$inst" && find . -type f ! -name install.log ! -name install-1fb9ebe2.rec | wc -l)"
 expect_eq 8 "$installed" "files in the install directory"
 rm -f "$(windows_dir)/pkfold1.bin" "$(system_dir)/pkfold2.bin"
 pass

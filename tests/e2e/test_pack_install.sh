@@ -65,7 +65,7 @@ expect_no_file "$(temp_dir)/data.tmp"
 short="$(winepath -s "$(winpath "$inst")" 2>/dev/null | tr -d '\r')"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Packed Product'
 expect_eq "Packed Product" "$(reg_value "$key" DisplayName)" "DisplayName"
-expect_eq "$short\\UNINST.EXE" "$(reg_value "$key" UninstallString)" "UninstallString"
+expect_eq "$short\\UNINST.EXE install-4599c0c4.rec" "$(reg_value "$key" UninstallString)" "UninstallString"
 expect_eq "3.2" "$(reg_value "$key" DisplayVersion)" "DisplayVersion"
 expect_eq "$short\\" "$(reg_value 'HKCU\Software\PackedProduct' Home)" "HKCU Home"
 grep -qF "[AddItem($short\UNINST.EXE,\"Uninstall Packed Product\")]" "$CASE/server.log" ||

@@ -76,7 +76,7 @@ walk_pages -d "$inst" -g cancel
 wait_setup 60
 expect_eq "2 3 3 2" "$(count "$wsys\\shfnew.dll") $(count "$wsys\\shfold.dll") \
 $(count "$wsys\\shfcnt.dll") $(count "$wwin\\shfwin.dll")" "the counts after the second run"
-record="$(tr -d '\r' <"$inst/install.rec")"
+record="$(cat "$inst"/install-*.rec | tr -d '\r')"
 grep -qixF "Shared 2 :$wsys\\shfnew.dll" <<<"$record" || fail "the record lacks new's count: $record"
 grep -qixF "Shared 2 :$wsys\\shfold.dll" <<<"$record" || fail "the record lacks uncounted's count"
 

@@ -72,7 +72,7 @@ expect_no_file "$tmp/e2e_stage.tmp"
 same "$data/locale_ru.txt" "$inst/locale.txt" "type 6 with SystemLocale 000419"
 same "$data/comma.txt" "$inst/comma.txt" "source name with a comma"
 for name in zero seven six; do expect_no_file "$inst/$name.txt"; done
-[ "$(ls "$inst" | sort | tr '\n' ' ')" = "comma.txt install.log install.rec locale.txt sub three.txt " ] ||
+[ "$(ls "$inst" | sort | tr '\n' ' ')" = "comma.txt install-74f2cc1a.rec install.log locale.txt sub three.txt " ] ||
   fail "unexpected files in the install directory: $(ls "$inst")"
 
 # 1 new, 2 new, letter, 3, 5, 6, comma.

@@ -5,7 +5,7 @@
 #            the removal finishes as if nothing had been in use
 #   queued   the user chooses Cancel: the file is queued for removal at the
 #            next start (PendingFileRenameOperations on the NT family) and
-#            named in the report as in use; install.rec (holding what is
+#            named in the report as in use; the record (holding what is
 #            left), UNINST.EXE, install.log and the entry in the list of
 #            programs stay, and the directory that holds the file too
 #   second   once the program has ended, the uninstaller runs again and
@@ -117,10 +117,12 @@ grep -qF "not empty (it holds files in use)" <<<"$report" ||
 grep -q "did not install" <<<"$report" && fail "queued: files said not installed: $report"
 wine reg query "$pending" /v PendingFileRenameOperations 2>/dev/null | tr -d '\r' |
   grep -qi 'held.txt' || fail "queued: not queued for the next start"
-for path in UNINST.EXE install.rec install.log data/held.txt; do expect_file "$inst/$path"; done
+for path in UNINST.EXE install.log data/held.txt; do expect_file "$inst/$path"; done
+recs=("$inst"/install-*.rec)
+[ ${#recs[@]} = 1 ] && [ -f "${recs[0]}" ] || fail "queued: not one record kept: ${recs[*]}"
 expect_no_file "$inst/app.txt"
 expect_eq "InUse Test" "$(reg_value "$entry" DisplayName)" "queued: the entry"
-record="$(tr -d '\r' <"$inst/install.rec")"
+record="$(tr -d '\r' <"${recs[0]}")"
 grep -q '^File 0 .*held.txt$' <<<"$record" || fail "queued: the record lacks the file in use: $record"
 grep -q 'app.txt' <<<"$record" && fail "queued: the record still names what went: $record"
 

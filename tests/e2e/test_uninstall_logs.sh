@@ -82,7 +82,7 @@ start_uninst "$dir"
 ui wait-background 20000 -- wait-page welcome 20000 -- expect-text 11 "Remove Log Test?
 
 This installation has no install record, so its files cannot be checked for changes: every file its log names in the install directory goes."
-confirm_uninst
+confirm_uninst_files 6
 wait_uninst 30
 report="$(uninstall_report)"
 for name in a.txt sub/c.txt UNINST.EXE install.log; do expect_no_file "$dir/$name"; done
@@ -92,4 +92,23 @@ expect_eq "x" "$(reg_value 'HKCU\Software\UninstDamaged' v)" "value of an incomp
 grep -q "outside.txt: outside the install directory" <<<"$report" || fail "report: $report"
 grep -q "sub: not empty" <<<"$report" || fail "report: $report"
 wine reg delete 'HKCU\Software\UninstDamaged' /f >/dev/null 2>&1
+
+# 6. A whole log naming a registry value, answered No: the log alone decides
+#    no setting, and every file stays.
+dir="$CASE/declined"
+product "$dir"
+wine reg add 'HKCU\Software\UninstDeclined' /v v /d x /f >/dev/null 2>&1
+{
+  log "$dir"
+  printf 'RegDB Key: Software\\UninstDeclined\r\nRegDB Val: x\r\nRegDB Name: v\r\nRegDB Root: 1\r\n'
+} >"$dir/install.log"
+start_uninst "$dir"
+confirm_uninst_files 7
+wait_uninst 30
+report="$(uninstall_report)"
+for name in a.txt b.txt sub/c.txt; do expect_file "$dir/$name"; done
+expect_eq "x" "$(reg_value 'HKCU\Software\UninstDeclined' v)" "declined: the value the log names"
+grep -qF "a.txt: kept, as asked" <<<"$report" || fail "declined: report: $report"
+grep -qF "UninstDeclined] \"v\": named only by a log" <<<"$report" || fail "declined: report: $report"
+wine reg delete 'HKCU\Software\UninstDeclined' /f >/dev/null 2>&1
 pass

@@ -100,7 +100,7 @@ start_setup "$disk"
 walk_pages -d "$inst" -g "Record Existing"
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "exit status of the setup"
-expect_file "$inst/install.rec"
+expect_file "$inst/install-464a98c6.rec"
 expect_file "$group/The App.lnk"
 expect_file "$group/Read ]Me.lnk"
 expect_eq "ours" "$(reg_value "$key" Shared)" "registry value after the installation"
@@ -126,7 +126,7 @@ stop_shelldde
 # Files and directories, case by case.
 expect_eq "the product readme" "$(cat "$inst/README.TXT" 2>/dev/null)" "stood-before: README.TXT kept"
 expect_eq "edited by the user" "$(cat "$inst/app.txt" 2>/dev/null)" "edited: app.txt kept"
-for path in data/note.txt data UNINST.EXE install.log install.rec; do
+for path in data/note.txt data UNINST.EXE install.log install-464a98c6.rec; do
   [ -e "$inst/$path" ] && fail "unchanged/second-cancelled: $path still there (report: $report)"
 done
 # Registry and win.ini.

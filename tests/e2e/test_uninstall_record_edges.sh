@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The install record at its edges:
-#   damaged-record  one byte of install.rec changed: refused with a message,
+#   damaged-record  one byte of the record changed: refused with a message,
 #                   nothing removed, no report
 #   quote-bracket   a group proposed as  Say "Hi" ]x : the group page refuses
 #                   it (its quotes could end the quoted name); typed as
@@ -55,23 +55,23 @@ ui wait-msgbox Setup 20000 -- click 1 -- wait-page group 10000 -- type 11 "Say '
   -- click 1 -- wait-page wait 10000
 wait_setup 60
 expect_eq 1 "$SETUP_STATUS" "exit status of the setup"
-expect_file "$inst/install.rec"
+expect_file "$inst/install-8a8e1c92.rec"
 folder="$programs/Say 'Hi' ]x"
 expect_file "$folder/App.lnk"
 
 # damaged-record
-cp "$inst/install.rec" "$CASE/install.rec.good"
-sed -i 's/app\.txt/app.txu/' "$inst/install.rec"
-cmp -s "$inst/install.rec" "$CASE/install.rec.good" && fail "damaged-record: nothing changed"
+cp "$inst/install-8a8e1c92.rec" "$CASE/install.rec.good"
+sed -i 's/app\.txt/app.txu/' "$inst/install-8a8e1c92.rec"
+cmp -s "$inst/install-8a8e1c92.rec" "$CASE/install.rec.good" && fail "damaged-record: nothing changed"
 start_uninst "$inst"
 ui wait-msgbox Uninstall 20000 -- expect-text 65535 "The install record (install.rec) beside the uninstaller is damaged or was changed, so the uninstaller cannot tell what the installation found and did. Nothing was removed." -- click 1
 wait_uninst 30
-for path in app.txt sub/linked.txt UNINST.EXE install.log install.rec; do
+for path in app.txt sub/linked.txt UNINST.EXE install.log install-8a8e1c92.rec; do
   expect_file "$inst/$path"
 done
 expect_file "$folder/App.lnk"
 expect_no_file "$(uninstall_log)"
-cp "$CASE/install.rec.good" "$inst/install.rec"
+cp "$CASE/install.rec.good" "$inst/install-8a8e1c92.rec"
 
 # symbolic-link: sub moves elsewhere, a link stands in its place.
 mv "$inst/sub" "$CASE/elsewhere"
@@ -118,7 +118,7 @@ start_setup "$root"
 walk_pages -d "$DRIVE_C" -g cancel
 wait_setup 60
 expect_file "$DRIVE_C/rootee2e.txt"
-expect_file "$DRIVE_C/install.rec"
+expect_file "$DRIVE_C/install-e420b025.rec"
 printf 'File Copy: %s\r\nMade Dir: %s\r\n' "$(winpath "$CASE/victim.txt")" \
   "$(winpath "$CASE/victimdir")" >>"$DRIVE_C/install.log"
 
@@ -126,7 +126,7 @@ start_uninst "$DRIVE_C"
 confirm_uninst
 wait_uninst 60
 report="$(uninstall_report)"
-for path in rootee2e.txt UNINST.EXE install.log install.rec; do
+for path in rootee2e.txt UNINST.EXE install.log install-e420b025.rec; do
   [ -e "$DRIVE_C/$path" ] && fail "drive-root: $path still there (report: $report)"
 done
 expect_file "$CASE/victim.txt"

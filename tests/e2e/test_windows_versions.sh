@@ -129,7 +129,7 @@ for mode in $MODES; do
   wait_uninst 60
   # What the installation made goes; the file that stood there before and
   # the install directory, which was there too, stay.
-  for path in "$inst/UNINST.EXE" "$inst/install.log" "$inst/install.rec" "$programs/Matrix Product"; do
+  for path in "$inst/UNINST.EXE" "$inst/install.log" "$inst/install-69222325.rec" "$programs/Matrix Product"; do
     [ -e "$path" ] && fail "still there after the removal: $path ($(uninstall_report))"
   done
   [ -f "$inst/app.txt" ] || fail "the file that stood there before was removed"

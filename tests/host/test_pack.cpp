@@ -209,7 +209,8 @@ TEST(Pack, UninstallerEntries)
          {std::string("file2=3,UNINST.EX_,UNINST.EXE\r\n"), std::string("NumberReg=4\r\n"),
           "regKey1" + key,
           std::string("regVal1=DisplayName,My App\r\n"), "regKey2" + key,
-          std::string("regVal2=UninstallString,#s\\UNINST.EXE\r\n"),
+          // The record's name: the CRC-32 of the title in lower case.
+          std::string("regVal2=UninstallString,#s\\UNINST.EXE install-6777397a.rec\r\n"),
           std::string("regVal3=DisplayVersion,2.0\r\n"),
           std::string("regVal4=DisplayIcon,#s\\UNINST.EXE\r\n"), std::string("NumberItem=2\r\n"),
           std::string("item2=UNINST.EXE,Uninstall My App\r\n")})

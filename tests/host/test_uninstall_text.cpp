@@ -105,6 +105,11 @@ TEST(UninstallText, RemoverCommandLine)
         {"/remove 12 \"C:\\a\" \"b\"", false, 0, ""},
         {"", false, 0, ""},
         {"/removeall 1 C:\\a", false, 0, ""},
+        // A handle is at most 64 bits: the largest passes, one more does not.
+        {"/remove 18446744073709551615 C:\\a", true, 18446744073709551615ULL, "C:\\a"},
+        {"/remove 18446744073709551616 C:\\a", false, 0, ""},
+        {"/remove 99999999999999999999 C:\\a", false, 0, ""},
+        {"/remove 12x C:\\a", false, 0, ""},
     };
     for (const Case &c : cases) {
         unsigned long long handle = 0;

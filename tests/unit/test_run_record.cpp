@@ -2,11 +2,15 @@
 // into the install directory's record at cleanup, and what the registry and
 // win.ini writers find before they write.
 #include <gtest/gtest.h>
+#include <stdio.h>
 #include <string.h>
 
 #include <vector>
 
 #include "core/install_record.h"
+#include "core/crc32.h"
+#include "core/record_name.h"
+#include "win32/record_digest.h"
 #include "engine/registry.h"
 #include "engine/run_record.h"
 #include "support.h"
@@ -43,6 +47,24 @@ const RecordEntry *Find(const std::vector<RecordEntry> &entries, int kind, const
     return 0;
 }
 
+// The product's record, or its run file, in dir.
+std::string ProductFile(const std::string &dir, const char *title, const char *extension)
+{
+    char name[RecordNameSize];
+    EXPECT_TRUE(FormatProductFileName(title, extension, name, sizeof name)) << title;
+    return dir + "\\" + name;
+}
+
+std::string RecordOf(const std::string &dir, const char *title)
+{
+    return ProductFile(dir, title, RecordExtension);
+}
+
+std::string RunOf(const std::string &dir, const char *title)
+{
+    return ProductFile(dir, title, RunExtension);
+}
+
 }  // namespace
 
 TEST(RunRecord, RunsMergeIntoTheRecordAndACancelledRunRemovesNothing)
@@ -51,24 +73,24 @@ TEST(RunRecord, RunsMergeIntoTheRecordAndACancelledRunRemovesNothing)
     std::string file = inst + "\\a.txt", other = inst + "\\b.txt", sub = inst + "\\sub";
 
     // First run: the directory made, two files created.
-    OpenRunRecord(temp.c_str(), "First Title");
+    OpenRunRecord(temp.c_str(), "Ledger Title");
     RecordRunDirectory(sub.c_str(), true);
     RecordRunFile(file.c_str(), false, 5, 0x11111111UL);
     RecordRunFile(other.c_str(), true, 7, 0x22222222UL);
     CloseRunRecord(temp.c_str(), inst.c_str());
-    EXPECT_FALSE(FileExists(temp + "\\" RunRecordName)) << "the run's file goes once merged";
-    std::vector<RecordEntry> first = Entries(inst + "\\" InstallRecordName);
+    EXPECT_FALSE(FileExists(RunOf(temp, "Ledger Title"))) << "the run's file goes once merged";
+    std::vector<RecordEntry> first = Entries(RecordOf(inst, "Ledger Title"));
     ASSERT_EQ(4u, first.size());
 
     // Second run, cancelled early: it found the directory and replaced a.txt.
-    OpenRunRecord(temp.c_str(), "Second Title");
+    OpenRunRecord(temp.c_str(), "LEDGER title");
     RecordRunDirectory(sub.c_str(), false);
     RecordRunFile(file.c_str(), true, 9, 0x33333333UL);
     CloseRunRecord(temp.c_str(), inst.c_str());
-    std::vector<RecordEntry> merged = Entries(inst + "\\" InstallRecordName);
+    std::vector<RecordEntry> merged = Entries(RecordOf(inst, "Ledger Title"));
     ASSERT_EQ(4u, merged.size()) << "no entry added twice, none removed";
 
-    const RecordEntry *title = Find(merged, RecordTitle, "Second Title");
+    const RecordEntry *title = Find(merged, RecordTitle, "LEDGER title");
     const RecordEntry *dir = Find(merged, RecordDir, sub.c_str());
     const RecordEntry *a = Find(merged, RecordFile, file.c_str());
     const RecordEntry *b = Find(merged, RecordFile, other.c_str());
@@ -85,18 +107,18 @@ TEST(RunRecord, DamagedRecordAndMissingDirectoryLeaveEverythingAsItWas)
 {
     std::string temp = ScratchDir("record_damaged_temp"), inst = ScratchDir("record_damaged");
     std::string damaged = "InstallRecord 1\r\nDir 1 :C:\\x\r\nEnd 1 00000000\r\n";
-    WriteWholeFile(inst + "\\" InstallRecordName, damaged);
+    WriteWholeFile(RecordOf(inst, "Title"), damaged);
     OpenRunRecord(temp.c_str(), "Title");
     RecordRunFile((inst + "\\a.txt").c_str(), false, 1, 1);
     CloseRunRecord(temp.c_str(), inst.c_str());
-    EXPECT_EQ(damaged, ReadWholeFile(inst + "\\" InstallRecordName)) << "damaged record";
-    EXPECT_TRUE(FileExists(temp + "\\" RunRecordName)) << "damaged record: the run's entries";
+    EXPECT_EQ(damaged, ReadWholeFile(RecordOf(inst, "Title"))) << "damaged record";
+    EXPECT_TRUE(FileExists(RunOf(temp, "Title"))) << "damaged record: the run's entries";
 
     std::string missing = inst + "\\not made";
     OpenRunRecord(temp.c_str(), "Title");
     CloseRunRecord(temp.c_str(), missing.c_str());
-    EXPECT_TRUE(FileExists(temp + "\\" RunRecordName)) << "no install directory";
-    EXPECT_FALSE(FileExists(missing + "\\" InstallRecordName)) << "no install directory";
+    EXPECT_TRUE(FileExists(RunOf(temp, "Title"))) << "no install directory";
+    EXPECT_FALSE(FileExists(RecordOf(missing, "Title"))) << "no install directory";
 }
 
 TEST(RunRecord, WritersRecordWhatStoodBefore)
@@ -116,7 +138,7 @@ TEST(RunRecord, WritersRecordWhatStoodBefore)
     WriteRegistryString(1, "Software\\SetupUnitRecord", "Fresh", "new", 0);
     WriteRegistryString(1, "Software\\SetupUnitRecord\\New\\Deeper", "", "new", 0);
     CloseRunRecord(temp.c_str(), inst.c_str());
-    std::vector<RecordEntry> entries = Entries(inst + "\\" InstallRecordName);
+    std::vector<RecordEntry> entries = Entries(RecordOf(inst, "Title"));
 
     struct Case {
         const char *name, *key, *value;
@@ -147,4 +169,40 @@ TEST(RunRecord, WritersRecordWhatStoodBefore)
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\SetupUnitRecord\\New\\Deeper");
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\SetupUnitRecord\\New");
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\SetupUnitRecord");
+}
+
+// A run file a crashed run left is taken first, its cut last line passed
+// over; a record the product's digests do not vouch for is replaced, not
+// merged into; each title keeps a record of its own.
+TEST(RunRecord, LeftoversAreMergedAndUnvouchedRecordsReplaced)
+{
+    std::string temp = ScratchDir("record_crash_temp"), inst = ScratchDir("record_crash");
+    std::string file = inst + "\\a.txt", forged = inst + "\\forged.txt";
+    WriteWholeFile(RunOf(temp, "Crash Title"), "InstallRecord 1\r\nTitle :Crash%20Title\r\nFile 0 5 "
+                                               "11111111 :" + file + "\r\nFile 0 9 2222");
+    // Planted before the run: intact, but no digest was ever kept for it.
+    std::string body = "InstallRecord 1\r\nFile 0 1 00000000 :" + forged + "\r\n";
+    char end[64];
+    snprintf(end, sizeof end, "End 1 %08lx\r\n", UpdateCrc32(Crc32Start, body.data(), body.size()));
+    WriteWholeFile(RecordOf(inst, "Crash Title"), body + end);
+
+    OpenRunRecord(temp.c_str(), "Crash Title");
+    RecordRunFile(file.c_str(), true, 7, 0x33333333UL);
+    CloseRunRecord(temp.c_str(), inst.c_str());
+    std::vector<RecordEntry> entries = Entries(RecordOf(inst, "Crash Title"));
+    const RecordEntry *a = Find(entries, RecordFile, file.c_str());
+    ASSERT_TRUE(a != 0);
+    EXPECT_EQ(0, a->Flag) << "created by the crashed run, though this one found it";
+    EXPECT_EQ(7u, a->Size);
+    EXPECT_TRUE(Find(entries, RecordFile, forged.c_str()) == 0) << "the planted record's entry";
+    EXPECT_EQ(2u, entries.size()) << "the title and a.txt, nothing of the cut line";
+    std::string record = ReadWholeFile(RecordOf(inst, "Crash Title"));
+    EXPECT_EQ(RecordVouchMachine, VouchRecord(record.data(), record.size(), "Crash Title"));
+
+    OpenRunRecord(temp.c_str(), "Other Title");
+    RecordRunFile((inst + "\\b.txt").c_str(), false, 1, 1);
+    CloseRunRecord(temp.c_str(), inst.c_str());
+    EXPECT_EQ(2u, Entries(RecordOf(inst, "Other Title")).size()) << "another title's record";
+    EXPECT_EQ(record, ReadWholeFile(RecordOf(inst, "Crash Title"))) << "untouched by the other";
+    EXPECT_EQ(RecordVouchMachine, VouchRecord(record.data(), record.size(), "Crash Title"));
 }

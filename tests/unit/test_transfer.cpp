@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/install_record.h"
+#include "core/record_name.h"
 #include "engine/registry.h"
 #include "engine/run_record.h"
 #include "engine/script.h"
@@ -348,7 +349,9 @@ TEST_F(Transfer, EveryMissingLevelIsMadeLoggedAndRecorded)
         SubDirCount = c.subDirs[0] ? 2 : 0;
         if (c.standing[0]) CreateDirectoryA((root + "\\" + c.standing).c_str(), 0);
         strcpy(InstallPath, (root + "\\" + c.install).c_str());
-        DeleteFileA((recordDir + "\\" InstallRecordName).c_str());
+        char recordName[RecordNameSize];
+        ASSERT_TRUE(FormatProductFileName("Title", RecordExtension, recordName, sizeof recordName));
+        DeleteFileA((recordDir + "\\" + recordName).c_str());
         OpenRunRecord(tmp.c_str(), "Title");
         OpenLog();
         unsigned long failure = 1;
@@ -356,7 +359,7 @@ TEST_F(Transfer, EveryMissingLevelIsMadeLoggedAndRecorded)
         EXPECT_EQ(1u, failure);
         CloseRunRecord(tmp.c_str(), recordDir.c_str());
         EXPECT_EQ(below(c.made, "Made Dir: "), CloseLog());
-        std::string record = ReadWholeFile(recordDir + "\\" InstallRecordName), dirs;
+        std::string record = ReadWholeFile(recordDir + "\\" + recordName), dirs;
         RecordCursor cursor;
         StartRecordCursor(&cursor, record.data(), record.size());
         const char *line;

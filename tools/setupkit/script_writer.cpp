@@ -5,6 +5,7 @@
 #include <map>
 
 #include "core/entries.h"
+#include "core/record_name.h"
 #include "core/script_keys.h"
 #include "check.h"
 #include "error.h"
@@ -55,7 +56,11 @@ size_t AddUninstaller(Authoring &authoring, const std::string &uninstExe)
                                       {"regVal", name + "," + data, title->Line}});
     };
     add("DisplayName", title->Value);
-    add("UninstallString", "#s\\UNINST.EXE");
+    // UNINST.EXE is told which record is this product's: products may
+    // share the install directory, each with a record of its own.
+    char record[RecordNameSize];
+    FormatProductFileName(title->Value.c_str(), RecordExtension, record, sizeof record);
+    add("UninstallString", std::string("#s\\UNINST.EXE ") + record);
     for (const char *optional : {"DisplayVersion", "Publisher"})
         if (const AuthoredValue *value = authoring.TitleValue(optional)) add(optional, value->Value);
     add("DisplayIcon", "#s\\" + DisplayIconFile(authoring));
