@@ -11,6 +11,17 @@ enum { MaxFields = 10, CrcDigits = 8 };
 
 const char *const RecordKeywords[RecordKeywordCount] = {
     0, "Title", "Dir", "File", "Reg", "Ini", "Group", "Item", "Shared"};
+const char *const RecordLayouts[RecordKeywordCount] = {
+    0, "t", "ft", "fsct", "rpydktnv", "pitnv", "ft", "ftn", "zt"};
+
+char *RecordTextField(const RecordEntry *entry, char letter)
+{
+    const char *text = letter == 'n' ? entry->Name
+                       : letter == 'v' ? entry->Value
+                       : letter == 'k' ? entry->CreatedKey
+                                       : entry->Text;
+    return (char *)text;
+}
 
 void StartRecordEntry(RecordEntry *entry, int kind)
 {
@@ -44,27 +55,33 @@ static bool FieldIs(const Field &field, const char *word)
     return strlen(word) == field.Size && memcmp(field.Text, word, field.Size) == 0;
 }
 
-static int HexValue(char c)
+// A lower-case hex digit's value (one spelling only, as written); -1 for
+// anything else.
+static int HexDigit(char c)
 {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
+}
+
+// Two lower-case hex digits as a byte; -1 for anything else.
+static int HexByte(const char *text)
+{
+    int high = HexDigit(text[0]), low = HexDigit(text[1]);
+    return high < 0 || low < 0 ? -1 : high * 16 + low;
 }
 
 // Decimal, without sign or leading zeros (but "0"), at most max.
 static bool ParseNumber(const Field &field, unsigned long max, unsigned long *value)
 {
-    if (field.Size == 0 || field.Size > 10 || (field.Size > 1 && field.Text[0] == '0'))
-        return false;
-    unsigned long long result = 0;
+    if (field.Size == 0 || (field.Size > 1 && field.Text[0] == '0')) return false;
+    unsigned long result = 0;
     for (size_t i = 0; i < field.Size; ++i) {
-        char c = field.Text[i];
-        if (c < '0' || c > '9') return false;
-        result = result * 10 + (unsigned long long)(c - '0');
+        unsigned long digit = (unsigned long)(field.Text[i] - '0');
+        if (digit > 9 || digit > max || result > (max - digit) / 10) return false;
+        result = result * 10 + digit;
     }
-    if (result > max) return false;
-    *value = (unsigned long)result;
+    *value = result;
     return true;
 }
 
@@ -73,9 +90,7 @@ static bool ParseCrc(const Field &field, unsigned long *crc)
     if (field.Size != CrcDigits) return false;
     unsigned long result = 0;
     for (size_t i = 0; i < field.Size; ++i) {
-        char c = field.Text[i];
-        if (c >= 'A' && c <= 'F') return false;  // one spelling only
-        int digit = HexValue(c);
+        int digit = HexDigit(field.Text[i]);
         if (digit < 0) return false;
         result = (result << 4) | (unsigned long)digit;
     }
@@ -90,19 +105,13 @@ static bool ParseText(const Field &field, char *dest, size_t capacity, size_t *l
     if (field.Size == 0 || field.Text[0] != ':') return false;
     size_t out = 0;
     for (size_t i = 1; i < field.Size; ++i) {
-        unsigned char c = (unsigned char)field.Text[i];
+        int c = (unsigned char)field.Text[i];
         if (c == '%') {
             if (i + 2 >= field.Size) return false;
-            char first = field.Text[i + 1], second = field.Text[i + 2];
-            int high = HexValue(first), low = HexValue(second);
-            // One spelling only: lower-case digits, as written.
-            if (high < 0 || low < 0 || (first >= 'A' && first <= 'F') ||
-                (second >= 'A' && second <= 'F'))
-                return false;
-            c = (unsigned char)(high * 16 + low);
-            if (c == 0 || !NeedsEscape(c)) return false;
+            c = HexByte(field.Text + i + 1);
+            if (c <= 0 || !NeedsEscape((unsigned char)c)) return false;
             i += 2;
-        } else if (NeedsEscape(c)) {
+        } else if (NeedsEscape((unsigned char)c)) {
             return false;
         }
         if (out + 1 >= capacity) return false;
@@ -119,23 +128,11 @@ static bool ParseData(const Field &field, unsigned char *dest, size_t capacity, 
     size_t bytes = (field.Size - 1) / 2;
     if (bytes > capacity) return false;
     for (size_t i = 0; i < bytes; ++i) {
-        char first = field.Text[1 + 2 * i], second = field.Text[2 + 2 * i];
-        int high = HexValue(first), low = HexValue(second);
-        // One spelling only: lower-case digits, as written.
-        if (high < 0 || low < 0 || (first >= 'A' && first <= 'F') ||
-            (second >= 'A' && second <= 'F'))
-            return false;
-        dest[i] = (unsigned char)(high * 16 + low);
+        int byte = HexByte(field.Text + 1 + 2 * i);
+        if (byte < 0) return false;
+        dest[i] = (unsigned char)byte;
     }
     *size = bytes;
-    return true;
-}
-
-static bool ParseFlag(const Field &field, int *flag)
-{
-    unsigned long value;
-    if (!ParseNumber(field, 1, &value)) return false;
-    *flag = (int)value;
     return true;
 }
 
@@ -149,57 +146,45 @@ bool ParseRecordLine(const char *line, size_t size, RecordEntry *entry)
     for (int k = RecordTitle; k < RecordKeywordCount; ++k)
         if (FieldIs(fields[0], RecordKeywords[k])) kind = k;
     entry->Kind = kind;
-    unsigned long number = 0;
-    bool ok = false;
-    switch (kind) {
-    case RecordTitle:
-        ok = count == 2 && ParseText(fields[1], entry->Text, sizeof entry->Text, 0);
-        break;
-    case RecordDir:
-    case RecordGroup:
-        ok = count == 3 && ParseFlag(fields[1], &entry->Flag) &&
-             ParseText(fields[2], entry->Text, sizeof entry->Text, 0);
-        break;
-    case RecordFile:
-        ok = count == 5 && ParseFlag(fields[1], &entry->Flag) &&
-             ParseNumber(fields[2], 0xFFFFFFFFUL, &entry->Size) &&
-             ParseCrc(fields[3], &entry->Crc) &&
-             ParseText(fields[4], entry->Text, sizeof entry->Text, 0);
-        break;
-    case RecordReg:
-        ok = count == 9 && ParseNumber(fields[1], 3, &number);
-        entry->Root = (int)number;
-        ok = ok && ParseNumber(fields[2], PriorNotKept, &number);
-        entry->Prior = (int)number;
-        ok = ok && ParseNumber(fields[3], 0xFFFFFFFFUL, &entry->PriorType) &&
-             ParseData(fields[4], entry->PriorData, sizeof entry->PriorData, &entry->PriorSize) &&
-             ParseText(fields[5], entry->CreatedKey, sizeof entry->CreatedKey, 0) &&
-             ParseText(fields[6], entry->Text, sizeof entry->Text, 0) &&
-             ParseText(fields[7], entry->Name, sizeof entry->Name, 0) &&
-             ParseText(fields[8], entry->Value, sizeof entry->Value, 0);
-        // Only a value that stood before has a type and data.
-        ok = ok && (entry->Prior == PriorPresent || (entry->PriorType == 0 && entry->PriorSize == 0));
-        break;
-    case RecordIni:
-        ok = count == 6 && ParseNumber(fields[1], PriorNotKept, &number);
-        entry->Prior = (int)number;
-        ok = ok && ParseText(fields[2], (char *)entry->PriorData, sizeof entry->PriorData,
-                             &entry->PriorSize) &&
-             ParseText(fields[3], entry->Text, sizeof entry->Text, 0) &&
-             ParseText(fields[4], entry->Name, sizeof entry->Name, 0) &&
-             ParseText(fields[5], entry->Value, sizeof entry->Value, 0);
-        ok = ok && (entry->Prior == PriorPresent || entry->PriorSize == 0);
-        break;
-    case RecordItem:
-        ok = count == 4 && ParseFlag(fields[1], &entry->Flag) &&
-             ParseText(fields[2], entry->Text, sizeof entry->Text, 0) &&
-             ParseText(fields[3], entry->Name, sizeof entry->Name, 0);
-        break;
-    case RecordShared:
-        ok = count == 3 && ParseNumber(fields[1], 0xFFFFFFFFUL, &entry->Size) && entry->Size &&
-             ParseText(fields[2], entry->Text, sizeof entry->Text, 0);
-        break;
+    const char *layout = RecordLayouts[kind];
+    bool ok = kind && strlen(layout) + 1 == (size_t)count;
+    for (int i = 1; ok && i < count; ++i) {
+        const Field &field = fields[i];
+        char letter = layout[i - 1];
+        unsigned long number = 0;
+        switch (letter) {
+        case 'c':
+            ok = ParseCrc(field, &entry->Crc);
+            break;
+        case 'd':
+            ok = ParseData(field, entry->PriorData, sizeof entry->PriorData, &entry->PriorSize);
+            break;
+        case 'i':
+            ok = ParseText(field, (char *)entry->PriorData, sizeof entry->PriorData,
+                           &entry->PriorSize);
+            break;
+        case 't':
+        case 'n':
+        case 'v':
+        case 'k':
+            ok = ParseText(field, RecordTextField(entry, letter), RecordTextSize, 0);
+            break;
+        default: {
+            // Flag, Root and Prior have their ranges, the rest are 32 bits.
+            const char *ranged = strchr("frp", letter);
+            ok = ParseNumber(field, ranged ? (unsigned long)"\1\3\2"[ranged - "frp"] : 0xFFFFFFFFUL,
+                             &number);
+            if (letter == 'f') entry->Flag = (int)number;
+            if (letter == 'r') entry->Root = (int)number;
+            if (letter == 'p') entry->Prior = (int)number;
+            if (letter == 'y') entry->PriorType = number;
+            if (letter == 's' || letter == 'z') entry->Size = number;
+            if (letter == 'z' && !number) ok = false;
+        }
+        }
     }
+    // Only a value that stood before has a type and data.
+    ok = ok && (entry->Prior == PriorPresent || (entry->PriorType == 0 && entry->PriorSize == 0));
     if (!ok) StartRecordEntry(entry, 0);
     return ok;
 }

@@ -109,57 +109,48 @@ bool FormatRecordLine(const RecordEntry *entry, char *line, size_t capacity)
     LineOut out = {line, capacity, 0, true};
     PutText(&out, RecordKeywords[entry->Kind]);
     bool present = entry->Prior == PriorPresent;
-    switch (entry->Kind) {
-    case RecordTitle:
-        PutField(&out, entry->Text);
-        break;
-    case RecordDir:
-    case RecordGroup:
-        PutNumber(&out, entry->Flag ? 1 : 0);
-        PutField(&out, entry->Text);
-        break;
-    case RecordFile:
-        PutNumber(&out, entry->Flag ? 1 : 0);
-        PutNumber(&out, entry->Size);
-        PutCrc(&out, entry->Crc);
-        PutField(&out, entry->Text);
-        break;
-    case RecordReg:
-        PutNumber(&out, (unsigned long)entry->Root);
-        PutNumber(&out, (unsigned long)entry->Prior);
-        PutNumber(&out, present ? entry->PriorType : 0);
-        PutData(&out, entry->PriorData,
-                present && entry->PriorSize <= RecordDataSize ? entry->PriorSize : 0);
-        PutField(&out, entry->CreatedKey);
-        PutField(&out, entry->Text);
-        PutField(&out, entry->Name);
-        PutField(&out, entry->Value);
-        break;
-    case RecordIni: {
-        char prior[RecordDataSize];
-        prior[0] = 0;
-        if (present) {
-            size_t size = entry->PriorSize < RecordDataSize ? entry->PriorSize : RecordDataSize - 1;
-            memcpy(prior, entry->PriorData, size);
-            prior[size] = 0;
+    for (const char *letter = RecordLayouts[entry->Kind]; *letter; ++letter) {
+        switch (*letter) {
+        case 'c':
+            PutCrc(&out, entry->Crc);
+            break;
+        case 'd':
+            PutData(&out, entry->PriorData,
+                    present && entry->PriorSize <= RecordDataSize ? entry->PriorSize : 0);
+            break;
+        case 'i': {
+            char prior[RecordDataSize];
+            prior[0] = 0;
+            if (present) {
+                size_t size = entry->PriorSize < RecordDataSize ? entry->PriorSize : RecordDataSize - 1;
+                memcpy(prior, entry->PriorData, size);
+                prior[size] = 0;
+            }
+            PutField(&out, prior);
+            break;
         }
-        PutNumber(&out, (unsigned long)entry->Prior);
-        PutField(&out, prior);
-        PutField(&out, entry->Text);
-        PutField(&out, entry->Name);
-        PutField(&out, entry->Value);
-        break;
-    }
-    case RecordItem:
-        PutNumber(&out, entry->Flag ? 1 : 0);
-        PutField(&out, entry->Text);
-        PutField(&out, entry->Name);
-        break;
-    case RecordShared:
-        PutNumber(&out, entry->Size);
-        PutField(&out, entry->Text);
-        if (!entry->Size) out.Fits = false;  // raised by nothing: no such line
-        break;
+        case 't':
+        case 'n':
+        case 'v':
+        case 'k':
+            PutField(&out, RecordTextField(entry, *letter));
+            break;
+        case 'f':
+            PutNumber(&out, entry->Flag ? 1 : 0);
+            break;
+        case 'r':
+            PutNumber(&out, (unsigned long)entry->Root);
+            break;
+        case 'p':
+            PutNumber(&out, (unsigned long)entry->Prior);
+            break;
+        case 'y':
+            PutNumber(&out, present ? entry->PriorType : 0);
+            break;
+        default:  // s, z
+            PutNumber(&out, entry->Size);
+            if (*letter == 'z' && !entry->Size) out.Fits = false;  // raised by nothing: no such line
+        }
     }
     // Values that are out of their range would not read back the same.
     if ((entry->Kind == RecordReg && (entry->Root < 0 || entry->Root > 3)) ||

@@ -29,8 +29,7 @@ static void FindGroupFolder(const char *groupName, char *folder, size_t capacity
 {
     char programs[MAX_PATH];
     folder[0] = 0;
-    if (!groupName[0] || !ReadRegistryString(1, ShellFoldersKey, ProgramsValue, programs,
-                                             sizeof programs) ||
+    if (!groupName[0] || !ReadProgramsFolder(programs, sizeof programs) ||
         !programs[0] || !JoinPath(folder, capacity, programs, groupName))
         folder[0] = 0;
 }
@@ -46,17 +45,14 @@ static void RecordGroupItem(GroupTextContext *group, const char *groupName, cons
         FindGroupFolder(groupName, group->GroupFolder, sizeof group->GroupFolder);
         StartRecordEntry(&GroupEntry, RecordGroup);
         GroupEntry.Flag = group->GroupFolder[0] && DirectoryIsPresent(group->GroupFolder);
-        if (CopyText(GroupEntry.Text, sizeof GroupEntry.Text, groupName))
-            RecordEntryOfRun(&GroupEntry);
+        RecordTextsOfRun(&GroupEntry, groupName);
     }
     StartRecordEntry(&GroupEntry, RecordItem);
     char link[MAX_PATH];
     GroupEntry.Flag = group->GroupFolder[0] &&
                       FormatText(link, sizeof link, "%s\\%s.lnk", group->GroupFolder, name) &&
                       GetFileAttributesA(link) != INVALID_FILE_ATTRIBUTES;
-    if (CopyText(GroupEntry.Text, sizeof GroupEntry.Text, groupName) &&
-        CopyText(GroupEntry.Name, sizeof GroupEntry.Name, name))
-        RecordEntryOfRun(&GroupEntry);
+    RecordTextsOfRun(&GroupEntry, groupName, name);
 }
 
 static void ReadItemFromScript(void *, int n, char *text)

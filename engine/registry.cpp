@@ -85,12 +85,8 @@ bool WriteRegistryString(int root, const char *subkey, const char *valueName,
     }
     // A key that stood when it was opened was made by no one here.
     if (disposition != REG_CREATED_NEW_KEY) Prior.CreatedKey[0] = 0;
-    if (recorded && set && CopyText(Prior.Text, sizeof Prior.Text, subkey) &&
-        CopyText(Prior.Name, sizeof Prior.Name, valueName) &&
-        CopyText(Prior.Value, sizeof Prior.Value, data)) {
-        Prior.Root = root;
-        RecordEntryOfRun(&Prior);
-    }
+    Prior.Root = root;
+    if (recorded && set) RecordTextsOfRun(&Prior, subkey, valueName, data);
     return set;
 }
 
@@ -163,10 +159,7 @@ void WriteWinIniEntries()
         SubstituteInstallDir(value, InstallPath);
         if (RunRecordOpen()) ReadPriorEntry(entry.Section, entry.Key);
         WriteProfileStringA(entry.Section, entry.Key, value);
-        if (RunRecordOpen() && CopyText(Prior.Text, sizeof Prior.Text, entry.Section) &&
-            CopyText(Prior.Name, sizeof Prior.Name, entry.Key) &&
-            CopyText(Prior.Value, sizeof Prior.Value, value))
-            RecordEntryOfRun(&Prior);
+        if (RunRecordOpen()) RecordTextsOfRun(&Prior, entry.Section, entry.Key, value);
         LogLine(Setup.InstallLog, LogIniFileFormat, WindowsDir);
         LogLine(Setup.InstallLog, LogIniSectFormat, entry.Section);
         LogLine(Setup.InstallLog, LogIniItemFormat, entry.Key);

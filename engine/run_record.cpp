@@ -54,12 +54,20 @@ void OpenRunRecord(const char *tempDir, const char *productTitle)
     RecordEntryOfRun(&Entry);
 }
 
+void RecordTextsOfRun(RecordEntry *entry, const char *text, const char *name, const char *value)
+{
+    if (CopyText(entry->Text, sizeof entry->Text, text) &&
+        CopyText(entry->Name, sizeof entry->Name, name) &&
+        CopyText(entry->Value, sizeof entry->Value, value))
+        RecordEntryOfRun(entry);
+}
+
 void RecordRunDirectory(const char *path, bool made)
 {
     if (!RunFile) return;
     StartRecordEntry(&Entry, RecordDir);
     Entry.Flag = made;
-    if (CopyText(Entry.Text, sizeof Entry.Text, path)) RecordEntryOfRun(&Entry);
+    RecordTextsOfRun(&Entry, path);
 }
 
 void RecordRunFile(const char *path, bool replaced, unsigned long size, unsigned long crc)
@@ -69,7 +77,7 @@ void RecordRunFile(const char *path, bool replaced, unsigned long size, unsigned
     Entry.Flag = replaced;
     Entry.Size = size;
     Entry.Crc = crc;
-    if (CopyText(Entry.Text, sizeof Entry.Text, path)) RecordEntryOfRun(&Entry);
+    RecordTextsOfRun(&Entry, path);
 }
 
 // ---- the merge at cleanup

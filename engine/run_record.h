@@ -20,6 +20,11 @@ void RecordEntryOfRun(const RecordEntry *entry);
 // state without one).
 bool RunRecordOpen();
 
+// Adds entry (its kind and numbers set) with its texts to this run's
+// record; nothing when a text does not fit.
+void RecordTextsOfRun(RecordEntry *entry, const char *text, const char *name = "",
+                      const char *value = "");
+
 // The writers' entries.
 void RecordRunDirectory(const char *path, bool made);
 void RecordRunFile(const char *path, bool replaced, unsigned long size, unsigned long crc);

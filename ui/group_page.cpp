@@ -48,7 +48,7 @@ static INT_PTR InitPage(HWND window)
     char work[MAX_PATH];
     SetDlgItemTextA(window, IdPageText, Pages.PageText);
     SetDlgItemTextA(window, IdMainText, Pages.EditText);
-    ReadRegistryString(1, ShellFoldersKey, ProgramsValue, work, sizeof work);
+    ReadProgramsFolder(work, sizeof work);
     FillProgramGroups(Pages.Instance, GetDlgItem(window, IdList), work);
     return 1;
 }

@@ -34,3 +34,8 @@ bool ReadRegistryString(int rootIndex, const char *keyPath, const char *valueNam
     RegCloseKey(key);
     return true;
 }
+
+bool ReadProgramsFolder(char *dest, DWORD capacity)
+{
+    return ReadRegistryString(1, ShellFoldersKey, ProgramsValue, dest, capacity);
+}

@@ -18,3 +18,6 @@ extern const HKEY RegistryRoot[RegistryRootCount];
 // the value's size cannot be queried; the key is closed on every path.
 bool ReadRegistryString(int rootIndex, const char *keyPath, const char *valueName,
                         char *dest, DWORD capacity);
+// The current user's Programs folder of the Start menu, as ReadRegistryString
+// reads it.
+bool ReadProgramsFolder(char *dest, DWORD capacity);
