@@ -190,7 +190,7 @@ static bool ReadStanding(const char *path, StandingFile *standing)
         return true;
     }
     // A name with wildcards would find other files.
-    if (strpbrk(path, "*?")) return false;
+    if (FindChar(path, '*') || FindChar(path, '?')) return false;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(path, &found);
     if (search == INVALID_HANDLE_VALUE) return false;

@@ -19,7 +19,7 @@
 // is aside cut at *directoryLength (beside path when a file has its name).
 static int SetAside(const char *path, char *aside, size_t *directoryLength, bool *made)
 {
-    const char *slash = strrchr(path, '\\');
+    const char *slash = FindLastChar(path, '\\');
     *made = false;
     if (!slash || !FormatText(aside, MAX_PATH, "%.*s\\" StagingDirectoryName,
                               (int)(slash - path), path))

@@ -84,10 +84,14 @@ void RecordRunFile(const char *path, bool replaced, unsigned long size, unsigned
 
 // The merged record's lines: each points into the earlier record's text or,
 // when a later run changed or added it, to a copy of its own.
+struct MergedLine {
+    const char *Text;
+    size_t Size;
+    bool Owned;
+};
+
 struct MergedLines {
-    const char **Lines;
-    size_t *Sizes;
-    bool *Owned;
+    MergedLine *Lines;
     unsigned long Count;
     unsigned long Capacity;
     unsigned long *Slots;  // open addressing by subject hash: line index + 1, 0 empty
@@ -96,11 +100,9 @@ struct MergedLines {
 
 static void FreeMerged(MergedLines *merged)
 {
-    for (unsigned long i = 0; merged->Owned && i < merged->Count; ++i)
-        if (merged->Owned[i]) free((void *)merged->Lines[i]);
+    for (unsigned long i = 0; i < merged->Count; ++i)
+        if (merged->Lines[i].Owned) free((void *)merged->Lines[i].Text);
     free(merged->Lines);
-    free(merged->Sizes);
-    free(merged->Owned);
     free(merged->Slots);
 }
 
@@ -110,11 +112,9 @@ static bool StartMerged(MergedLines *merged, unsigned long capacity)
     merged->Capacity = capacity ? capacity : 1;
     merged->SlotCount = 1;
     while (merged->SlotCount < 2 * merged->Capacity) merged->SlotCount *= 2;
-    merged->Lines = (const char **)calloc(merged->Capacity, sizeof *merged->Lines);
-    merged->Sizes = (size_t *)calloc(merged->Capacity, sizeof *merged->Sizes);
-    merged->Owned = (bool *)calloc(merged->Capacity, sizeof *merged->Owned);
+    merged->Lines = (MergedLine *)calloc(merged->Capacity, sizeof *merged->Lines);
     merged->Slots = (unsigned long *)calloc(merged->SlotCount, sizeof *merged->Slots);
-    return merged->Lines && merged->Sizes && merged->Owned && merged->Slots;
+    return merged->Lines && merged->Slots;
 }
 
 // The slot of entry's subject: the one holding a line about it, or the
@@ -125,50 +125,43 @@ static unsigned long *SlotOf(MergedLines *merged, const RecordEntry *entry)
     for (unsigned long slot = RecordSubjectHash(entry) & mask;; slot = (slot + 1) & mask) {
         unsigned long held = merged->Slots[slot];
         if (!held) return &merged->Slots[slot];
-        if (ParseRecordLine(merged->Lines[held - 1], merged->Sizes[held - 1], &Earlier) &&
-            SameRecordSubject(&Earlier, entry))
+        const MergedLine &kept = merged->Lines[held - 1];
+        if (ParseRecordLine(kept.Text, kept.Size, &Earlier) && SameRecordSubject(&Earlier, entry))
             return &merged->Slots[slot];
     }
 }
 
-// A copy of Line without its line end.
-static char *CopyLine(size_t *size)
-{
-    *size = strlen(Line) - 2;
-    char *copy = (char *)malloc(*size + 1);
-    if (copy) memcpy(copy, Line, *size + 1);
-    return copy;
-}
-
-// Adds entry (a later run's) to the merged lines. False when out of memory.
+// Adds entry (a later run's) to the merged lines: a line of its own when
+// owned, else line itself. An entry about a subject already there is merged
+// into that line. False when out of memory.
 static bool MergeEntry(MergedLines *merged, const RecordEntry *entry, const char *line,
                        size_t size, bool owned)
 {
     unsigned long *slot = SlotOf(merged, entry);
+    MergedLine *kept;
     if (*slot) {
-        unsigned long index = *slot - 1;
+        kept = &merged->Lines[*slot - 1];
         MergeRecordEntry(&Earlier, entry);
-        if (!FormatRecordLine(&Earlier, Line, sizeof Line)) return true;  // keeps the earlier
-        size_t copySize;
-        char *copy = CopyLine(&copySize);
-        if (!copy) return false;
-        if (merged->Owned[index]) free((void *)merged->Lines[index]);
-        merged->Lines[index] = copy;
-        merged->Sizes[index] = copySize;
-        merged->Owned[index] = true;
-        return true;
+        entry = &Earlier;
+        owned = true;
+    } else {
+        if (merged->Count == merged->Capacity) return false;
+        kept = &merged->Lines[merged->Count];
     }
-    if (merged->Count == merged->Capacity) return false;
-    const char *kept = line;
     if (owned) {
+        // One that cannot be written keeps the earlier line, or is left out.
         if (!FormatRecordLine(entry, Line, sizeof Line)) return true;
-        kept = CopyLine(&size);
-        if (!kept) return false;
+        size = strlen(Line) - 2;  // without its line end
+        char *copy = (char *)malloc(size + 1);
+        if (!copy) return false;
+        memcpy(copy, Line, size + 1);
+        if (kept->Owned) free((void *)kept->Text);
+        line = copy;
     }
-    merged->Lines[merged->Count] = kept;
-    merged->Sizes[merged->Count] = size;
-    merged->Owned[merged->Count] = owned;
-    *slot = ++merged->Count;
+    kept->Text = line;
+    kept->Size = size;
+    kept->Owned = owned;
+    if (!*slot) *slot = ++merged->Count;
     return true;
 }
 
@@ -182,11 +175,12 @@ static unsigned long CountLines(const char *text, size_t length)
 // Writes the merged record to path; false (and the file deleted) on any
 // write error.
 static Sha256 Digest;
+static bool WriteFailed;
 
 // Writes size bytes to file, into the CRC and the digest.
 static unsigned long WriteCounted(FILE *file, unsigned long crc, const char *text, size_t size)
 {
-    fwrite(text, 1, size, file);
+    if (fwrite(text, 1, size, file) != size) WriteFailed = true;
     UpdateSha256(&Digest, text, size);
     return UpdateCrc32(crc, text, size);
 }
@@ -198,17 +192,18 @@ static bool WriteMerged(const MergedLines *merged, const char *path, char *hex)
     FILE *file = fopen(path, "wb");
     if (!file) return false;
     StartSha256(&Digest);
+    WriteFailed = false;
     unsigned long crc = Crc32Start;
     bool written = FormatRecordHeader(Line, sizeof Line);
     if (written) crc = WriteCounted(file, crc, Line, strlen(Line));
     for (unsigned long i = 0; written && i < merged->Count; ++i) {
-        crc = WriteCounted(file, crc, merged->Lines[i], merged->Sizes[i]);
+        crc = WriteCounted(file, crc, merged->Lines[i].Text, merged->Lines[i].Size);
         crc = WriteCounted(file, crc, "\r\n", 2);
     }
     written = written && FormatRecordEnd(merged->Count, crc, Line, sizeof Line);
     if (written) WriteCounted(file, crc, Line, strlen(Line));
     FinishSha256Hex(&Digest, hex);
-    written = written && fflush(file) == 0 && !ferror(file);
+    written = written && !WriteFailed && fflush(file) == 0;
     if (fclose(file) != 0) written = false;
     if (!written) DeleteFileA(path);
     return written;
@@ -255,21 +250,24 @@ void CloseRunRecord(const char *tempDir, const char *installPath)
         return;
     }
     MergedLines merged;
-    bool ok = StartMerged(&merged, CountLines(earlier ? earlier : "", earlierLength) +
-                                       CountLines(run, runLength));
-    RecordCursor cursor;
-    const char *line;
-    size_t size;
-    if (earlier) {
-        StartRecordCursor(&cursor, earlier, earlierLength);
+    bool ok = StartMerged(&merged, CountLines(earlier, earlierLength) + CountLines(run, runLength));
+    // The earlier record's lines first, as they stand; then the run's file,
+    // which has no end line: every complete line that reads as an entry
+    // counts (a line cut by a crash does not).
+    const char *texts[2] = {earlier, run};
+    size_t lengths[2] = {earlierLength, runLength};
+    for (int fromRun = 0; fromRun < 2; ++fromRun) {
+        if (!texts[fromRun]) continue;
+        RecordCursor cursor;
+        const char *line;
+        size_t size;
+        StartRecordCursor(&cursor, texts[fromRun], lengths[fromRun]);
         while (ok && NextRecordLine(&cursor, &line, &size, 0))
-            ok = ParseRecordLine(line, size, &Entry) && MergeEntry(&merged, &Entry, line, size, false);
+            if (ParseRecordLine(line, size, &Entry))
+                ok = MergeEntry(&merged, &Entry, line, size, fromRun);
+            else if (!fromRun)
+                ok = false;
     }
-    // The run's file has no end line: every complete line that reads as an
-    // entry counts (a line cut by a crash does not).
-    StartRecordCursor(&cursor, run, runLength);
-    while (ok && NextRecordLine(&cursor, &line, &size, 0))
-        if (ParseRecordLine(line, size, &Entry)) ok = MergeEntry(&merged, &Entry, line, size, true);
 
     char hex[Sha256HexSize];
     if (ok && WriteMerged(&merged, mergedPath, hex)) {

@@ -53,7 +53,7 @@ static void EmptyStagingDirectory(const char *directory)
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
     if (search == INVALID_HANDLE_VALUE) return;
-    size_t parent = strrchr(directory, '\\') - directory;
+    size_t parent = FindLastChar(directory, '\\') - directory;
     do {
         char path[MAX_PATH], name[MAX_PATH], original[MAX_PATH];
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
