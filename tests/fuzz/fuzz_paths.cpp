@@ -14,19 +14,6 @@
 #include "core/progress_text.h"
 #include "tests/host/code_pages.h"
 
-// What the substitution must give: every "#s\" replaced, then cut to 255.
-static std::string Substituted(const std::string &value, const std::string &directory)
-{
-    std::string result;
-    size_t at = 0, found;
-    while ((found = value.find("#s\\", at)) != std::string::npos) {
-        result += value.substr(at, found - at) + directory;
-        at = found + 2;
-    }
-    result += value.substr(at);
-    return result;
-}
-
 // The offsets of the characters of text, and its end.
 static std::vector<size_t> CharStarts(const std::string &text, LeadByteTest test)
 {
@@ -35,6 +22,24 @@ static std::vector<size_t> CharStarts(const std::string &text, LeadByteTest test
     for (; at < text.size(); at += CharBytes(text.c_str() + at, test)) starts.push_back(at);
     starts.push_back(at);
     return starts;
+}
+
+// What the substitution must give: every "#s\" replaced (its backslash
+// kept unless the directory ends in a backslash of its own, as a drive root
+// does), then cut to 255.
+static std::string Substituted(const std::string &value, const std::string &directory,
+                               LeadByteTest test)
+{
+    std::vector<size_t> starts = CharStarts(directory, test);
+    bool ownBackslash = starts.size() > 1 && directory[starts[starts.size() - 2]] == '\\';
+    std::string result;
+    size_t at = 0, found;
+    while ((found = value.find("#s\\", at)) != std::string::npos) {
+        result += value.substr(at, found - at) + directory;
+        at = found + (ownBackslash ? 3 : 2);
+    }
+    result += value.substr(at);
+    return result;
 }
 
 static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
@@ -55,7 +60,7 @@ static void Check(const uint8_t *data, size_t size, LeadByteTest test)
     SubstituteInstallDir(buffer, directory.c_str());
     // Cut at 255 bytes, or one less where a double-byte character would be
     // cut in half.
-    std::string substituted = Substituted(value, directory);
+    std::string substituted = Substituted(value, directory, test);
     size_t kept = strlen(buffer);
     if (substituted.compare(0, kept, buffer) != 0 ||
         (kept < SubstitutedValueSize - 1 && kept != substituted.size() &&
