@@ -28,11 +28,12 @@ set(PROGRAM_COMPILE_OPTIONS
 # Arguments pushed, not stored into a frame reserved for the largest call
 # (a sixth of the code): GCC reserves that frame whenever it may probe the
 # stack, so the probe is off. It only ever runs for a frame of 4000 bytes
-# or more, past the stack's guard page; no function may have one (an error).
+# or more, past the stack's guard page; no function may have one, nor an
+# array sized at run time (both errors).
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   list(APPEND PROGRAM_COMPILE_OPTIONS -fno-asynchronous-unwind-tables -fno-unwind-tables
     -mpreferred-stack-boundary=2 -mno-stack-arg-probe -mno-accumulate-outgoing-args
-    -Werror=frame-larger-than=3900)
+    -Werror=frame-larger-than=3900 -Werror=vla)
 endif()
 # Unused sections dropped. win32/program_start.cpp is the entry in place of
 # MinGW's start-up code (argv, TLS, floating point and pseudo-relocation
