@@ -7,6 +7,7 @@
 #include "uninstall.h"
 #include "win32/program_state.h"
 #include "win32/system_dirs.h"
+#include "core/record_rules.h"
 #include "core/text.h"
 
 // The report, in three parts, and how many entries each has.
@@ -53,6 +54,23 @@ void NoteGone(const char *format, ...)
     va_start(args, format);
     Note(Gone, &GoneCount, format, args);
     va_end(args);
+}
+
+void NoteValue(int fate, bool done, const char *shown)
+{
+    switch (fate) {
+    case ValueRemove:
+        if (done) NoteRemoved("%s", shown);
+        else NoteLeft("%s: could not be deleted", shown);
+        break;
+    case ValueRestore:
+        if (done) NoteRestored("%s: what it held before the installation", shown);
+        else NoteLeft("%s: what it held before could not be put back", shown);
+        break;
+    case ValueGoneAlready: NoteGone("%s", shown); break;
+    case ValueKeptChanged: NoteLeft("%s: changed since the installation", shown); break;
+    default: NoteLeft("%s: what it held before was too large to keep", shown); break;
+    }
 }
 
 void ShowMessage(const char *text, UINT icon)
