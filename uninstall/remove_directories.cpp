@@ -48,7 +48,7 @@ static bool IsLinkNow(const char *path)
 static void RemoveEmptyDirectory(const char *path, const char *shown)
 {
     if (ListedByOtherRecord(path))
-        NoteLeft(ListedElsewhereFormat, "Directory", shown);
+        NoteListedElsewhere("Directory", shown);
     else if (RemoveDirectoryA(path))
         NoteRemoved("Directory %s", shown);
     else if (HoldsFileInUse(path))

@@ -73,9 +73,14 @@ void NoteValue(int fate, bool done, const char *shown)
     }
 }
 
+int AskUser(HWND owner, const char *text, UINT type)
+{
+    return MessageBoxA(owner, text, UninstallCaption, type);
+}
+
 void ShowMessage(const char *text, UINT icon)
 {
-    MessageBoxA(Program.BackgroundWindow, text, UninstallCaption, MB_OK | icon);
+    AskUser(Program.BackgroundWindow, text, MB_OK | icon);
 }
 
 void WriteReport(char *text, size_t capacity)

@@ -25,3 +25,6 @@ void ShowReport();
 
 // A message box with the uninstaller's caption over the background window.
 void ShowMessage(const char *text, UINT icon);
+// A message box of the given type with the uninstaller's caption over owner;
+// the button chosen.
+int AskUser(HWND owner, const char *text, UINT type);
