@@ -9,9 +9,10 @@ DEB_DIR ?= $(BUILD)
 BUILD_PACKAGES = cmake ninja-build g++ g++-mingw-w64-i686 pkg-config libmspack-dev libssl-dev \
   dpkg-dev
 # The tests, the demo and the benchmarks need the rest: Wine, Xvfb, the
-# sanitizer tool chain and the tools the tests compare with.
+# sanitizer tool chain and the tools the tests compare with (a Japanese font
+# for the code-page test's screenshots).
 PACKAGES = $(BUILD_PACKAGES) wine wine32:i386 xvfb xauth \
-  mscompress imagemagick fonts-liberation liblnk-utils file clang libclang-rt-14-dev \
+  mscompress imagemagick fonts-liberation fonts-vlgothic liblnk-utils file clang libclang-rt-14-dev \
   googletest mtools locales \
   wine64 g++-mingw-w64-x86-64-posix osslsigncode openssl xorriso
 # The host builds: setupkit for Linux, and the sanitizer build of the pure code

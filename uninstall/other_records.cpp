@@ -98,12 +98,16 @@ void AddOtherRecordsAbove(const char *dir, const char *ownRecord)
     if (!CopyText(level, sizeof level, dir)) return;
     for (;;) {
         AddOtherRecordsIn(level, ownRecord);
-        char *backslash = strrchr(level, '\\');
-        if (!backslash || backslash == level || backslash[-1] == ':' || backslash[-1] == '\\') break;
+        // The last backslash of its own, never a double-byte character's
+        // second byte; none after a drive's colon or a UNC name's start.
+        char *backslash = FindLastChar(level, '\\');
+        size_t at = backslash ? (size_t)(backslash - level) : 0;
+        if (!at || level[at - 1] == ':' || (level[at - 1] == '\\' && IsCharStart(level, at - 1)))
+            break;
         *backslash = 0;
     }
     // The drive's root as well.
-    char *root = strchr(level, '\\');
+    char *root = FindChar(level, '\\');
     if (root && root[-1] == ':') {
         root[1] = 0;
         if (!SamePath(level, dir)) AddOtherRecordsIn(level, ownRecord);

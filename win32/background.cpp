@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "program_state.h"
+#include "core/code_page_charset.h"
 
 void RegisterMainWindowClass(HINSTANCE instance)
 {
@@ -22,12 +23,14 @@ void RegisterMainWindowClass(HINSTANCE instance)
     }
 }
 
-// The system's character set, so that a title in its script shows as
-// written; a Western system gets the same font as with ANSI_CHARSET.
+// The character set of the system's code page, so that a title in its
+// script shows as written; a Western system gets ANSI_CHARSET as ever. Named
+// rather than left to DEFAULT_CHARSET, with which some font mappers keep
+// the Latin face's own set and show a Japanese title as Latin letters.
 HFONT CreateTitleFont()
 {
     return CreateFontA(GetSystemMetrics(SM_CYSCREEN) / TitleHeightDivisor, 0, 0, 0, FW_BOLD, 1, 0, 0,
-                       DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                       CharsetOfCodePage(GetACP()), OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
                        DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "Times New Roman");
 }
 

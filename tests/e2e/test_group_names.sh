@@ -70,7 +70,7 @@ w="$(winpath "$dir")"
 } >"$dir/install.log"
 start_shelldde "$CASE/uninst-server.log" || fail "server did not start"
 start_uninst "$dir"
-confirm_uninst
+confirm_uninst_files 6
 wait_uninst 60
 received="$(cat "$CASE/uninst-server.log")"
 expect_eq '[ShowGroup("Safe Group",0)]

@@ -33,7 +33,7 @@
 
 #include "../../res/resource.h"
 
-enum { DefaultWaitMs = 10000, PollMs = 50, SendTimeoutMs = 5000, TextSize = 4096 };
+enum { DefaultWaitMs = 10000, PollMs = 50, SendTimeoutMs = 5000, TextSize = 4096, ReenableWaitMs = 2000 };
 
 static const char BackgroundClass[] = "Setup_KEL_window";
 static HWND Target;             // the page or message box of the later steps
@@ -292,8 +292,13 @@ static bool Usable(HWND control)
 {
     if (!IsWindowVisible(control)) return Fail("control is hidden");
     if (!IsWindowEnabled(control)) return Fail("control is disabled");
-    // A window that a modal one has disabled takes no clicks or keys.
-    if (!IsWindowEnabled(GetAncestor(control, GA_ROOT))) return Fail("its window is disabled");
+    // A window that a modal one has disabled takes no clicks or keys. One
+    // whose message box was just clicked away is enabled again a moment
+    // later, when the box has ended: wait that moment out.
+    HWND root = GetAncestor(control, GA_ROOT);
+    for (int waited = 0; !IsWindowEnabled(root) && waited < ReenableWaitMs; waited += PollMs)
+        Sleep(PollMs);
+    if (!IsWindowEnabled(root)) return Fail("its window is disabled");
     return true;
 }
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/setup_state.h"
+#include "core/code_page_charset.h"
 #include "core/text.h"
 #include "res/resource.h"
 #include "win32/background.h"
@@ -300,7 +301,7 @@ TEST(Templates, MatchTheLayoutTables)
         EXPECT_EQ("", r.NameOrOrdinal()) << "class";
         EXPECT_EQ("", r.NameOrOrdinal()) << "title";
         EXPECT_EQ(8, r.Word()) << "point size";
-        EXPECT_EQ("MS Sans Serif", r.NameOrOrdinal());
+        EXPECT_EQ("MS Shell Dlg", r.NameOrOrdinal());
         ASSERT_EQ(t.items.size(), count);
         for (size_t i = 0; i < t.items.size(); i++) {
             const ItemSpec &want = t.items[i];
@@ -327,6 +328,23 @@ TEST(Templates, MatchTheLayoutTables)
 
 // The program's icon is resource 1: the shell and the window class take it
 // by that number.
+// The title font's character set is the one the system names for its own
+// code page, and the font mapper's choice for one it does not know.
+TEST(TitleFont, CharsetOfEachAnsiCodePage)
+{
+    const unsigned codePages[] = {874, 932, 936, 949, 950, 1250, 1251, 1252,
+                                  1253, 1254, 1255, 1256, 1257, 1258};
+    for (unsigned codePage : codePages) {
+        CHARSETINFO info;
+        ASSERT_TRUE(TranslateCharsetInfo((DWORD *)(UINT_PTR)codePage, &info, TCI_SRCCODEPAGE))
+            << codePage;
+        EXPECT_EQ(info.ciCharset, CharsetOfCodePage(codePage)) << codePage;
+    }
+    EXPECT_EQ(DEFAULT_CHARSET, CharsetOfCodePage(437)) << "an OEM code page";
+    EXPECT_EQ(DEFAULT_CHARSET, CharsetOfCodePage(65001)) << "UTF-8";
+    EXPECT_EQ(DEFAULT_CHARSET, CharsetOfUnlistedCodePage);
+}
+
 TEST(Templates, IconIsResourceOne)
 {
     EXPECT_TRUE(FindResourceA(GetModuleHandleA(0), MAKEINTRESOURCEA(1), (LPCSTR)RT_GROUP_ICON));
