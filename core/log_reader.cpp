@@ -1,5 +1,6 @@
 #include "log_reader.h"
 
+#include <stddef.h>
 #include <string.h>
 
 #include "log_format.h"
@@ -30,85 +31,81 @@ size_t TakeLine(const char *text, size_t length, size_t at, Line *line)
     return next;
 }
 
-// The field after prefix into dest; false when the line has another form or
-// the field does not fit.
-bool Field(const Line &line, const char *prefix, char *dest)
+// Every line form a record is made of, in the order of its lines: a record's
+// first line names its kind, the lines after it (kind 0) complete it. The
+// prefixes lie in one text, each after the one before and its terminator
+// (aligned as text is, not padded to 32 bytes as a large array would be).
+const char Prefixes[] __attribute__((aligned(1))) =
+    LogTitlePrefix "\0" LogSourcePrefix "\0" LogMadeDirPrefix "\0" LogFileCopyPrefix "\0"
+    LogRegKeyPrefix "\0" LogRegValPrefix "\0" LogRegNamePrefix "\0" LogRegRootPrefix "\0"
+    LogIniFilePrefix "\0" LogIniSectPrefix "\0" LogIniItemPrefix "\0"
+    LogIniValPrefix "\0" LogIconGroupPrefix "\0" LogIconNamePrefix "\0" LogIconCmdPrefix;
+
+// A line's field: Text, Section, Name or Value (in that order in LogRecord),
+// or the registry root, one digit 0 to 3.
+enum { TextField, SectionField, NameField, ValueField, RootField };
+static_assert(offsetof(LogRecord, Section) == offsetof(LogRecord, Text) + LogFieldSize &&
+                  offsetof(LogRecord, Name) == offsetof(LogRecord, Text) + 2 * LogFieldSize &&
+                  offsetof(LogRecord, Value) == offsetof(LogRecord, Text) + 3 * LogFieldSize,
+              "the text fields follow one another");
+// A path or directory: an empty one names nothing.
+enum { NotEmpty = 0x80 };
+
+struct LineForm {
+    unsigned char Kind;
+    unsigned char Field;  // with NotEmpty
+};
+
+const LineForm Forms[] = {
+    {LogRecordTitle, TextField},
+    {LogRecordSource, TextField},
+    {LogRecordMadeDir, TextField | NotEmpty},
+    {LogRecordFileCopy, TextField | NotEmpty},
+    {LogRecordRegistry, TextField}, {0, ValueField}, {0, NameField}, {0, RootField},
+    {LogRecordIni, TextField}, {0, SectionField}, {0, NameField}, {0, ValueField},
+    {LogRecordIcon, TextField}, {0, NameField}, {0, ValueField},
+};
+enum { FormCount = sizeof Forms / sizeof Forms[0] };
+
+// The field after prefix into the record; false when the line has another
+// form or the field does not fit.
+bool TakeField(const Line &line, const char *prefix, const LineForm &form, LogRecord *record)
 {
     if (!line.Complete) return false;
     size_t prefixSize = strlen(prefix);
     if (line.Size < prefixSize || memcmp(line.Begin, prefix, prefixSize) != 0) return false;
     size_t size = line.Size - prefixSize;
-    if (size >= LogFieldSize) return false;
+    if (size >= LogFieldSize || (size == 0 && (form.Field & NotEmpty))) return false;
+    if (form.Field == RootField) {
+        if (size != 1 || line.Begin[prefixSize] < '0' || line.Begin[prefixSize] > '3') return false;
+        record->Root = line.Begin[prefixSize] - '0';
+        return true;
+    }
+    char *dest = (char *)record + offsetof(LogRecord, Text) + (form.Field & 3) * LogFieldSize;
     memcpy(dest, line.Begin + prefixSize, size);
     dest[size] = 0;
     return true;
 }
 
-bool RootField(const Line &line, int *root)
-{
-    char text[LogFieldSize];
-    if (!Field(line, LogRegRootPrefix, text)) return false;
-    if (text[0] < '0' || text[0] > '3' || text[1] != 0) return false;
-    *root = text[0] - '0';
-    return true;
-}
-
-// The lines of a group, each of its own form, one after the other.
-struct GroupReader {
-    const char *Text;
-    size_t Length;
-    size_t At;
-    bool Next(Line *line)
-    {
-        if (At >= Length) return false;
-        At = TakeLine(Text, Length, At, line);
-        return true;
-    }
-};
-
-bool ReadGroup(GroupReader *reader, const Line &first, LogRecord *record)
+// The record whose first line starts at `at`; where the line after it
+// starts, or 0 when no complete record starts there.
+size_t ReadRecord(const char *text, size_t length, size_t at, LogRecord *record)
 {
     Line line;
-    if (Field(first, LogRegKeyPrefix, record->Text)) {
-        record->Kind = LogRecordRegistry;
-        return reader->Next(&line) && Field(line, LogRegValPrefix, record->Value) &&
-               reader->Next(&line) && Field(line, LogRegNamePrefix, record->Name) &&
-               reader->Next(&line) && RootField(line, &record->Root);
+    size_t next = TakeLine(text, length, at, &line);
+    const char *prefix = Prefixes;
+    for (int i = 0; i < FormCount; ++i, prefix += strlen(prefix) + 1) {
+        if (!Forms[i].Kind || !TakeField(line, prefix, Forms[i], record)) continue;
+        record->Kind = Forms[i].Kind;
+        while (++i < FormCount && !Forms[i].Kind) {
+            prefix += strlen(prefix) + 1;
+            if (next >= length) return 0;
+            next = TakeLine(text, length, next, &line);
+            if (!TakeField(line, prefix, Forms[i], record)) return 0;
+        }
+        return next;
     }
-    if (Field(first, LogIniFilePrefix, record->Text)) {
-        record->Kind = LogRecordIni;
-        return reader->Next(&line) && Field(line, LogIniSectPrefix, record->Section) &&
-               reader->Next(&line) && Field(line, LogIniItemPrefix, record->Name) &&
-               reader->Next(&line) && Field(line, LogIniValPrefix, record->Value);
-    }
-    if (Field(first, LogIconGroupPrefix, record->Text)) {
-        record->Kind = LogRecordIcon;
-        return reader->Next(&line) && Field(line, LogIconNamePrefix, record->Name) &&
-               reader->Next(&line) && Field(line, LogIconCmdPrefix, record->Value);
-    }
-    return false;
-}
-
-// A record of one line; paths and directories must not be empty.
-bool ReadSingle(const Line &line, LogRecord *record)
-{
-    if (Field(line, LogTitlePrefix, record->Text)) {
-        record->Kind = LogRecordTitle;
-        return true;
-    }
-    if (Field(line, LogSourcePrefix, record->Text)) {
-        record->Kind = LogRecordSource;
-        return true;
-    }
-    if (Field(line, LogMadeDirPrefix, record->Text)) {
-        record->Kind = LogRecordMadeDir;
-        return record->Text[0] != 0;
-    }
-    if (Field(line, LogFileCopyPrefix, record->Text)) {
-        record->Kind = LogRecordFileCopy;
-        return record->Text[0] != 0;
-    }
-    return false;
+    return 0;
 }
 
 }  // namespace
@@ -127,23 +124,17 @@ bool NextLogRecord(LogCursor *cursor, LogRecord *record, size_t *start)
 {
     while (cursor->At < cursor->Length) {
         size_t lineStart = cursor->At;
-        Line first;
-        size_t next = TakeLine(cursor->Text, cursor->Length, lineStart, &first);
         memset(record, 0, sizeof *record);
-        if (ReadSingle(first, record)) {
+        size_t next = ReadRecord(cursor->Text, cursor->Length, lineStart, record);
+        if (next) {
             cursor->At = next;
-            if (start) *start = lineStart;
-            return true;
-        }
-        GroupReader group = {cursor->Text, cursor->Length, next};
-        if (ReadGroup(&group, first, record)) {
-            cursor->At = group.At;
             if (start) *start = lineStart;
             return true;
         }
         // Not a record, or a group cut short: the lines after this one are
         // read again on their own, so a complete record among them counts.
-        cursor->At = next;
+        Line line;
+        cursor->At = TakeLine(cursor->Text, cursor->Length, lineStart, &line);
     }
     memset(record, 0, sizeof *record);
     return false;

@@ -4,7 +4,8 @@
 
 namespace {
 
-const unsigned int RoundConstants[64] = {
+// Word-aligned: the compiler would pad a table this large to 32 bytes.
+const unsigned int RoundConstants[64] __attribute__((aligned(4))) = {
     0x428a2f98, 0x71374491, 0xb5c0fbcf, 0xe9b5dba5, 0x3956c25b, 0x59f111f1, 0x923f82a4, 0xab1c5ed5,
     0xd807aa98, 0x12835b01, 0x243185be, 0x550c7dc3, 0x72be5d74, 0x80deb1fe, 0x9bdc06a7, 0xc19bf174,
     0xe49b69c1, 0xefbe4786, 0x0fc19dc6, 0x240ca1cc, 0x2de92c6f, 0x4a7484aa, 0x5cb0a9dc, 0x76f988da,

@@ -4,9 +4,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "group_commands.h"
 #include "group_text.h"
 #include "profile_value.h"
+#include "record_rules.h"
 #include "text.h"
 
 static bool IsSeparator(char c) { return c == '\\' || c == '/'; }
@@ -100,23 +100,20 @@ bool BuildGroupRemovalText(const LogRecord *icons, int count, char *dest, size_t
 {
     if (capacity == 0) return false;
     dest[0] = 0;
-    char line[LogFieldSize + 32];
-    bool fits = true;
+    // Each group's commands as the install record's way builds them.
+    const char **items = (const char **)malloc(sizeof *items * (count > 0 ? count : 1));
+    bool fits = items != 0;
     for (int i = 0; i < count && fits; ++i) {
         const char *group = icons[i].Text;
         bool seen = !IsSendableGroupName(group);
         for (int j = 0; j < i && !seen; ++j) seen = strcmp(icons[j].Text, group) == 0;
         if (seen) continue;
-        fits = FormatText(line, sizeof line, ShowGroupFormat, group, GroupShowHide) &&
-               AppendText(dest, capacity, line);
-        for (int j = i; j < count && fits; ++j) {
-            if (strcmp(icons[j].Text, group) != 0 || !IsSendableGroupName(icons[j].Name)) continue;
-            fits = FormatText(line, sizeof line, DeleteItemFormat, icons[j].Name) &&
-                   AppendText(dest, capacity, line);
-        }
-        fits = fits && FormatText(line, sizeof line, DeleteGroupFormat, group) &&
-               AppendText(dest, capacity, line);
+        int itemCount = 0;
+        for (int j = i; j < count; ++j)
+            if (strcmp(icons[j].Text, group) == 0) items[itemCount++] = icons[j].Name;
+        fits = AppendGroupRemoval(dest, capacity, group, true, items, itemCount);
     }
+    free(items);
     if (!fits) dest[0] = 0;
     return fits;
 }

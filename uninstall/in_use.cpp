@@ -43,8 +43,7 @@ Deletion DeleteOrOffer(const char *path)
         if (!IsInUse(path, GetLastError())) return NotDeleted;
         FormatText(text, sizeof text, InUseTextFormat, path);
         // No box shown counts as Cancel: the file goes at the next start.
-        if (MessageBoxA(Program.CurrentDialog, text, UninstallCaption,
-                        MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
+        if (AskUser(Program.CurrentDialog, text, MB_RETRYCANCEL | MB_ICONEXCLAMATION) != IDRETRY)
             break;
     }
     if (InUseCount < InUseListed) CopyText(InUse[InUseCount], MAX_PATH, path);

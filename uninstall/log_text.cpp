@@ -6,30 +6,11 @@
 #include "record_removal.h"
 #include "win32/program_state.h"
 #include "core/text.h"
+#include "win32/whole_file.h"
 
 #include "remover_paths.h"
 #include "report.h"
 #include "uninstall.h"
-
-// The whole of install.log in memory, or null.
-static char *ReadLog(size_t *length)
-{
-    HANDLE file = CreateFileA(LogPath, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, 0);
-    if (file == INVALID_HANDLE_VALUE) return 0;
-    DWORD size = GetFileSize(file, 0);
-    char *text = 0;
-    DWORD got = 0;
-    if (size != INVALID_FILE_SIZE && size <= LogSizeLimit) {
-        text = (char *)malloc(size + 1);
-        if (text && !ReadFile(file, text, size, &got, 0)) got = 0;
-    }
-    CloseHandle(file);
-    if (!text) return 0;
-    text[got] = 0;
-    *length = got;
-    return text;
-}
 
 char *LoadLog(size_t *length)
 {
@@ -37,7 +18,7 @@ char *LoadLog(size_t *length)
         ShowMessage(NoLogText, MB_ICONSTOP);
         return 0;
     }
-    char *text = ReadLog(length);
+    char *text = ReadWholeFile(LogPath, LogSizeLimit, length);
     if (!text || !IsInstallLog(text, *length)) {
         free(text);
         ShowMessage(NotLogText, MB_ICONSTOP);

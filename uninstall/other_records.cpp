@@ -8,6 +8,7 @@
 #include "core/record_name.h"
 #include "core/text.h"
 #include "remover_paths.h"
+#include "report.h"
 #include "win32/whole_file.h"
 
 namespace {
@@ -124,6 +125,11 @@ bool ListedByOtherRecord(const char *path)
     if (!ListedSorted) qsort(Listed.Items, Listed.Count, sizeof *Listed.Items, ComparePaths);
     ListedSorted = true;
     return bsearch(&path, Listed.Items, Listed.Count, sizeof *Listed.Items, ComparePaths) != 0;
+}
+
+void NoteListedElsewhere(const char *kind, const char *path)
+{
+    NoteLeft(ListedElsewhereFormat, kind, path);
 }
 
 bool OtherRecordInInstallDir() { return InInstallDir; }

@@ -13,6 +13,9 @@
 void AddOtherRecordsIn(const char *dir, const char *ownRecord);
 // dir and each directory above it.
 void AddOtherRecordsAbove(const char *dir, const char *ownRecord);
+// The report's line for what stays for that reason (kind: "File" or
+// "Directory").
+void NoteListedElsewhere(const char *kind, const char *path);
 // Whether another product's record lists path (in long form).
 bool ListedByOtherRecord(const char *path);
 // Whether another product's record lies in the install directory itself:

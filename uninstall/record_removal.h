@@ -8,6 +8,7 @@
 
 #include "core/install_record.h"
 #include "core/record_rules.h"
+#include "in_use.h"
 
 #define RecordDamagedText                                                               \
     "The install record (install.rec) beside the uninstaller is damaged or was changed, " \
@@ -74,10 +75,10 @@ void RemoveRecordedFile(const RecordEntry *entry, const char *longTemp);
 // content read when read is set.
 void LookAtFile(const char *path, const char *base, bool read, FileFound *found);
 // The file deleted and the report told; a file in use is offered Retry or
-// removal at the next start.
-void DeleteReported(const char *path, const char *shown);
+// removal at the next start. Returns what became of it.
+Deletion DeleteReported(const char *path, const char *shown);
 // remove_shared.cpp: a file whose shared reference count the installation
-// raised, with the count.
+// raised, with the count (only on the word of the machine's digest).
 void RemoveRecordedShared(const RecordText *record, const RecordEntry *entry);
 // Finds the entry of kind about path (ASCII letters without regard to
 // case) in the index IndexRecordPaths made; its index, or -1.

@@ -24,10 +24,16 @@ void ShowStatus(const char *text)
     PumpMessages(Program.CurrentDialog);
 }
 
+void ShowRemovingFiles() { ShowStatus("Removing settings and files..."); }
+
+void ShowRemovingDirectories() { ShowStatus("Removing directories..."); }
+
+void NoteKeptAsAsked(const char *path) { NoteLeft("File %s: kept, as asked", path); }
+
 bool AgreeToRemoveFiles()
 {
-    return MessageBoxA(Program.BackgroundWindow, UntrustedFilesText, UninstallCaption,
-                       MB_YESNO | MB_ICONQUESTION) == IDYES;
+    return AskUser(Program.BackgroundWindow, UntrustedFilesText, MB_YESNO | MB_ICONQUESTION) ==
+           IDYES;
 }
 
 void NoteUntrustedSetting(const char *kind, const char *where, const char *name)
@@ -42,7 +48,7 @@ void RemoveAll(const LogText *log)
     if (!record) return;
     AddOtherRecordsAbove(InstallDir, RecordPath);
     RemoveGroups(log);
-    ShowStatus("Removing settings and files...");
+    ShowRemovingFiles();
     // Anyone who can write the install directory can write the log: it
     // decides no setting, and its files go only when the user agrees.
     bool files = AgreeToRemoveFiles();
@@ -53,14 +59,14 @@ void RemoveAll(const LogText *log)
         case LogRecordRegistry: NoteUntrustedSetting("Registry", record->Text, record->Name); break;
         case LogRecordFileCopy:
             if (files) RemoveFile(record->Text);
-            else NoteLeft("File %s: kept, as asked", record->Text);
+            else NoteKeptAsAsked(record->Text);
             break;
         default: continue;
         }
         StepProgress();
     }
     RemoveOwnFiles();
-    ShowStatus("Removing directories...");
+    ShowRemovingDirectories();
     RemoveDirectories(log, record);
     free(record);
 }

@@ -44,3 +44,8 @@ void NoteUntrustedSetting(const char *kind, const char *where, const char *name)
 // drains the message queue.
 void StepProgress();
 void ShowStatus(const char *text);
+// The status lines of the phases both ways go through, and the report's
+// line for a file the user chose to keep.
+void ShowRemovingFiles();
+void ShowRemovingDirectories();
+void NoteKeptAsAsked(const char *path);

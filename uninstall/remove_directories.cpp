@@ -48,7 +48,7 @@ static bool IsLinkNow(const char *path)
 static void RemoveEmptyDirectory(const char *path, const char *shown)
 {
     if (ListedByOtherRecord(path))
-        NoteLeft(ListedElsewhereFormat, "Directory", shown);
+        NoteListedElsewhere("Directory", shown);
     else if (RemoveDirectoryA(path))
         NoteRemoved("Directory %s", shown);
     else if (HoldsFileInUse(path))
@@ -57,85 +57,80 @@ static void RemoveEmptyDirectory(const char *path, const char *shown)
         NoteLeft("Directory %s: not empty (it holds files that the setup did not install)", shown);
 }
 
-static void RemoveDirectoryEntry(const char *logged)
+// One directory the setup made; shown is its path as the log or the record
+// names it. The log's way asks first whether it is still there.
+static void RemoveMadeDirectory(const char *shown, bool logged)
 {
     char path[MAX_PATH];
-    LongForm(logged, path, sizeof path);
-    if (!IsDirectory(path)) {
-        NoteGone("Directory %s", logged);
+    LongForm(shown, path, sizeof path);
+    bool exists = IsDirectory(path);
+    if (logged && !exists) {
+        NoteGone("Directory %s", shown);
         return;
     }
     bool above = IsAboveInstallDir(path);
     if (!above && !PathIsAtOrInside(path, InstallDir)) {
-        NoteLeft("Directory %s: outside the install directory", logged);
+        NoteLeft("Directory %s: outside the install directory", shown);
         return;
     }
     if (above ? IsLinkNow(path) : !SamePath(path, InstallDir) && ReachedThroughLink(path, InstallDir)) {
-        NoteLeft("Directory %s: reached through a junction or symbolic link, or is one", logged);
+        NoteLeft("Directory %s: reached through a junction or symbolic link, or is one", shown);
         return;
     }
-    RemoveEmptyDirectory(path, logged);
+    if (!exists) {
+        NoteGone("Directory %s", shown);
+        return;
+    }
+    RemoveEmptyDirectory(path, shown);
+}
+
+// The path of the directory made that item index of the log or the record
+// names (read into room), or null when it names none.
+typedef const char *(*MadeDirAt)(const void *source, unsigned long index, void *room);
+
+// The directories made, deepest first, and the later made before the
+// earlier at the same depth.
+static void RemoveMadeDirectories(const void *source, unsigned long count, MadeDirAt at,
+                                  void *room, bool logged)
+{
+    MadeDir *dirs = (MadeDir *)malloc(sizeof(MadeDir) * (count ? count : 1));
+    if (!dirs) return;
+    unsigned long made = 0;
+    for (unsigned long i = 0; i < count; ++i) {
+        const char *path = at(source, i, room);
+        if (!path) continue;
+        dirs[made].Index = i;
+        dirs[made].Depth = PathDepth(path);
+        ++made;
+    }
+    qsort(dirs, made, sizeof *dirs, CompareDepth);
+    for (unsigned long i = 0; i < made; ++i) {
+        RemoveMadeDirectory(at(source, dirs[i].Index, room), logged);
+        StepProgress();
+    }
+    free(dirs);
+}
+
+static const char *LoggedDirAt(const void *log, unsigned long index, void *room)
+{
+    LogRecord *record = (LogRecord *)room;
+    RecordAt((const LogText *)log, (int)index, record);
+    return record->Kind == LogRecordMadeDir ? record->Text : 0;
 }
 
 void RemoveDirectories(const LogText *log, LogRecord *record)
 {
-    MadeDir *dirs = (MadeDir *)malloc(sizeof(MadeDir) * (log->Count ? log->Count : 1));
-    if (!dirs) return;
-    unsigned long count = 0;
-    for (int i = 0; i < log->Count; ++i) {
-        RecordAt(log, i, record);
-        if (record->Kind != LogRecordMadeDir) continue;
-        dirs[count].Index = (unsigned long)i;
-        dirs[count].Depth = PathDepth(record->Text);
-        ++count;
-    }
-    qsort(dirs, count, sizeof *dirs, CompareDepth);
-    for (unsigned long i = 0; i < count; ++i) {
-        RecordAt(log, (int)dirs[i].Index, record);
-        RemoveDirectoryEntry(record->Text);
-        StepProgress();
-    }
-    free(dirs);
+    RemoveMadeDirectories(log, (unsigned long)log->Count, LoggedDirAt, record, true);
 }
 
-static void RemoveRecordedDirectory(const RecordEntry *entry)
+static const char *RecordedDirAt(const void *record, unsigned long index, void *room)
 {
-    char path[MAX_PATH];
-    LongForm(entry->Text, path, sizeof path);
-    bool above = IsAboveInstallDir(path);
-    if (!above && !PathIsAtOrInside(path, InstallDir)) {
-        NoteLeft("Directory %s: outside the install directory", entry->Text);
-        return;
-    }
-    if (above ? IsLinkNow(path) : !SamePath(path, InstallDir) && ReachedThroughLink(path, InstallDir)) {
-        NoteLeft("Directory %s: reached through a junction or symbolic link, or is one",
-                 entry->Text);
-        return;
-    }
-    if (!IsDirectory(path)) {
-        NoteGone("Directory %s", entry->Text);
-        return;
-    }
-    RemoveEmptyDirectory(path, entry->Text);
+    RecordEntry *entry = (RecordEntry *)room;
+    EntryAt((const RecordText *)record, index, entry);
+    return entry->Kind == RecordDir && entry->Flag ? entry->Text : 0;
 }
 
 void RemoveRecordedDirectories(const RecordText *record, RecordEntry *entry)
 {
-    MadeDir *dirs = (MadeDir *)malloc(sizeof(MadeDir) * (record->Count ? record->Count : 1));
-    if (!dirs) return;
-    unsigned long count = 0;
-    for (unsigned long i = 0; i < record->Count; ++i) {
-        EntryAt(record, i, entry);
-        if (entry->Kind != RecordDir || !entry->Flag) continue;
-        dirs[count].Index = i;
-        dirs[count].Depth = PathDepth(entry->Text);
-        ++count;
-    }
-    qsort(dirs, count, sizeof *dirs, CompareDepth);
-    for (unsigned long i = 0; i < count; ++i) {
-        EntryAt(record, dirs[i].Index, entry);
-        RemoveRecordedDirectory(entry);
-        StepProgress();
-    }
-    free(dirs);
+    RemoveMadeDirectories(record, record->Count, RecordedDirAt, entry, false);
 }

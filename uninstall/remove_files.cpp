@@ -21,7 +21,7 @@ enum { ReadBlockSize = 32768 };
 
 // The last step of both ways: the file is deleted or reported left; a file
 // in use is offered Retry or removal at the next start.
-void DeleteReported(const char *path, const char *shown)
+Deletion DeleteReported(const char *path, const char *shown)
 {
     Deletion deletion = DeleteOrOffer(path);
     if (deletion == Deleted)
@@ -30,6 +30,7 @@ void DeleteReported(const char *path, const char *shown)
         NoteLeft("File %s: could not be deleted (read-only or refused)", shown);
     else
         NoteInUse(shown, deletion);
+    return deletion;
 }
 
 static FilePlace PlaceOf(const char *path)
@@ -72,7 +73,7 @@ void RemoveFile(const char *logged)
     if (ReachedThroughLink(path, InstallDir))
         NoteLeft("File %s: %s", logged, FileFateReason(FileKeptLink));
     else if (ListedByOtherRecord(path))
-        NoteLeft(ListedElsewhereFormat, "File", logged);
+        NoteListedElsewhere("File", logged);
     else
         DeleteReported(path, logged);
 }
@@ -163,7 +164,7 @@ void RemoveRecordedFile(const RecordEntry *entry, const char *longTemp)
     } else if (fate != FileRemove) {
         NoteLeft("File %s: %s", entry->Text, FileFateReason(fate));
     } else if (ListedByOtherRecord(path)) {
-        NoteLeft(ListedElsewhereFormat, "File", entry->Text);
+        NoteListedElsewhere("File", entry->Text);
     } else {
         DeleteReported(path, entry->Text);
     }
@@ -186,7 +187,7 @@ void RemoveOwnFiles()
     for (const char *path : own) {
         if (!path[0] || GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) continue;
         if (path == LogPath && shared)
-            NoteLeft(ListedElsewhereFormat, "File", path);
+            NoteListedElsewhere("File", path);
         else if (DeleteFileA(path))
             NoteRemoved("File %s", path);
         else
@@ -195,7 +196,7 @@ void RemoveOwnFiles()
     if (SamePath(SelfPath, OriginalPath))
         NoteLeft("File %s: the uninstaller could not run from a copy", OriginalPath);
     else if (shared)
-        NoteLeft(ListedElsewhereFormat, "File", OriginalPath);
+        NoteListedElsewhere("File", OriginalPath);
     else if (DeleteFileA(OriginalPath))
         NoteRemoved("File %s", OriginalPath);
     else if (GetFileAttributesA(OriginalPath) != INVALID_FILE_ATTRIBUTES)

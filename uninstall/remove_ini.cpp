@@ -27,7 +27,6 @@ static ValueNow EntryNow(const char *section, const char *name, const char *valu
 static void RemoveEntry(const char *section, const char *name)
 {
     WriteProfileStringA(section, name, 0);
-    NoteRemoved("win.ini [%s] %s", section, name);
     // A section left without entries goes too.
     char keys[8];
     if (GetProfileStringA(section, 0, "", keys, sizeof keys) == 0)
@@ -42,32 +41,22 @@ void RemoveIniEntry(const LogRecord *record)
         NoteLeft("%s [%s] %s: not the win.ini", record->Text, record->Section, record->Name);
         return;
     }
-    switch (EntryNow(record->Section, record->Name, record->Value)) {
-    case ValueMissing: NoteGone("win.ini [%s] %s", record->Section, record->Name); break;
-    case ValueChanged:
-        NoteLeft("win.ini [%s] %s: changed since the installation", record->Section,
-                 record->Name);
-        break;
-    case ValueAsWritten: RemoveEntry(record->Section, record->Name); break;
-    }
+    char shown[2 * LogFieldSize + 16];
+    FormatText(shown, sizeof shown, "win.ini [%s] %s", record->Section, record->Name);
+    ValueNow now = EntryNow(record->Section, record->Name, record->Value);
+    if (now == ValueAsWritten) RemoveEntry(record->Section, record->Name);
+    NoteValue(now == ValueMissing ? ValueGoneAlready : now == ValueChanged ? ValueKeptChanged
+                                                                          : ValueRemove,
+              true, shown);
 }
 
 void RemoveRecordedIni(const RecordEntry *entry)
 {
-    switch (DecideValue(entry, EntryNow(entry->Text, entry->Name, entry->Value))) {
-    case ValueRemove: RemoveEntry(entry->Text, entry->Name); break;
-    case ValueRestore:
+    char shown[2 * RecordTextSize + 16];
+    FormatText(shown, sizeof shown, "win.ini [%s] %s", entry->Text, entry->Name);
+    ValueFate fate = DecideValue(entry, EntryNow(entry->Text, entry->Name, entry->Value));
+    if (fate == ValueRemove) RemoveEntry(entry->Text, entry->Name);
+    if (fate == ValueRestore)
         WriteProfileStringA(entry->Text, entry->Name, (const char *)entry->PriorData);
-        NoteRestored("win.ini [%s] %s: what it held before the installation", entry->Text,
-                     entry->Name);
-        break;
-    case ValueGoneAlready: NoteGone("win.ini [%s] %s", entry->Text, entry->Name); break;
-    case ValueKeptChanged:
-        NoteLeft("win.ini [%s] %s: changed since the installation", entry->Text, entry->Name);
-        break;
-    case ValueKeptNotKept:
-        NoteLeft("win.ini [%s] %s: what it held before was too large to keep", entry->Text,
-                 entry->Name);
-        break;
-    }
+    NoteValue(fate, true, shown);
 }

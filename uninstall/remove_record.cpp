@@ -15,7 +15,6 @@
 #include "report.h"
 #include "core/crc32.h"
 #include "core/record_name.h"
-#include "core/shared_count.h"
 #include "core/uninstall_text.h"
 #include "core/text.h"
 #include "win32/platform.h"
@@ -141,11 +140,13 @@ void KeepInRecord(unsigned long index)
     if (Keep) Keep[index] = true;
 }
 
-// A value of the product's entry in the list of programs.
+// A value of the product's entry in the list of programs (a literal, which
+// is not padded to 32 bytes as a named array this long would be).
+#define ProgramListKey "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
 static bool IsProgramListValue(const RecordEntry *entry)
 {
-    static const char Key[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
-    return entry->Kind == RecordReg && SameFoldedRange(entry->Text, Key, sizeof Key - 1);
+    return entry->Kind == RecordReg &&
+           SameFoldedRange(entry->Text, ProgramListKey, sizeof ProgramListKey - 1);
 }
 
 // What is left goes back into the record, which stays for a second run: the
@@ -221,7 +222,7 @@ void RemoveByRecord(const RecordText *record)
     IndexRecordPaths(record);
     FindOtherRecords(record);
     RemoveRecordedGroups(record, &Entry);
-    ShowStatus("Removing settings and files...");
+    ShowRemovingFiles();
     // A record no digest vouches for is trusted as a log is: its files only
     // when the user agrees.
     bool files = RecordTrust || AgreeToRemoveFiles();
@@ -236,17 +237,14 @@ void RemoveByRecord(const RecordText *record)
             break;
         case RecordFile:
             if (!files)
-                NoteLeft("File %s: kept, as asked", Entry.Text);
+                NoteKeptAsAsked(Entry.Text);
             // A counted file goes with its count.
             else if (FindRecordedPath(record, RecordShared, Entry.Text, &Other) < 0)
                 RemoveRecordedFile(&Entry, longTemp);
             break;
         case RecordShared:
-            // The count is the machine's: lowered only on its own word.
             if (!files)
-                NoteLeft("File %s: kept, as asked", Entry.Text);
-            else if (RecordTrust != RecordVouchMachine)
-                NoteUntrustedSetting("Shared count", SharedCountKey, Entry.Text);
+                NoteKeptAsAsked(Entry.Text);
             else
                 RemoveRecordedShared(record, &Entry);
             break;
@@ -276,6 +274,6 @@ void RemoveByRecord(const RecordText *record)
         RecordDigest(record->Text, record->Length, hex);
         DeleteRecordDigest(RecordTrust, hex, Program.ProductTitle);
     }
-    ShowStatus("Removing directories...");
+    ShowRemovingDirectories();
     RemoveRecordedDirectories(record, &Entry);
 }

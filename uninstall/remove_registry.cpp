@@ -18,8 +18,8 @@ enum { MaxKeyLevels = 32 };
 // The value as the report names it: root, key and value name.
 static void ShownValue(char *shown, size_t capacity, int root, const char *key, const char *name)
 {
-    FormatText(shown, capacity, "%s%s%s \"%s\"", RegistryRootNames[root], key[0] ? "\\" : "", key,
-               name[0] ? name : "(default)");
+    FormatText(shown, capacity, "Registry value %s%s%s \"%s\"", RegistryRootNames[root],
+               key[0] ? "\\" : "", key, name[0] ? name : "(default)");
 }
 
 // What the value holds now against the data the setup wrote. *key is the
@@ -44,26 +44,20 @@ static ValueNow ValueNowIn(HKEY root, const char *keyName, const char *name, con
 void RemoveRegistryValue(const LogRecord *record)
 {
     HKEY root = RegistryRoot[record->Root];
-    char shown[3 * LogFieldSize];
+    char shown[3 * LogFieldSize + 32];
     ShownValue(shown, sizeof shown, record->Root, record->Text, record->Name);
     HKEY key;
     ValueNow now = ValueNowIn(root, record->Text, record->Name, record->Value, &key);
     if (now != ValueAsWritten) {
         if (key) RegCloseKey(key);
-        if (now == ValueMissing)
-            NoteGone("Registry value %s", shown);
-        else
-            NoteLeft("Registry value %s: changed since the installation", shown);
+        NoteValue(now == ValueMissing ? ValueGoneAlready : ValueKeptChanged, false, shown);
         return;
     }
     bool deleted = RegDeleteValueA(key, record->Name) == ERROR_SUCCESS;
     bool empty = deleted && RegistryKeyIsEmpty(key);
     RegCloseKey(key);
-    if (!deleted) {
-        NoteLeft("Registry value %s: could not be deleted", shown);
-        return;
-    }
-    NoteRemoved("Registry value %s", shown);
+    NoteValue(ValueRemove, deleted, shown);
+    if (!deleted) return;
     // The key goes when nothing is left in it; a root never does.
     if (empty && record->Text[0] && RegDeleteKeyA(root, record->Text) == ERROR_SUCCESS)
         NoteRemoved("Registry key %s\\%s", RegistryRootNames[record->Root], record->Text);
@@ -89,30 +83,17 @@ static void RemoveCreatedKeys(const RecordEntry *entry)
 
 void RemoveRecordedValue(const RecordEntry *entry)
 {
-    char shown[3 * RecordTextSize];
+    char shown[3 * RecordTextSize + 32];
     ShownValue(shown, sizeof shown, entry->Root, entry->Text, entry->Name);
     HKEY key;
     ValueNow now = ValueNowIn(RegistryRoot[entry->Root], entry->Text, entry->Name, entry->Value, &key);
-    switch (DecideValue(entry, now)) {
-    case ValueRemove:
-        if (RegDeleteValueA(key, entry->Name) == ERROR_SUCCESS)
-            NoteRemoved("Registry value %s", shown);
-        else
-            NoteLeft("Registry value %s: could not be deleted", shown);
-        break;
-    case ValueRestore:
-        if (RegSetValueExA(key, entry->Name, 0, entry->PriorType, entry->PriorData,
-                           (DWORD)entry->PriorSize) == ERROR_SUCCESS)
-            NoteRestored("Registry value %s: what it held before the installation", shown);
-        else
-            NoteLeft("Registry value %s: what it held before could not be put back", shown);
-        break;
-    case ValueGoneAlready: NoteGone("Registry value %s", shown); break;
-    case ValueKeptChanged: NoteLeft("Registry value %s: changed since the installation", shown); break;
-    case ValueKeptNotKept:
-        NoteLeft("Registry value %s: what it held before was too large to keep", shown);
-        break;
-    }
+    ValueFate fate = DecideValue(entry, now);
+    bool done = fate == ValueRemove    ? RegDeleteValueA(key, entry->Name) == ERROR_SUCCESS
+                : fate == ValueRestore ? RegSetValueExA(key, entry->Name, 0, entry->PriorType,
+                                                        entry->PriorData,
+                                                        (DWORD)entry->PriorSize) == ERROR_SUCCESS
+                                       : false;
+    NoteValue(fate, done, shown);
     if (key) RegCloseKey(key);
     RemoveCreatedKeys(entry);
 }

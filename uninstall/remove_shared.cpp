@@ -10,10 +10,12 @@
 
 #include "in_use.h"
 #include "remover_paths.h"
+#include "removal.h"
 #include "report.h"
 #include "core/shared_count.h"
 #include "core/text.h"
 #include "core/uninstall_text.h"
+#include "win32/record_digest.h"
 #include "win32/system_dirs.h"
 
 // Open addressing by the folded path: entry index + 1, 0 empty.
@@ -68,6 +70,11 @@ static RecordEntry File;
 
 void RemoveRecordedShared(const RecordText *record, const RecordEntry *entry)
 {
+    // The count is the machine's: lowered only on its own word.
+    if (RecordTrust != RecordVouchMachine) {
+        NoteUntrustedSetting("Shared count", SharedCountKey, entry->Text);
+        return;
+    }
     char path[MAX_PATH];
     LongForm(entry->Text, path, sizeof path);
     if (SamePath(path, OriginalPath)) return;  // taken away at the end
@@ -97,11 +104,9 @@ void RemoveRecordedShared(const RecordText *record, const RecordEntry *entry)
     LookAtFile(path, base, file && !file->Flag, &found);
     unsigned long left;
     FileFate fate = DecideSharedFile(hasCount, count, entry->Size, file, &found, &left);
-    Deletion deletion = Deleted;
-    if (fate == FileRemove) deletion = DeleteOrOffer(path);
+    Deletion deletion = fate == FileRemove ? DeleteReported(path, entry->Text) : Deleted;
     if (deletion == InUseQueued || deletion == InUseLeft) {
         // The count stays until the file is gone: a second run lowers it.
-        NoteInUse(entry->Text, deletion);
         if (fileIndex >= 0) KeepInRecord((unsigned long)fileIndex);
     } else if (hasCount) {
         DWORD value = left;
@@ -111,15 +116,11 @@ void RemoveRecordedShared(const RecordText *record, const RecordEntry *entry)
             RegDeleteValueA(key, entry->Text);
     }
     if (opened == ERROR_SUCCESS) RegCloseKey(key);
-    if (fate == FileRemove) {
-        if (deletion == Deleted) NoteRemoved("File %s", entry->Text);
-        if (deletion == NotDeleted)
-            NoteLeft("File %s: could not be deleted (read-only or refused)", entry->Text);
-    } else if (fate == FileGoneAlready) {
+    // A file removed was reported as it was deleted.
+    if (fate == FileGoneAlready)
         NoteGone("File %s", entry->Text);
-    } else if (fate == FileKeptStillUsed) {
+    else if (fate == FileKeptStillUsed)
         NoteLeft("File %s: %s (count %lu)", entry->Text, FileFateReason(fate), left);
-    } else {
+    else if (fate != FileRemove)
         NoteLeft("File %s: %s", entry->Text, FileFateReason(fate));
-    }
 }

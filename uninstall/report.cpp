@@ -7,6 +7,7 @@
 #include "uninstall.h"
 #include "win32/program_state.h"
 #include "win32/system_dirs.h"
+#include "core/record_rules.h"
 #include "core/text.h"
 
 // The report, in three parts, and how many entries each has.
@@ -55,9 +56,31 @@ void NoteGone(const char *format, ...)
     va_end(args);
 }
 
+void NoteValue(int fate, bool done, const char *shown)
+{
+    switch (fate) {
+    case ValueRemove:
+        if (done) NoteRemoved("%s", shown);
+        else NoteLeft("%s: could not be deleted", shown);
+        break;
+    case ValueRestore:
+        if (done) NoteRestored("%s: what it held before the installation", shown);
+        else NoteLeft("%s: what it held before could not be put back", shown);
+        break;
+    case ValueGoneAlready: NoteGone("%s", shown); break;
+    case ValueKeptChanged: NoteLeft("%s: changed since the installation", shown); break;
+    default: NoteLeft("%s: what it held before was too large to keep", shown); break;
+    }
+}
+
+int AskUser(HWND owner, const char *text, UINT type)
+{
+    return MessageBoxA(owner, text, UninstallCaption, type);
+}
+
 void ShowMessage(const char *text, UINT icon)
 {
-    MessageBoxA(Program.BackgroundWindow, text, UninstallCaption, MB_OK | icon);
+    AskUser(Program.BackgroundWindow, text, MB_OK | icon);
 }
 
 void WriteReport(char *text, size_t capacity)

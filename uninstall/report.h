@@ -13,6 +13,11 @@ void NoteLeft(const char *format, ...) __attribute__((format(printf, 1, 2)));
 void NoteRestored(const char *format, ...) __attribute__((format(printf, 1, 2)));
 void NoteGone(const char *format, ...) __attribute__((format(printf, 1, 2)));
 
+// The line for a registry value or win.ini entry that DecideValue judged
+// (core/record_rules.h ValueFate), shown as the report names it; done tells
+// whether its removal or the putting back was carried out.
+void NoteValue(int fate, bool done, const char *shown);
+
 // The summary line and the parts that have entries, cut to capacity.
 void WriteReport(char *text, size_t capacity);
 // Writes the report to uninstall.log and shows it.
@@ -20,3 +25,6 @@ void ShowReport();
 
 // A message box with the uninstaller's caption over the background window.
 void ShowMessage(const char *text, UINT icon);
+// A message box of the given type with the uninstaller's caption over owner;
+// the button chosen.
+int AskUser(HWND owner, const char *text, UINT type);

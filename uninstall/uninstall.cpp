@@ -24,6 +24,7 @@
 #include "win32/background.h"
 #include "win32/dialogs.h"
 #include "win32/program_windows.h"
+#include "win32/whole_file.h"
 
 // UNINST.EXE's record: the shared windows' fields are all it holds.
 static ProgramState UninstallState;
@@ -122,30 +123,20 @@ static bool AddToWininit(const char *path)
     if (length == 0 || length >= sizeof shortPath ||
         !JoinPath(wininit, sizeof wininit, WindowsDir, WininitFileName))
         return false;
-    DWORD size = 0;
-    HANDLE file = CreateFileA(wininit, GENERIC_READ, FILE_SHARE_READ, 0, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, 0);
-    if (file != INVALID_HANDLE_VALUE) {
-        size = GetFileSize(file, 0);
-        if (size == INVALID_FILE_SIZE || size > WininitSizeLimit) {
-            CloseHandle(file);
-            return false;
-        }
-    } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
+    size_t size = 0;
+    char *text = ReadWholeFile(wininit, WininitSizeLimit, &size);
+    // No WININIT.INI yet is an empty one; one that cannot be read stays as it is.
+    if (!text && (GetFileAttributesA(wininit) != INVALID_FILE_ATTRIBUTES ||
+                  GetLastError() != ERROR_FILE_NOT_FOUND))
         return false;
-    }
     size_t capacity = size + WininitDeletionGrowth(shortPath) + 1;
-    char *text = (char *)malloc(size + 1);
     char *edited = (char *)malloc(capacity);
-    DWORD read = 0;
-    bool ok = text && edited &&
-              (file == INVALID_HANDLE_VALUE ||
-               (ReadFile(file, text, size, &read, 0) && read == size));
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    size_t editedSize = ok ? AddWininitDeletion(text, size, shortPath, edited, capacity) : 0;
-    ok = editedSize > 0;
-    if (ok) {
-        file = CreateFileA(wininit, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
+    size_t editedSize =
+        edited ? AddWininitDeletion(text ? text : "", size, shortPath, edited, capacity) : 0;
+    bool ok = false;
+    if (editedSize > 0) {
+        HANDLE file =
+            CreateFileA(wininit, GENERIC_WRITE, 0, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, 0);
         DWORD written = 0;
         ok = file != INVALID_HANDLE_VALUE &&
              WriteFile(file, edited, (DWORD)editedSize, &written, 0) && written == editedSize;
