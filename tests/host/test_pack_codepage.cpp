@@ -11,6 +11,7 @@
 #include <string>
 
 #include "core/crc32.h"
+#include "core/record_name.h"
 #include "tools/setupkit/authoring.h"
 #include "tools/setupkit/check_authoring.h"
 #include "tools/setupkit/codepage.h"
@@ -20,6 +21,7 @@
 #include "tools/setupkit/cdrom.h"
 #include "tools/setupkit/layout.h"
 #include "tools/setupkit/pack.h"
+#include "tools/setupkit/script_writer.h"
 #include "tools/setupkit/text_helpers.h"
 #include "pack_files.h"
 
@@ -300,3 +302,33 @@ TEST(PackCodePage, CheckOnAnAuthoringFile)
               "a:2: error: 'П' (U+041F) is not in code page 1252 (Western European)\n"
               "a:4: error: 'ф' (U+0444) is not in code page 1252 (Western European)\n");
 }
+
+namespace {
+
+// UninstallString names the record SETUP.EXE will write: the name comes from
+// the title's bytes in the script's code page, as SETUP.EXE reads them, not
+// from its UTF-8 in the authoring file.
+TEST(PackCodePage, UninstallStringNamesTheRecordOfTheTitleInTheCodePage)
+{
+    struct {
+        int CodePage;
+        const char *Title;
+    } cases[] = {{1252, "Demo Product"}, {1252, "Café Demo"}, {1251, "Программа Привет"},
+                 {932, "ソフト表示"}};
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.Title);
+        const CodePage codePage(c.CodePage);
+        Authoring authoring =
+            ParseAuthoring(std::string("[Title]\nDlgTitle=") + c.Title + "\n", "setup.auth");
+        AddUninstaller(authoring, "UNINST.EXE", codePage);
+        char expected[RecordNameSize];
+        ASSERT_TRUE(FormatProductFileName(codePage.EncodeLossy(c.Title).c_str(), RecordExtension,
+                                          expected, sizeof expected));
+        std::string uninstall;
+        for (const AuthoredRegistryEntry &entry : authoring.Registry)
+            if (entry.Value.Value.rfind("UninstallString,", 0) == 0) uninstall = entry.Value.Value;
+        EXPECT_EQ("UninstallString,#s\\UNINST.EXE " + std::string(expected), uninstall);
+    }
+}
+
+}  // namespace

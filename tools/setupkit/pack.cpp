@@ -69,7 +69,8 @@ public:
         ExpandFileLines(authoring_, options_.ProductDir);
         DeriveSubDirs(authoring_, codePage_);
         uninstaller_ =
-            options_.Uninstaller ? AddUninstaller(authoring_, options_.UninstExe) : NoUninstaller;
+            options_.Uninstaller ? AddUninstaller(authoring_, options_.UninstExe, codePage_)
+                                  : NoUninstaller;
         for (const Diagnostic &warning : AuthoringWarnings(authoring_))
             warnings_.push_back(FormatDiagnostic(options_.AuthoringPath, warning));
         entries_ = CollectEntries(authoring_, options_.ProductDir, uninstaller_,

@@ -39,7 +39,8 @@ std::string DisplayIconFile(const Authoring &authoring)
 
 }  // namespace
 
-size_t AddUninstaller(Authoring &authoring, const std::string &uninstExe)
+size_t AddUninstaller(Authoring &authoring, const std::string &uninstExe,
+                      const CodePage &codePage)
 {
     const AuthoredValue *title = authoring.TitleValue("DlgTitle");
     if (!title || title->Value.empty())
@@ -57,9 +58,11 @@ size_t AddUninstaller(Authoring &authoring, const std::string &uninstExe)
     };
     add("DisplayName", title->Value);
     // UNINST.EXE is told which record is this product's: products may
-    // share the install directory, each with a record of its own.
+    // share the install directory, each with a record of its own. SETUP.EXE
+    // names it from the title's bytes in the script's code page.
     char record[RecordNameSize];
-    FormatProductFileName(title->Value.c_str(), RecordExtension, record, sizeof record);
+    FormatProductFileName(codePage.EncodeLossy(title->Value).c_str(), RecordExtension, record,
+                          sizeof record);
     add("UninstallString", std::string("#s\\UNINST.EXE ") + record);
     for (const char *optional : {"DisplayVersion", "Publisher"})
         if (const AuthoredValue *value = authoring.TitleValue(optional)) add(optional, value->Value);

@@ -27,9 +27,12 @@ struct Script {
 
 // What --uninstaller adds to the authoring data: UNINST.EXE (from
 // uninstExe) for the install directory, the Uninstall registry key under the
-// DlgTitle, and a group item. Returns the index of its file entry; throws
-// an Error when there is no DlgTitle to name it by.
-size_t AddUninstaller(Authoring &authoring, const std::string &uninstExe);
+// DlgTitle, and a group item. The record that UninstallString names is
+// named from the title in codePage, as SETUP.EXE names it from the script.
+// Returns the index of its file entry; throws an Error when there is no
+// DlgTitle to name it by.
+size_t AddUninstaller(Authoring &authoring, const std::string &uninstExe,
+                      const CodePage &codePage = CodePage());
 
 // setup.inf for the authoring data with its entries laid out on numberDisk
 // disks, its lines in UTF-8 as the authoring data is; its first line names
